@@ -1,0 +1,64 @@
+#include "Core/AppGrouper.hpp"
+
+#include "Core/Numbers.hpp"
+#include "Core/SafetyGate.hpp"
+#include "Core/Text.hpp"
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace corvane::AppGrouper {
+
+std::optional<std::string> outermostApp(std::string_view path)
+{
+    const auto inside = path.find(".app/");
+    if (inside != std::string_view::npos)
+        return std::string(path.substr(0, inside)) + ".app";
+    if (path.ends_with(".app"))
+        return std::string(path);
+    return std::nullopt;
+}
+
+std::vector<ProcessGroup> group(const std::vector<ProcessUsage>& usage, uint32_t currentUID)
+{
+    std::vector<ProcessGroup> groups;
+    std::unordered_map<std::string, std::size_t> indexByKey;
+    for (const auto& process : usage) {
+        auto bundle = outermostApp(process.path);
+        std::string key = bundle ? *bundle : "pid:" + Numbers::toText(process.pid);
+        auto [it, inserted] = indexByKey.try_emplace(key, groups.size());
+        if (inserted) {
+            ProcessGroup g;
+            g.id = std::move(key);
+            g.appPath = std::move(bundle);
+            groups.push_back(std::move(g));
+        }
+        groups[it->second].members.push_back(process);
+    }
+
+    for (auto& g : groups) {
+        if (g.appPath) {
+            auto name = Text::lastPathComponent(*g.appPath);
+            g.displayName = name.substr(0, name.rfind('.'));
+        } else {
+            g.displayName = g.members.front().name;
+        }
+        for (const auto& member : g.members) {
+            g.cpuPercent += member.cpuPercent;
+            g.memoryBytes += member.memoryBytes;
+        }
+        if (g.appPath) {
+            const auto primary = g.primary();
+            g.quittable = SafetyGate::canQuit(primary.uid, currentUID, primary.path, g.displayName, true);
+        }
+    }
+
+    std::stable_sort(groups.begin(), groups.end(), [](const ProcessGroup& a, const ProcessGroup& b) {
+        if (a.cpuPercent != b.cpuPercent)
+            return a.cpuPercent > b.cpuPercent;
+        return a.displayName < b.displayName;  // by character codes, not locale
+    });
+    return groups;
+}
+
+} // namespace corvane::AppGrouper

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "Core/ProcessGroup.hpp"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane::AppGrouper {
+
+// Folds one tick's processes into app groups, busiest first.
+std::vector<ProcessGroup> group(const std::vector<ProcessUsage>& usage, uint32_t currentUID);
+
+// The outermost ".app" bundle holding an executable path, or nothing.
+std::optional<std::string> outermostApp(std::string_view path);
+
+} // namespace corvane::AppGrouper

@@ -1,0 +1,58 @@
+#include "Core/Numbers.hpp"
+
+#include <array>
+
+namespace corvane::Numbers {
+
+std::optional<double> parseDouble(std::string_view text)
+{
+    double value = 0;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value, std::chars_format::general);
+    if (text.empty() || ec != std::errc{} || ptr != end)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> parseFinite(std::string_view text)
+{
+    auto value = parseDouble(text);
+    if (!value || !std::isfinite(*value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int64_t> roundToInt64(double value)
+{
+    if (!std::isfinite(value))
+        return std::nullopt;
+    return truncateTo<int64_t>(std::round(value));
+}
+
+std::optional<int64_t> multiply(int64_t a, int64_t b)
+{
+    int64_t product = 0;
+    if (__builtin_mul_overflow(a, b, &product))
+        return std::nullopt;
+    return product;
+}
+
+std::string toText(double value)
+{
+    std::array<char, 32> buffer{};
+    auto [ptr, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    (void)ec;
+    return std::string(buffer.data(), ptr);
+}
+
+std::string toFixed(double value, int decimals)
+{
+    std::array<char, 400> buffer{};
+    auto [ptr, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                   std::chars_format::fixed, decimals);
+    if (ec != std::errc{})
+        return toText(value);
+    return std::string(buffer.data(), ptr);
+}
+
+} // namespace corvane::Numbers

@@ -1,0 +1,36 @@
+#include "Core/Text.hpp"
+
+namespace corvane::Text {
+
+std::string lastPathComponent(std::string_view path)
+{
+    const auto slash = path.rfind('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::vector<std::string_view> splitSkippingEmpty(std::string_view text, char separator)
+{
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        auto end = text.find(separator, start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        if (end > start)
+            parts.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+std::string_view trim(std::string_view text)
+{
+    constexpr std::string_view space = " \t\r\n";
+    const auto first = text.find_first_not_of(space);
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(space);
+    return text.substr(first, last - first + 1);
+}
+
+} // namespace corvane::Text

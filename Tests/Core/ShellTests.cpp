@@ -1,0 +1,58 @@
+#include "Core/Shell.hpp"
+
+#include <gtest/gtest.h>
+
+#include <system_error>
+
+using namespace corvane;
+
+TEST(Shell, ReturnsStatusAndBothStreamsUntrimmed)
+{
+    const auto output = Shell::run("/bin/sh", {"-c", "printf 'out\\n'; printf 'err ' >&2; exit 3"});
+    EXPECT_EQ(output.status, 3);
+    EXPECT_EQ(output.stdout, "out\n");
+    EXPECT_EQ(output.stderr, "err ");
+}
+
+TEST(Shell, SilentCommandGivesEmptyTexts)
+{
+    const auto output = Shell::run("/bin/true", {});
+    EXPECT_EQ(output, (Shell::Output{0, "", ""}));
+}
+
+TEST(Shell, ArgumentsReachTheChildUnchangedWithoutAShell)
+{
+    const auto output = Shell::run("/bin/echo", {"a  b", "$HOME", "'quoted'"});
+    EXPECT_EQ(output.stdout, "a  b $HOME 'quoted'\n");
+}
+
+TEST(Shell, MissingExecutableThrowsTheLaunchError)
+{
+    try {
+        Shell::run("/nonexistent/tool", {});
+        FAIL() << "expected a launch error";
+    } catch (const std::system_error& error) {
+        EXPECT_EQ(error.code(), std::errc::no_such_file_or_directory);
+    }
+}
+
+TEST(Shell, FullErrorPipeDoesNotHang)
+{
+    // 1 MiB on stderr before anything on stdout would block a reader that drains stdout first.
+    const auto output = Shell::run("/bin/sh", {"-c", "head -c 1048576 /dev/zero >&2; echo done"});
+    EXPECT_EQ(output.status, 0);
+    EXPECT_EQ(output.stdout, "done\n");
+    EXPECT_EQ(output.stderr.size(), 1048576u);
+}
+
+TEST(Shell, ChildKilledBySignalReportsNonZero)
+{
+    const auto output = Shell::run("/bin/sh", {"-c", "kill -9 $$"});
+    EXPECT_NE(output.status, 0);
+}
+
+TEST(Shell, InvalidUtf8BecomesReplacementCharacter)
+{
+    const auto output = Shell::run("/bin/sh", {"-c", "printf 'a\\377b'"});
+    EXPECT_EQ(output.stdout, "a\xEF\xBF\xBD" "b");
+}
