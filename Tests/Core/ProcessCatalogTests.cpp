@@ -1,0 +1,133 @@
+#include "Core/ProcessCatalog.hpp"
+
+#include "Tests/Support/FakeTree.hpp"
+
+#include <gtest/gtest.h>
+
+#include <system_error>
+
+using namespace corvane;
+
+namespace {
+
+CatalogEntry entry(std::string id, std::vector<std::string> names, std::vector<std::string> prefixes = {},
+                   std::vector<std::string> labels = {})
+{
+    CatalogEntry e;
+    e.id = id;
+    e.match = {std::move(names), std::move(prefixes), std::move(labels)};
+    e.title = id + " title";
+    e.summary = id + " summary";
+    e.whyHigh = id + " why";
+    e.verdict = Verdict::review;
+    e.fixes = {FixID::explain};
+    e.guide = id;
+    return e;
+}
+
+const char* oneEntry = R"([{
+  "id": "mds", "match": {"names": ["mds"], "pathPrefixes": [], "launchdLabels": ["com.apple.metadata"]},
+  "title": "Spotlight", "summary": "Indexes files.", "whyHigh": "New files.", "verdict": "leave",
+  "fixes": ["openSpotlightSettings", "rebuildSpotlightIndex"], "guide": "spotlight", "extra": 1
+}])";
+
+} // namespace
+
+TEST(ProcessCatalog, NameBeatsEarlierPathPrefixAndFirstEntryWins)
+{
+    const ProcessCatalog catalog({entry("prefix", {}, {"/Applications/"}), entry("byName", {"tool"}),
+                                  entry("second", {"tool"})});
+    EXPECT_EQ(catalog.explain("tool", "/Applications/Tool.app/Contents/MacOS/tool", std::nullopt).entryID, "byName");
+    EXPECT_EQ(catalog.explain("other", "/Applications/x", std::nullopt).entryID, "prefix");
+}
+
+TEST(ProcessCatalog, EmptyPrefixMatchesEverything)
+{
+    const ProcessCatalog catalog({entry("all", {}, {""}, {""})});
+    EXPECT_EQ(catalog.explain("x", "/anything", std::nullopt).entryID, "all");
+    EXPECT_EQ(catalog.explain("any.label", std::nullopt).entryID, "all");
+}
+
+TEST(ProcessCatalog, FallbacksForUnknownProcesses)
+{
+    const ProcessCatalog catalog;
+    const auto system = catalog.explain("foo", "/usr/libexec/foo", std::string("Some App"));
+    EXPECT_EQ(system.title, "Part of macOS");
+    EXPECT_EQ(system.verdict, Verdict::leave);
+    EXPECT_TRUE(system.isFallback);
+    EXPECT_EQ(system.symbol, "gearshape");
+
+    const auto helper = catalog.explain("Helper", "/Applications/Foo.app/Contents/MacOS/Helper", std::string("Foo"));
+    EXPECT_EQ(helper.title, "Part of Foo");
+    EXPECT_EQ(helper.summary, "Belongs to Foo. Quitting Foo stops it.");
+    EXPECT_EQ(helper.verdict, Verdict::safe);
+    EXPECT_EQ(helper.fixes, std::vector<FixID>{FixID::quitApp});
+
+    const auto lone = catalog.explain("daemon", "/opt/daemon", std::nullopt);
+    EXPECT_EQ(lone.title, "Not in our list yet");
+    EXPECT_EQ(lone.summary, "We don't have an explanation for this process yet.");
+    EXPECT_EQ(lone.verdict, Verdict::review);
+    EXPECT_FALSE(lone.entryID);
+    EXPECT_FALSE(lone.guide);
+}
+
+TEST(ProcessCatalog, LaunchdLabelsMatchByStem)
+{
+    const ProcessCatalog catalog({entry("updater", {}, {}, {"com.example.updater"})});
+    EXPECT_EQ(catalog.explain("com.example.updater.daily", std::nullopt).entryID, "updater");
+    const auto owned = catalog.explain("org.other.agent", std::string("Other"));
+    EXPECT_EQ(owned.title, "Added by Other");
+    EXPECT_EQ(owned.summary, "A background helper installed by Other.");
+    const auto unknown = catalog.explain("org.other.agent", std::nullopt);
+    EXPECT_EQ(unknown.title, "Unknown developer");
+    EXPECT_EQ(unknown.summary, "A background helper from a developer Corvane doesn't recognize.");
+    EXPECT_EQ(unknown.verdict, Verdict::review);
+}
+
+TEST(ProcessCatalog, GroupLookupUsesPrimaryAndAppName)
+{
+    ProcessGroup group;
+    group.id = "/Applications/Foo.app";
+    group.displayName = "Foo";
+    group.appPath = group.id;
+    group.members = {ProcessUsage{1, 1, 501, "me", "/Applications/Foo.app/Contents/MacOS/Foo", "Foo", 0, 0}};
+    EXPECT_EQ(ProcessCatalog().explain(group).title, "Part of Foo");
+}
+
+TEST(ProcessCatalog, DecodesKeysAndOptionalFields)
+{
+    const auto entries = ProcessCatalog::decode(oneEntry);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].verdict, Verdict::leave);
+    EXPECT_EQ(entries[0].fixes, (std::vector<FixID>{FixID::openSpotlightSettings, FixID::rebuildSpotlightIndex}));
+    EXPECT_FALSE(entries[0].idleNote);
+    const auto e = ProcessCatalog(entries).explain("mds", "/x", std::nullopt);
+    EXPECT_EQ(e.symbol, "gearshape");
+    EXPECT_FALSE(e.idleNote);
+    EXPECT_FALSE(e.isFallback);
+    EXPECT_EQ(ProcessCatalog::decode(ProcessCatalog::encode(entries)), entries);
+}
+
+TEST(ProcessCatalog, OneBadRecordFailsTheWholeFile)
+{
+    std::string unknownFix = oneEntry;
+    unknownFix.replace(unknownFix.find("rebuildSpotlightIndex"), 21, "reboot");
+    EXPECT_THROW(ProcessCatalog::decode(unknownFix), CatalogDecodingError);
+    std::string noMatchKey = oneEntry;
+    noMatchKey.replace(noMatchKey.find("\"launchdLabels\""), 15, "\"labels\"");
+    EXPECT_THROW(ProcessCatalog::decode(noMatchKey), CatalogDecodingError);
+    EXPECT_THROW(ProcessCatalog::decode("{"), CatalogDecodingError);
+    EXPECT_THROW(ProcessCatalog::decode("{}"), CatalogDecodingError);
+}
+
+TEST(ProcessCatalog, LoadReportsMissingFile)
+{
+    test::FakeTree tree;
+    try {
+        ProcessCatalog::load(tree.path("missing.json"));
+        FAIL();
+    } catch (const std::system_error& error) {
+        EXPECT_EQ(error.code(), std::errc::no_such_file_or_directory);
+    }
+    EXPECT_EQ(ProcessCatalog::load(tree.write("p.json", oneEntry)).entries.size(), 1u);
+}

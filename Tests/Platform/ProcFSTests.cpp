@@ -1,0 +1,40 @@
+#include "Platform/ProcFS.hpp"
+
+#include "Tests/Support/FakeTree.hpp"
+
+#include <gtest/gtest.h>
+
+using namespace corvane;
+
+TEST(ProcFS, ListsOnlyNumericEntriesInOrder)
+{
+    test::FakeTree proc;
+    proc.mkdir("42");
+    proc.mkdir("7");
+    proc.mkdir("self");
+    proc.write("meminfo", "");
+    EXPECT_EQ(ProcFS::listPids(proc.path()), (std::vector<int32_t>{7, 42}));
+    EXPECT_THROW(ProcFS::listPids(proc.path("missing")), std::filesystem::filesystem_error);
+}
+
+TEST(ProcFS, EffectiveUidIsTheSecondColumn)
+{
+    test::FakeTree proc;
+    proc.write("5/status", "Name:\tx\nUid:\t1000\t0\t0\t0\nGid:\t1\t1\t1\t1\n");
+    EXPECT_EQ(ProcFS::effectiveUID(proc.path(), 5), 0u);
+    EXPECT_FALSE(ProcFS::effectiveUID(proc.path(), 6));
+}
+
+TEST(ProcFS, ExecutablePathFallsBackFromExeToArgvToComm)
+{
+    test::FakeTree proc;
+    proc.symlink("1/exe", "/usr/bin/tool (deleted)");
+    proc.write("2/cmdline", std::string("/opt/app/bin/app\0--flag\0", 24));
+    proc.write("2/comm", "app\n");
+    proc.write("3/cmdline", std::string("relative\0", 9));
+    proc.write("3/comm", "kworker\n");
+    EXPECT_EQ(ProcFS::executablePath(proc.path(), 1), "/usr/bin/tool");
+    EXPECT_EQ(ProcFS::executablePath(proc.path(), 2), "/opt/app/bin/app");
+    EXPECT_EQ(ProcFS::executablePath(proc.path(), 3), "kworker");
+    EXPECT_FALSE(ProcFS::executablePath(proc.path(), 4));
+}
