@@ -1,0 +1,59 @@
+#include "Platform/MemInfo.hpp"
+
+#include "Core/Numbers.hpp"
+#include "Core/Text.hpp"
+#include "Platform/ProcFS.hpp"
+
+#include <algorithm>
+
+namespace corvane {
+
+MemInfo::MemInfo(std::string_view text)
+{
+    for (const auto line : Text::splitSkippingEmpty(text, '\n')) {
+        const auto colon = line.find(':');
+        if (colon == std::string_view::npos)
+            continue;
+        const auto words = Text::splitSkippingEmpty(Text::trim(line.substr(colon + 1)), ' ');
+        if (words.empty() || words.size() > 2 || (words.size() == 2 && words[1] != "kB"))
+            continue;
+        const auto count = Numbers::parseInt<int64_t>(words[0]);
+        if (!count || *count < 0)
+            continue;
+        const auto value = words.size() == 2 ? Numbers::multiply(*count, 1024) : count;
+        if (value)
+            bytes_.emplace(std::string(line.substr(0, colon)), *value);
+    }
+}
+
+std::optional<MemInfo> MemInfo::read(const std::filesystem::path& root)
+{
+    const auto text = ProcFS::readFile(root / "proc/meminfo");
+    if (!text)
+        return std::nullopt;
+    return MemInfo(*text);
+}
+
+std::optional<int64_t> MemInfo::bytes(std::string_view key) const
+{
+    const auto found = bytes_.find(std::string(key));
+    if (found == bytes_.end())
+        return std::nullopt;
+    return found->second;
+}
+
+int64_t MemInfo::totalBytes() const
+{
+    return bytes("MemTotal").value_or(0);
+}
+
+int64_t MemInfo::swapUsedBytes() const
+{
+    const auto total = bytes("SwapTotal");
+    const auto free = bytes("SwapFree");
+    if (!total || !free)
+        return 0;
+    return std::max<int64_t>(*total - *free, 0);
+}
+
+} // namespace corvane

@@ -1,0 +1,146 @@
+#include "Platform/ProcProcessSource.hpp"
+
+#include "Core/Numbers.hpp"
+#include "Tests/Support/FakeTree.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <unistd.h>
+
+using namespace corvane;
+
+namespace {
+
+const ProcProcessSource::Units units{100, 4096};
+
+struct Stat {
+    std::string comm = "app";
+    int ppid = 1;
+    uint64_t flags = 0x400100;
+    uint64_t utime = 0;
+    uint64_t stime = 0;
+    uint64_t startTicks = 0;
+    std::string rssPages = "0";
+};
+
+// One /proc/PID/stat line with every field the kernel writes.
+std::string statLine(int pid, const Stat& s)
+{
+    using Numbers::toText;
+    return toText(pid) + " (" + s.comm + ") S " + toText(s.ppid) + " 1 1 0 -1 " + toText(s.flags)
+           + " 10 0 0 0 " + toText(s.utime) + " " + toText(s.stime) + " 0 0 20 0 1 0 " + toText(s.startTicks)
+           + " 1000000 " + s.rssPages + " 18446744073709551615 1 1 0 0 0 0 0 0 0 0 0 0 17 3 0 0 0 0 0\n";
+}
+
+void addProcess(const test::FakeTree& proc, int pid, const Stat& stat, uint32_t uid, const std::string& exe)
+{
+    const std::string folder = Numbers::toText(pid);
+    proc.write(folder + "/stat", statLine(pid, stat));
+    proc.write(folder + "/status", "Name:\tx\nUid:\t" + Numbers::toText(uid) + "\t" + Numbers::toText(uid) + "\t"
+                                       + Numbers::toText(uid) + "\t" + Numbers::toText(uid) + "\n");
+    proc.symlink(folder + "/exe", exe);
+}
+
+} // namespace
+
+TEST(ProcProcessSource, ReadsEachProcessFromItsStatStatusAndExe)
+{
+    test::FakeTree proc;
+    proc.write("uptime", "110.00 500.00\n");
+    // A command name with spaces and ")" must not shift the numeric fields.
+    addProcess(proc, 412, {"Web Content) (x", 7, 0x400100, 150, 50, 1000, "25"}, 0, "/usr/lib/browser/browser");
+
+    const auto before = std::chrono::system_clock::now();
+    const Snapshot snapshot = ProcProcessSource(proc.path(), units).sample();
+    EXPECT_GE(snapshot.takenAt, before);
+    ASSERT_EQ(snapshot.processes.size(), 1u);
+    const ProcessSample expected{412, 7, 0, "root", 2.0, 25 * 4096, 2.0, "/usr/lib/browser/browser"};
+    EXPECT_EQ(snapshot.processes[0], expected);
+}
+
+TEST(ProcProcessSource, CPUPercentIsCPUTimeOverTimeSinceStart)
+{
+    test::FakeTree proc;
+    proc.write("uptime", "1000.5 0\n");
+    addProcess(proc, 10, {.utime = 30000, .stime = 10000, .startTicks = 50}, 0, "/bin/busy");   // 400 s over 1000 s
+    addProcess(proc, 11, {.utime = 100, .startTicks = 100050}, 0, "/bin/new");                  // started this instant
+    const auto processes = ProcProcessSource(proc.path(), units).sample().processes;
+    ASSERT_EQ(processes.size(), 2u);
+    EXPECT_DOUBLE_EQ(processes[0].psCPU, 40.0);
+    EXPECT_EQ(processes[1].psCPU, 0.0);
+}
+
+TEST(ProcProcessSource, CPUPercentFallsBackToBootTimeAndElseZero)
+{
+    test::FakeTree withBoot;
+    withBoot.write("stat", "cpu  1 2 3\nbtime 1000\nprocesses 5\n");
+    addProcess(withBoot, 5, {.utime = 100, .startTicks = 0}, 0, "/bin/a");
+    const double psCPU = ProcProcessSource(withBoot.path(), units).sample().processes.at(0).psCPU;
+    EXPECT_GT(psCPU, 0.0);
+    EXPECT_LT(psCPU, 1e-6);  // one second over decades since 1970 plus 1000 s
+
+    test::FakeTree withoutClock;
+    addProcess(withoutClock, 5, {.utime = 100}, 0, "/bin/a");
+    EXPECT_EQ(ProcProcessSource(withoutClock.path(), units).sample().processes.at(0).psCPU, 0.0);
+}
+
+TEST(ProcProcessSource, LeavesOutKernelThreadsVanishedAndUnreadableProcesses)
+{
+    test::FakeTree proc;
+    proc.write("uptime", "100 0\n");
+    addProcess(proc, 1, {}, 0, "/sbin/init");
+    addProcess(proc, 2, {.comm = "kthreadd", .flags = 0x00208040}, 0, "kthreadd");
+    proc.mkdir("3");  // gone between the listing and the read
+    addProcess(proc, 4, {.rssPages = "4611686018427387904"}, 0, "/bin/huge");  // bytes overflow
+    addProcess(proc, 5, {.rssPages = "lots"}, 0, "/bin/garbled");
+    proc.write("6/stat", statLine(6, {}));  // no status file: exited mid-read
+    proc.write("7/stat", "7 (truncated) S 1 1\n");
+    addProcess(proc, 8, {}, 0, "/usr/bin/last");
+    proc.mkdir("self");
+
+    const auto processes = ProcProcessSource(proc.path(), units).sample().processes;
+    ASSERT_EQ(processes.size(), 2u);
+    EXPECT_EQ(processes[0].path, "/sbin/init");
+    EXPECT_EQ(processes[1].path, "/usr/bin/last");
+}
+
+TEST(ProcProcessSource, NamesUsersAndFallsBackToTheNumber)
+{
+    test::FakeTree proc;
+    addProcess(proc, 20, {}, 0, "/bin/a");
+    addProcess(proc, 21, {}, 3999999999u, "/bin/b");
+    addProcess(proc, 22, {}, 0, "/bin/c");
+    ProcProcessSource source(proc.path(), units);
+    for (int round = 0; round < 2; ++round) {  // the second round answers from the cache
+        const auto processes = source.sample().processes;
+        ASSERT_EQ(processes.size(), 3u);
+        EXPECT_EQ(processes[0].user, "root");
+        EXPECT_EQ(processes[1].user, "3999999999");
+        EXPECT_EQ(processes[1].uid, 3999999999u);
+        EXPECT_EQ(processes[2].user, "root");
+    }
+}
+
+TEST(ProcProcessSource, UnreadableRootThrows)
+{
+    test::FakeTree proc;
+    EXPECT_THROW(ProcProcessSource(proc.path("missing"), units).sample(), std::filesystem::filesystem_error);
+}
+
+TEST(ProcProcessSource, LiveTableHoldsThisProcessAndNoKernelThreads)
+{
+    const Snapshot snapshot = ProcProcessSource().sample();
+    const auto self = std::find_if(snapshot.processes.begin(), snapshot.processes.end(),
+                                   [](const ProcessSample& p) { return p.pid == ::getpid(); });
+    ASSERT_NE(self, snapshot.processes.end());
+    EXPECT_EQ(self->path, std::filesystem::read_symlink("/proc/self/exe").string());
+    EXPECT_EQ(self->ppid, ::getppid());
+    EXPECT_EQ(self->uid, ::geteuid());
+    EXPECT_GT(self->rssBytes, 0);
+    EXPECT_GE(self->cpuTime, 0.0);
+    for (const auto& process : snapshot.processes)
+        EXPECT_NE(process.path, "kthreadd");
+}
