@@ -50,7 +50,10 @@ double SystemSignals::cpuLoad(double totalPercent, int cores)
 
 int64_t MemoryBreakdown::used() const
 {
-    return std::min(app + wired + compressed, total);
+    int64_t sum = 0;
+    if (__builtin_add_overflow(app, wired, &sum) || __builtin_add_overflow(sum, compressed, &sum))
+        return total;
+    return std::min(sum, total);
 }
 
 } // namespace corvane
