@@ -1,0 +1,50 @@
+#include "Platform/AppDataFolder.hpp"
+
+#include <pwd.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace corvane::AppDataFolder {
+namespace {
+
+std::string environment(const char* name)
+{
+    const char* value = ::getenv(name);
+    return value ? value : "";
+}
+
+std::string homeFromPasswordDatabase()
+{
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found || !found->pw_dir)
+        return "";
+    return found->pw_dir;
+}
+
+} // namespace
+
+fs::path path()
+{
+    std::string home = environment("HOME");
+    if (home.empty())
+        home = homeFromPasswordDatabase();
+    return path(environment("XDG_DATA_HOME"), home);
+}
+
+fs::path path(std::string_view xdgDataHome, std::string_view home)
+{
+    // The base-directory rules say a relative value is to be ignored.
+    const fs::path base = !xdgDataHome.empty() && fs::path(xdgDataHome).is_absolute()
+                              ? fs::path(xdgDataHome)
+                              : fs::path(home) / ".local" / "share";
+    return base / "Corvane";
+}
+
+} // namespace corvane::AppDataFolder
