@@ -99,10 +99,3 @@ TEST(Report, OnlyTheFirstTenGroupsInTheirGivenOrder)
     EXPECT_TRUE(text[3].starts_with("p0  "));
     EXPECT_TRUE(text[12].starts_with("p9  "));
 }
-
-TEST(Report, StatusLabels)
-{
-    EXPECT_EQ(Report::statusLabel(Status::quiet), "Quiet");
-    EXPECT_EQ(Report::statusLabel(Status::busy), "Busy");
-    EXPECT_EQ(Report::statusLabel(Status::struggling), "Struggling");
-}
