@@ -63,7 +63,8 @@ std::optional<std::string> executablePath(const fs::path& procRoot, int32_t pid)
     const fs::path folder = procRoot / Numbers::toText(pid);
     std::error_code error;
     auto target = fs::read_symlink(folder / "exe", error).string();
-    if (!error && !target.empty()) {
+    // A program run from an anonymous memory file has no path worth showing.
+    if (!error && !target.empty() && !target.starts_with("/memfd:")) {
         constexpr std::string_view deleted = " (deleted)";
         if (target.ends_with(deleted))
             target.erase(target.size() - deleted.size());

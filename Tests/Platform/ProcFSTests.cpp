@@ -33,8 +33,11 @@ TEST(ProcFS, ExecutablePathFallsBackFromExeToArgvToComm)
     proc.write("2/comm", "app\n");
     proc.write("3/cmdline", std::string("relative\0", 9));
     proc.write("3/comm", "kworker\n");
+    proc.symlink("5/exe", "/memfd:sealed (deleted)");
+    proc.write("5/comm", "runner\n");
     EXPECT_EQ(ProcFS::executablePath(proc.path(), 1), "/usr/bin/tool");
     EXPECT_EQ(ProcFS::executablePath(proc.path(), 2), "/opt/app/bin/app");
     EXPECT_EQ(ProcFS::executablePath(proc.path(), 3), "kworker");
     EXPECT_FALSE(ProcFS::executablePath(proc.path(), 4));
+    EXPECT_EQ(ProcFS::executablePath(proc.path(), 5), "runner");
 }
