@@ -1,5 +1,6 @@
 #include "Core/PSProcessSource.hpp"
 
+#include "Core/BackgroundItemsReader.hpp"
 #include "Core/PSParser.hpp"
 #include "Core/Shell.hpp"
 
@@ -19,6 +20,11 @@ Snapshot PSProcessSource::sample()
 std::string PSProcessSource::argsListing()
 {
     return Shell::run("/bin/ps", {"-axo", "pid=,rss=,args="}).stdout;
+}
+
+std::map<std::string, int32_t> PSProcessSource::launchctlList()
+{
+    return BackgroundItemsReader::parseLaunchctlList(Shell::run("/bin/launchctl", {"list"}).stdout);
 }
 
 } // namespace corvane

@@ -2,6 +2,8 @@
 
 #include "Core/ProcessSource.hpp"
 
+#include <cstdint>
+#include <map>
 #include <string>
 
 namespace corvane {
@@ -14,6 +16,10 @@ public:
 
     // The raw "pid=,rss=,args=" listing, whatever ps's status. Throws only the launch error.
     static std::string argsListing();
+
+    // The running launchd jobs by label, from "launchctl list" whatever its status.
+    // Throws only the launch error.
+    static std::map<std::string, int32_t> launchctlList();
 };
 
 } // namespace corvane

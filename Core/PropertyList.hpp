@@ -1,0 +1,30 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane {
+
+// A property list, XML or binary, whose top level is a dictionary. The one place
+// that knows the property-list library; callers ask for typed values by key.
+class PropertyList {
+public:
+    // Nothing when the bytes are no property list or its top level is no dictionary.
+    static std::optional<PropertyList> dictionary(std::string_view bytes);
+
+    // The value under `key` when it has the asked type, else nothing.
+    std::optional<std::string> text(const std::string& key) const;
+    std::optional<bool> boolean(const std::string& key) const;
+    // An array holding only texts; nothing when any element is of another type.
+    std::optional<std::vector<std::string>> texts(const std::string& key) const;
+    bool holdsDictionary(const std::string& key) const;
+
+private:
+    explicit PropertyList(std::shared_ptr<void> root) : root_(std::move(root)) {}
+    std::shared_ptr<void> root_;
+};
+
+} // namespace corvane

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane {
+
+// How an application presents itself: an ordinary app, a menu-bar-only app, or a
+// background-only one.
+enum class ActivationPolicy { regular, accessory, prohibited };
+
+// One application running for the current user.
+class RunningApplication {
+public:
+    virtual ~RunningApplication() = default;
+    // Paths of the app's bundle and executable, when they can be told.
+    virtual std::optional<std::string> bundleURL() const = 0;
+    virtual std::optional<std::string> executableURL() const = 0;
+    virtual ActivationPolicy activationPolicy() const = 0;
+    // Asks the app to quit, or ends it at once.
+    virtual void terminate() = 0;
+    virtual void forceTerminate() = 0;
+    virtual bool isTerminated() const = 0;
+};
+
+// The desktop session: its running applications, and opening URLs and apps.
+class Workspace {
+public:
+    using Application = std::shared_ptr<RunningApplication>;
+
+    virtual ~Workspace() = default;
+    virtual std::vector<Application> runningApplications() = 0;
+    virtual std::vector<Application> runningApplications(std::string_view bundleIdentifier) = 0;
+    // Opens a URL with the system's handler for it; whether it opened is not reported.
+    virtual void open(const std::string& url) = 0;
+    // Where the installed application with this bundle identifier is, if any.
+    virtual std::optional<std::string> urlForApplication(std::string_view bundleIdentifier) = 0;
+    // Launches the application found by urlForApplication; failures are not reported.
+    virtual void openApplication(const std::string& url) = 0;
+};
+
+} // namespace corvane

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "Core/Shell.hpp"
+#include "Core/Workspace.hpp"
+
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+namespace corvane {
+
+// The desktop session on Linux. Running applications are the current user's
+// processes whose executable lies in an ".app" bundle, read from /proc and held
+// through a pidfd opened while listing, so a reused pid is never signalled.
+// URLs open with xdg-open; applications are found by bundle identifier as the
+// desktop entry "<identifier>.desktop" and launched with gio (else gtk-launch).
+// Opening and launching run on a thread of their own: the tools may not return
+// before the program they started ends.
+class LinuxWorkspace final : public Workspace {
+public:
+    using Environment = std::function<const char*(const char* name)>;
+
+    // /proc, the XDG folders of this session, tools run through Shell::run.
+    LinuxWorkspace();
+    LinuxWorkspace(std::filesystem::path procRoot, std::vector<std::filesystem::path> applicationFolders,
+                   CommandRunner run);
+
+    std::vector<Application> runningApplications() override;
+    std::vector<Application> runningApplications(std::string_view bundleIdentifier) override;
+    void open(const std::string& url) override;
+    std::optional<std::string> urlForApplication(std::string_view bundleIdentifier) override;
+    void openApplication(const std::string& url) override;
+
+    // $XDG_DATA_HOME/applications, then each of $XDG_DATA_DIRS/applications, with
+    // the defaults ~/.local/share and /usr/local/share:/usr/share; relative paths are ignored.
+    static std::vector<std::filesystem::path> xdgApplicationFolders(const Environment& environment = std::getenv);
+
+private:
+    struct Listed {
+        Application app;
+        std::optional<std::string> bundleIdentifier;
+    };
+    std::vector<Listed> list();
+
+    std::filesystem::path procRoot_;
+    std::vector<std::filesystem::path> applicationFolders_;
+    CommandRunner run_;
+};
+
+} // namespace corvane
