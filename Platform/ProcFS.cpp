@@ -4,8 +4,9 @@
 #include "Core/Text.hpp"
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -13,14 +14,26 @@ namespace corvane::ProcFS {
 
 std::optional<std::string> readFile(const fs::path& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
+    // Plain reads rather than streams: this runs for several files of every process
+    // on each tick, and a stream would happily "read" a folder as an empty text.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return std::nullopt;
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad())
-        return std::nullopt;
-    return content.str();
+    std::string content;
+    char buffer[8192];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            content.append(buffer, static_cast<std::size_t>(n));
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            ::close(fd);
+            return std::nullopt;
+        }
+    }
+    ::close(fd);
+    return content;
 }
 
 std::vector<int32_t> listPids(const fs::path& procRoot)
