@@ -2,6 +2,7 @@
 
 #include "Core/Numbers.hpp"
 #include "Core/TabCleanup.hpp"
+#include "Core/Text.hpp"
 
 #include <algorithm>
 #include <cstdint>
@@ -44,22 +45,6 @@ std::string wrap(const std::vector<std::string>& lines, ChromiumBrowser browser)
 std::string windowReference(const std::string& windowID)
 {
     return "(first window whose id is " + literal(windowID, false) + " and mode is \"normal\")";
-}
-
-// Pieces between separators, empty pieces included.
-std::vector<std::string_view> splitKeepingEmpty(std::string_view text, char separator)
-{
-    std::vector<std::string_view> pieces;
-    std::size_t start = 0;
-    while (true) {
-        const auto end = text.find(separator, start);
-        if (end == std::string_view::npos) {
-            pieces.push_back(text.substr(start));
-            return pieces;
-        }
-        pieces.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
 }
 
 // A decimal integer with an optional leading sign.
@@ -140,10 +125,10 @@ std::vector<BrowserWindow> parse(std::string_view output, std::string_view appNa
 {
     std::map<std::string, int64_t, std::less<>> activeIndex;
     std::vector<BrowserWindow> windows;
-    for (const auto record : splitKeepingEmpty(output, recordSeparator)) {
+    for (const auto record : Text::splitKeepingEmpty(output, recordSeparator)) {
         if (record.empty())
             continue;
-        const auto fields = splitKeepingEmpty(record, unitSeparator);
+        const auto fields = Text::splitKeepingEmpty(record, unitSeparator);
         if (fields.size() != 5)
             continue;
         const std::string windowID(fields[1]);

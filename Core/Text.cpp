@@ -23,6 +23,18 @@ std::vector<std::string_view> splitSkippingEmpty(std::string_view text, char sep
     return parts;
 }
 
+std::vector<std::string_view> splitKeepingEmpty(std::string_view text, char separator)
+{
+    std::vector<std::string_view> pieces;
+    std::size_t start = 0;
+    for (auto end = text.find(separator); end != std::string_view::npos; end = text.find(separator, start)) {
+        pieces.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    pieces.push_back(text.substr(start));
+    return pieces;
+}
+
 std::string_view trim(std::string_view text)
 {
     constexpr std::string_view space = " \t\r\n";

@@ -13,6 +13,9 @@ std::string lastPathComponent(std::string_view path);
 // The pieces between separators, leaving out empty pieces.
 std::vector<std::string_view> splitSkippingEmpty(std::string_view text, char separator);
 
+// The pieces between separators, empty pieces included: "a,,b," gives "a", "", "b", "".
+std::vector<std::string_view> splitKeepingEmpty(std::string_view text, char separator);
+
 // Leading and trailing spaces, tabs, carriage returns and line feeds removed.
 std::string_view trim(std::string_view text);
 
