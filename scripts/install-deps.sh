@@ -8,7 +8,7 @@ packages=(
   nlohmann-json3-dev libplist-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libxcb1-dev libxcb-ewmh-dev
-  xdg-utils libglib2.0-bin
+  xdg-utils libglib2.0-bin iproute2 iw
 )
 
 missing=()
