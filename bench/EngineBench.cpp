@@ -35,7 +35,7 @@ std::vector<ProcessUsage> processTable(int count)
     for (int app = 0; static_cast<int>(table.size()) < count; ++app) {
         const bool busy = app % 50 == 0;
         if (app % 2 == 0) {
-            const std::string name = app % 40 == 0 ? "Google Chrome" : app == 1 ? "Docker" : "App" + Numbers::toText(app);
+            const std::string name = app % 40 == 0 ? "Google Chrome" : app == 2 ? "Docker" : "App" + Numbers::toText(app);
             const std::string bundle = "/Applications/" + name + ".app";
             table.push_back(process(pid++, bundle + "/Contents/MacOS/" + name, busy ? 90 : 1.5, 200 << 20));
             for (int helper = 0; helper < app % 16 && static_cast<int>(table.size()) < count; ++helper)
