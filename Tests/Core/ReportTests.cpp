@@ -47,15 +47,11 @@ std::vector<std::string> lines(const std::string& text)
 
 } // namespace
 
-TEST(Report, QuietMachineWithoutGroupsEndsWithTheEmptyLine)
-{
-    EXPECT_EQ(Report::render(DiagnosisResult(), {}, catalog(), SystemSignals()),
-              "Status: Quiet\nCPU 0% \u00B7 Memory Normal \u00B7 Heat Normal\n");
-}
-
-TEST(Report, StateLineUsesLabelsAndRoundedLoad)
+TEST(Report, QuietMachineWithoutGroupsIsStatusStateAndTheEmptyLine)
 {
     SystemSignals signals;
+    EXPECT_EQ(Report::render(DiagnosisResult(), {}, catalog(), signals),
+              "Status: Quiet\nCPU 0% \u00B7 Memory Normal \u00B7 Heat Normal\n");
     signals.cpuLoadPercent = 12.5;
     signals.pressure = Pressure::critical;
     signals.thermal = Thermal::veryHot;
