@@ -30,7 +30,9 @@ std::optional<int64_t> counter(std::string_view word, std::string_view key)
     return Numbers::parseInt<int64_t>(word.substr(key.size() + 1));
 }
 
-// The first user in `users:(("name",pid=N,fd=M),...)`.
+// The first user in `users:(("name",pid=N,fd=M),...)`. ss prints the name unescaped as the
+// process set it, cut at its first ")": it may hold quotes, commas and even ",pid=", so the
+// pid is the one after the last `",pid=` of the first entry.
 bool readUser(std::string_view line, SocketCounters& socket)
 {
     constexpr std::string_view opening = "users:((\"";
@@ -39,18 +41,16 @@ bool readUser(std::string_view line, SocketCounters& socket)
     if (start == std::string_view::npos)
         return false;
     const auto nameStart = start + opening.size();
-    const auto nameEnd = line.find(pidKey, nameStart);
+    const auto entry = line.substr(nameStart, line.find(')', nameStart) - nameStart);
+    const auto nameEnd = entry.rfind(pidKey);
     if (nameEnd == std::string_view::npos)
         return false;
-    const auto pidStart = nameEnd + pidKey.size();
-    const auto pidEnd = line.find_first_of(",)", pidStart);
-    if (pidEnd == std::string_view::npos)
-        return false;
-    const auto pid = Numbers::parseInt<int32_t>(line.substr(pidStart, pidEnd - pidStart));
+    const auto pidText = entry.substr(nameEnd + pidKey.size());
+    const auto pid = Numbers::parseInt<int32_t>(pidText.substr(0, pidText.find(',')));
     if (!pid)
         return false;
     socket.pid = *pid;
-    socket.name = std::string(line.substr(nameStart, nameEnd - nameStart));
+    socket.name = std::string(entry.substr(0, nameEnd));
     // A comma would split the name's column in two.
     std::replace(socket.name.begin(), socket.name.end(), ',', ' ');
     return true;
@@ -71,6 +71,7 @@ std::vector<SocketCounters> parseListing(std::string_view text)
                 socket.addresses = std::string(columns[3]) + " " + std::string(columns[4]);
                 sockets.push_back(std::move(socket));
             }
+            continue;  // counters are read from the detail lines only, never from a name
         }
         if (!known)
             continue;

@@ -55,41 +55,33 @@ TEST(InternetDiagnosis, WiFiSignalThresholds)
     EXPECT_EQ(weak.headline, "Your Wi-Fi signal is weak.");
 }
 
-TEST(InternetDiagnosis, SlowBandOnlyWhenTheSignalIsNotWeak)
+TEST(InternetDiagnosis, SlowBandOnlyWhenTheSignalIsNotWeakAndWiFiCarriesTheTraffic)
 {
     EXPECT_EQ(diagnose(LinkType::wifi, wifiAt(-55, WiFiBand::ghz2_4)),
               (std::vector<Finding>{Finding(FindingKind::band24, Severity::low, "You're on 2.4 GHz Wi-Fi.",
                                             "5 GHz is usually much faster if your router supports it.")}));
     EXPECT_EQ(ids(diagnose(LinkType::wifi, wifiAt(-75, WiFiBand::ghz2_4))), (std::vector<std::string>{"weakWiFi"}));
-}
-
-TEST(InternetDiagnosis, WiFiIsJudgedOnlyWhileTrafficGoesOverIt)
-{
     EXPECT_TRUE(diagnose(LinkType::ethernet, wifiAt(-90, WiFiBand::ghz2_4)).empty());
     EXPECT_TRUE(diagnose(LinkType::other, wifiAt(-90, WiFiBand::ghz2_4)).empty());
 }
 
-TEST(InternetDiagnosis, SlowLineThresholdAndRoundedHeadline)
+TEST(InternetDiagnosis, SlowLineThresholdHeadlineAndWhomItBlames)
 {
     EXPECT_TRUE(diagnose(LinkType::ethernet, std::nullopt, speedOf(10.0)).empty());
     EXPECT_EQ(diagnose(LinkType::ethernet, std::nullopt, speedOf(9.5)),
               (std::vector<Finding>{Finding(FindingKind::slowLine, Severity::high, "Your internet is slow: 10 Mbps down.",
                                             "Your wired connection is fine, so the slowdown is your internet line "
                                             "or router.")}));
-}
-
-TEST(InternetDiagnosis, SlowLineBlamesWiFiUnlessItIsKnownToBeFine)
-{
     const auto detailFor = [](LinkType link, std::optional<WiFiLink> wifi) {
         for (const auto& finding : diagnose(link, wifi, speedOf(4)))
             if (finding.kind == FindingKind::slowLine)
                 return finding.detail;
         return std::string("no slowLine finding");
     };
-    const std::string wifiFine = "Your Wi-Fi is fine, so the slowdown is your internet line or router.";
     EXPECT_EQ(detailFor(LinkType::ethernet, wifiAt(-90)),
               "Your wired connection is fine, so the slowdown is your internet line or router.");
-    EXPECT_EQ(detailFor(LinkType::wifi, wifiAt(-70)), wifiFine);
+    EXPECT_EQ(detailFor(LinkType::wifi, wifiAt(-70)),
+              "Your Wi-Fi is fine, so the slowdown is your internet line or router.");
     EXPECT_EQ(detailFor(LinkType::wifi, wifiAt(-71)), "Weak Wi-Fi may be part of it.");
     EXPECT_EQ(detailFor(LinkType::wifi, std::nullopt), "Weak Wi-Fi may be part of it.");
 }
@@ -118,10 +110,7 @@ TEST(InternetDiagnosis, BandwidthUsersFromOneMegabytePerSecondNamedByTheirApp)
                                    "pid:11"));
     EXPECT_EQ(findings[0].id, "bandwidthHog:pid:11");
     EXPECT_EQ(findings[1].headline, "Photos is using 1.4 MB/s of your connection.");
-}
-
-TEST(InternetDiagnosis, RatesBeyondTheIntegerRangeShowAtItsBound)
-{
+    // Rates beyond the integer range show at its bound rather than being converted.
     EXPECT_EQ(diagnose(LinkType::ethernet, std::nullopt, std::nullopt, {{5, "flood", 1e300, 1e300}}).at(0).headline,
               "flood is using 8,388,608 TB/s of your connection.");
 }

@@ -41,9 +41,9 @@ TEST(SocketTraffic, RecordedListingsOneSecondApartBecomePerProcessRates)
     const std::string csv = sample(test::fixture("internet/ss-before.txt"), test::fixture("internet/ss-after.txt"), &pauses);
     EXPECT_EQ(pauses, std::vector<std::chrono::milliseconds>{std::chrono::seconds(1)});
     // The ssh socket names no process; a socket shared by two processes counts for the first;
-    // one opened in between counts all its bytes; a closed one counts nothing.
+    // one opened in between counts all its bytes; a closed one counts nothing; IPv6 sockets count.
     EXPECT_EQ(NetTop::parse(csv), (std::vector<NetUsage>{{1750, "dropbox", 1000, 2'500'000},
-                                                         {2211, "firefox-esr", 1'200'000, 1000},
+                                                         {2211, "firefox-esr", 1'400'000, 1200},
                                                          {2390, "Web Content", 64000, 518}}));
 }
 
@@ -64,10 +64,13 @@ TEST(SocketTraffic, ReusedAddressesOrAResetCounterCountAsANewSocket)
               ",bytes_in,bytes_out,\nnew.3,40,30,\nweb.2,20,10,\n");
 }
 
-TEST(SocketTraffic, CommaInAProcessNameCannotShiftTheColumns)
+TEST(SocketTraffic, OddProcessNamesCannotShiftColumnsPidsOrCounters)
 {
-    EXPECT_EQ(NetTop::parse(sample("", socket("10.0.0.2:1 10.0.0.9:2", R"("a.5,7",pid=12)", 0, 1))),
-              (std::vector<NetUsage>{{12, "a.5 7", 0, 1}}));
+    // ss prints a process's name unescaped: commas, quotes, ",pid=" and counter-like words.
+    const std::string spoofed = "ESTAB 0 0 10.0.0.2:3 10.0.0.9:4 users:((\" bytes_acked:9 \",pid=13,fd=3))\n"
+                                "\t cubic bytes_received:5 segs_out:2\n";
+    EXPECT_EQ(NetTop::parse(sample("", socket("10.0.0.2:1 10.0.0.9:2", R"("a.5,7",pid=1",pid=12)", 0, 1) + spoofed)),
+              (std::vector<NetUsage>{{13, " bytes_acked:9 ", 5, 0}, {12, "a.5 7\" pid=1", 0, 1}}));
 }
 
 TEST(SocketTraffic, NothingToShowOrNoSsGivesEmptyText)

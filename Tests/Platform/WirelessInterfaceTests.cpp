@@ -42,17 +42,15 @@ struct Machine {
 
 } // namespace
 
-TEST(WirelessInterface, RecordedFiveGigahertzLinkWithoutNoiseValue)
+TEST(WirelessInterface, RecordedLinksWithAndWithoutNoiseValue)
 {
-    Machine machine;
-    EXPECT_EQ(machine.read(test::fixture("internet/iw-link-5ghz.txt")), (WiFiLink{-67, 0, 390.0, WiFiBand::ghz5}));
-    EXPECT_EQ(machine.iwRuns, 1);  // rate and band come from one report
-}
-
-TEST(WirelessInterface, RecordedTwoPointFourGigahertzLinkWithNoise)
-{
-    Machine machine(statsHeader + "wlp2s0: 0000   36.  -74.  -95.       0      0      0      0      3        0\n");
-    EXPECT_EQ(machine.read(test::fixture("internet/iw-link-2ghz.txt")), (WiFiLink{-74, -95, 72.2, WiFiBand::ghz2_4}));
+    Machine fiveGigahertz;
+    EXPECT_EQ(fiveGigahertz.read(test::fixture("internet/iw-link-5ghz.txt")),
+              (WiFiLink{-67, 0, 390.0, WiFiBand::ghz5}));
+    EXPECT_EQ(fiveGigahertz.iwRuns, 1);  // rate and band come from one report
+    Machine twoGigahertz(statsHeader + "wlp2s0: 0000   36.  -74.  -95.       0      0      0      0      3        0\n");
+    EXPECT_EQ(twoGigahertz.read(test::fixture("internet/iw-link-2ghz.txt")),
+              (WiFiLink{-74, -95, 72.2, WiFiBand::ghz2_4}));
 }
 
 TEST(WirelessInterface, FrequenciesGiveBands)
