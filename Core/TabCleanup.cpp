@@ -73,15 +73,14 @@ std::optional<std::string> profile(std::string_view windowName, std::string_view
 std::string normalize(std::string_view url)
 {
     auto parts = URLComponents::parse(url);
-    std::string text(url);
-    if (parts) {
-        parts->fragment.reset();
-        if (parts->scheme)
-            parts->scheme = lowercased(*parts->scheme);
-        if (parts->host)
-            parts->host = lowercased(*parts->host);
-        text = parts->text();
-    }
+    if (!parts)
+        return std::string(url);
+    parts->fragment.reset();
+    if (parts->scheme)
+        parts->scheme = lowercased(*parts->scheme);
+    if (parts->host)
+        parts->host = lowercased(*parts->host);
+    std::string text = parts->text();
     if (text.ends_with('/'))
         text.pop_back();
     return text;

@@ -25,8 +25,7 @@ struct ExtensionUsage {
 std::optional<std::string> profile(std::string_view windowName, std::string_view appName);
 
 // The form in which two addresses are compared: no fragment, lower-case scheme
-// and host, one trailing "/" removed. A text that is no address is only stripped
-// of its trailing "/".
+// and host, one trailing "/" removed. A text that is no address stays as it is.
 std::string normalize(std::string_view url);
 
 // The tabs that repeat an earlier tab of the same profile, in window then tab order.

@@ -46,11 +46,12 @@ TEST(TabCleanupNormalize, LowersSchemeAndHostDropsFragmentAndOneSlash)
     EXPECT_EQ(TabCleanup::normalize("file:///tmp/x?#"), "file:///tmp/x?");
 }
 
-TEST(TabCleanupNormalize, TextThatIsNoAddressIsOnlyStrippedOfItsSlash)
+TEST(TabCleanupNormalize, TextThatIsNoAddressStaysAsItIs)
 {
-    EXPECT_EQ(TabCleanup::normalize("Not An Address/"), "Not An Address");
-    for (const char* text : {"https://example.com/100%", "https://example.com/\xC3\xA9", "https://a@b@C/x",
-                             "https://example.com:80a/x", "1HTTP://C/x", "https://[::1/x", "HTTP://C/#a#b"})
+    // Each would lose its trailing slash, case or fragment if it were read as an address.
+    for (const char* text : {"Not An Address/", "HTTPS://EXAMPLE.com/100%/", "HTTPS://EXAMPLE.com/\xC3\xA9/",
+                             "https://a@b@C/x/", "HTTPS://EXAMPLE.com:80a/x/", "1HTTP://C/x/", "https://[::1/x/",
+                             "HTTP://C/#a#b"})
         EXPECT_EQ(TabCleanup::normalize(text), text);
 }
 
@@ -110,6 +111,8 @@ TEST(TabCleanupExtensions, CommandLineStartsRightAfterTheSizesSpace)
 {
     EXPECT_EQ(TabCleanup::extensions("1 10 /A.app/x --extension-process\n", "/A.app").count, 1);
     EXPECT_EQ(TabCleanup::extensions("1 10  /A.app/x --extension-process\n1 10 \n", "/A.app").count, 0);
+    // A sibling bundle whose name extends the app's path is another app.
+    EXPECT_EQ(TabCleanup::extensions("1 10 /A.app2/x --extension-process\n", "/A.app").count, 0);
 }
 
 TEST(TabCleanupExtensions, SizesThatWouldOverflowAreSkippedAndTheSumSaturates)

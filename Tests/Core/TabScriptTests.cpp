@@ -152,25 +152,24 @@ TEST(TabScriptParse, ActiveIndexTakesASignAndFallsBackToTheFirstTab)
 }
 
 // A page sets its own title. The listing script turns separator characters in
-// titles, addresses and window names into spaces before they reach the listing.
+// titles, addresses and window names into spaces before they reach the listing:
+// left in, they would forge a tab that "close duplicates" then acts on.
 TEST(TabScriptParse, HostileTitleCannotForgeARecord)
 {
-    const std::string forged = "Cats" + US + "https://cats.example.com/" + RS + "T" + US + "1" + US + "99" + US +
-                               "Bank" + US + "https://bank.example.com/" + RS + "T" + US + "1" + US + "98" + US + "x";
-    const auto listing = [](const std::string& title) {
-        return record({"W", "1", "normal", "1", "News - Google Chrome"}) +
-               record({"T", "1", "4", "News", "https://news.example.com/"}) +
-               record({"T", "1", "5", title, "https://cats.example.com/"});
+    const auto tabsOf = [](const std::string& title) {
+        return TabScript::parse(record({"W", "1", "normal", "1", ""}) +
+                                    record({"T", "1", "5", title, "https://cats.example.com/"}),
+                                "Google Chrome")[0].tabs;
     };
-    const auto raw = TabScript::parse(listing(forged), "Google Chrome");  // what the replacement prevents
+    const std::string forged = "Cats" + RS + record({"T", "1", "99", "Bank", "https://bank.example.com/"});
+    const auto raw = tabsOf(forged);
     ASSERT_EQ(raw.size(), 1u);
-    EXPECT_EQ(raw[0].tabs.size(), 4u);
+    EXPECT_EQ(raw[0].url, "https://bank.example.com/");
 
     std::string cleaned = forged;
     std::replace_if(cleaned.begin(), cleaned.end(), [](char c) { return c == '\x1E' || c == '\x1F'; }, ' ');
-    const auto windows = TabScript::parse(listing(cleaned), "Google Chrome");
-    ASSERT_EQ(windows.size(), 1u);
-    ASSERT_EQ(windows[0].tabs.size(), 2u);
-    EXPECT_EQ(windows[0].tabs[1].url, "https://cats.example.com/");
-    EXPECT_EQ(windows[0].tabs[1].title, "Cats https://cats.example.com/ T 1 99 Bank https://bank.example.com/ T 1 98 x");
+    const auto tabs = tabsOf(cleaned);
+    ASSERT_EQ(tabs.size(), 1u);
+    EXPECT_EQ(tabs[0].id, "1/5");
+    EXPECT_EQ(tabs[0].url, "https://cats.example.com/");
 }
