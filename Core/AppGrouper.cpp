@@ -5,6 +5,7 @@
 #include "Core/Text.hpp"
 
 #include <algorithm>
+#include <limits>
 #include <unordered_map>
 
 namespace corvane::AppGrouper {
@@ -45,7 +46,9 @@ std::vector<ProcessGroup> group(const std::vector<ProcessUsage>& usage, uint32_t
         }
         for (const auto& member : g.members) {
             g.cpuPercent += member.cpuPercent;
-            g.memoryBytes += member.memoryBytes;
+            // Stop at the largest count rather than wrap: each member's size may be near it.
+            if (__builtin_add_overflow(g.memoryBytes, member.memoryBytes, &g.memoryBytes))
+                g.memoryBytes = std::numeric_limits<int64_t>::max();
         }
         if (g.appPath) {
             const auto primary = g.primary();

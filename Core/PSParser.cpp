@@ -4,6 +4,7 @@
 #include "Core/Text.hpp"
 
 #include <array>
+#include <cmath>
 
 namespace corvane::PSParser {
 namespace {
@@ -71,6 +72,9 @@ std::optional<double> cpuSeconds(std::string_view text)
             return std::nullopt;
         seconds = seconds * 60 + *value;
     }
+    // Huge parts can still fold past the largest double; keep infinity out of the rates.
+    if (!std::isfinite(seconds))
+        return std::nullopt;
     return seconds;
 }
 

@@ -40,7 +40,7 @@ std::string text(const Json& value, const char* key, std::size_t index)
 std::optional<std::string> optionalText(const Json& object, const char* key, std::size_t index)
 {
     const auto it = object.find(key);
-    if (it == object.end())
+    if (it == object.end() || it->is_null())  // null stands for absent, as for any optional key
         return std::nullopt;
     return text(*it, key, index);
 }

@@ -116,6 +116,9 @@ Output run(const std::string& path, const std::vector<std::string>& arguments)
     try {
         drain(out, err, outBytes, errBytes);
     } catch (...) {
+        // Close our ends first, so a child still writing gets an error instead of blocking the wait.
+        out.closeEnd(0);
+        err.closeEnd(0);
         waitForExit(pid);
         throw;
     }

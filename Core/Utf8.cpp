@@ -7,14 +7,21 @@ namespace {
 
 constexpr std::string_view replacement = "\xEF\xBF\xBD";
 
-// Length of the well-formed sequence starting at i, or 0 when it is not one
-// (overlong forms, surrogates and values past U+10FFFF are refused).
-std::size_t sequenceLength(std::string_view s, std::size_t i)
+// How a decoder sees the bytes at i: the length of the well-formed sequence there,
+// or, when there is none, how many bytes make up the broken start of one (at least 1),
+// so a truncated sequence gives one replacement, as the platform's decoder does.
+// Overlong forms, surrogates and values past U+10FFFF are refused.
+struct Step {
+    std::size_t length;
+    bool valid;
+};
+
+Step step(std::string_view s, std::size_t i)
 {
     const auto byte = [&](std::size_t k) { return static_cast<uint8_t>(s[k]); };
     const uint8_t b0 = byte(i);
     if (b0 < 0x80)
-        return 1;
+        return {1, true};
     std::size_t length = 0;
     uint8_t low = 0x80, high = 0xBF;
     if (b0 >= 0xC2 && b0 <= 0xDF) {
@@ -28,19 +35,16 @@ std::size_t sequenceLength(std::string_view s, std::size_t i)
         if (b0 == 0xF0) low = 0x90;
         if (b0 == 0xF4) high = 0x8F;
     } else {
-        return 0;
+        return {1, false};
     }
-    if (i + length > s.size())
-        return 0;
-    const uint8_t b1 = byte(i + 1);
-    if (b1 < low || b1 > high)
-        return 0;
-    for (std::size_t k = 2; k < length; ++k) {
+    for (std::size_t k = 1; k < length; ++k) {
+        if (i + k >= s.size())
+            return {k, false};
         const uint8_t b = byte(i + k);
-        if (b < 0x80 || b > 0xBF)
-            return 0;
+        if (k == 1 ? (b < low || b > high) : (b < 0x80 || b > 0xBF))
+            return {k, false};
     }
-    return length;
+    return {length, true};
 }
 
 } // namespace
@@ -51,14 +55,12 @@ std::string decodeLossy(std::string_view bytes)
     out.reserve(bytes.size());
     std::size_t i = 0;
     while (i < bytes.size()) {
-        const std::size_t n = sequenceLength(bytes, i);
-        if (n == 0) {
+        const Step next = step(bytes, i);
+        if (next.valid)
+            out.append(bytes.substr(i, next.length));
+        else
             out += replacement;
-            ++i;
-        } else {
-            out.append(bytes.substr(i, n));
-            i += n;
-        }
+        i += next.length;
     }
     return out;
 }
@@ -66,10 +68,10 @@ std::string decodeLossy(std::string_view bytes)
 bool isValid(std::string_view bytes)
 {
     for (std::size_t i = 0; i < bytes.size();) {
-        const std::size_t n = sequenceLength(bytes, i);
-        if (n == 0)
+        const Step next = step(bytes, i);
+        if (!next.valid)
             return false;
-        i += n;
+        i += next.length;
     }
     return true;
 }

@@ -4,6 +4,7 @@
 #include "Platform/ProcFS.hpp"
 
 #include <memory>
+#include <optional>
 #include <xcb/xcb.h>
 #include <xcb/xcb_ewmh.h>
 
@@ -51,15 +52,39 @@ bool isHidden(xcb_ewmh_connection_t* ewmh, xcb_get_property_cookie_t cookie)
     return hidden;
 }
 
-WindowDescription describe(xcb_ewmh_connection_t* ewmh, xcb_get_property_cookie_t pidCookie,
-                           xcb_get_property_cookie_t stateCookie)
+// The property requests for one client window.
+struct Requests {
+    xcb_get_property_cookie_t pid;
+    xcb_get_property_cookie_t state;
+    xcb_get_property_cookie_t desktop;
+};
+
+// A window sits on another virtual desktop when it names one that is not the current
+// one; "all desktops" and windows or managers that do not say are taken as on screen.
+bool isOnOtherDesktop(xcb_ewmh_connection_t* ewmh, xcb_get_property_cookie_t cookie,
+                      std::optional<uint32_t> currentDesktop)
 {
+    constexpr uint32_t allDesktops = 0xFFFFFFFF;
+    uint32_t desktop = 0;
+    if (xcb_ewmh_get_wm_desktop_reply(ewmh, cookie, &desktop, nullptr) != 1)
+        return false;
+    return currentDesktop && desktop != allDesktops && desktop != *currentDesktop;
+}
+
+WindowDescription describe(xcb_ewmh_connection_t* ewmh, const Requests& requests,
+                           std::optional<uint32_t> currentDesktop)
+{
+    // Every reply is taken, so none is left waiting on the connection.
+    const bool hidden = isHidden(ewmh, requests.state);
+    const bool elsewhere = isOnOtherDesktop(ewmh, requests.desktop, currentDesktop);
+    uint32_t pid = 0;
+    const bool hasPID = xcb_ewmh_get_wm_pid_reply(ewmh, requests.pid, &pid, nullptr) == 1;
+
     WindowDescription window{
         {std::string(WindowCensus::layerKey), int64_t{0}},
-        {std::string(WindowCensus::onscreenKey), !isHidden(ewmh, stateCookie)},
+        {std::string(WindowCensus::onscreenKey), !hidden && !elsewhere},
     };
-    uint32_t pid = 0;
-    if (xcb_ewmh_get_wm_pid_reply(ewmh, pidCookie, &pid, nullptr) != 1 || pid == 0 || pid > INT32_MAX)
+    if (!hasPID || pid == 0 || pid > INT32_MAX)
         return window;
     const auto path = ProcFS::executablePath("/proc", static_cast<int32_t>(pid));
     if (!path)
@@ -78,7 +103,8 @@ std::vector<WindowDescription> clientWindows()
     if (xcb_connection_has_error(connection.get()))
         return {};
     Ewmh ewmh(connection.get());
-    if (!ewmh.ready())
+    // The screen number comes from $DISPLAY and need not exist on the server.
+    if (!ewmh.ready() || screen < 0 || screen >= ewmh.get()->nb_screens)
         return {};
     xcb_ewmh_get_windows_reply_t clients;
     if (xcb_ewmh_get_client_list_reply(ewmh.get(), xcb_ewmh_get_client_list(ewmh.get(), screen), &clients, nullptr)
@@ -87,17 +113,23 @@ std::vector<WindowDescription> clientWindows()
 
     // Ask for every window's properties before reading any answer, so the round
     // trips overlap.
-    std::vector<std::pair<xcb_get_property_cookie_t, xcb_get_property_cookie_t>> cookies;
-    cookies.reserve(clients.windows_len);
-    for (uint32_t i = 0; i < clients.windows_len; ++i)
-        cookies.emplace_back(xcb_ewmh_get_wm_pid(ewmh.get(), clients.windows[i]),
-                             xcb_ewmh_get_wm_state(ewmh.get(), clients.windows[i]));
+    const auto desktopCookie = xcb_ewmh_get_current_desktop(ewmh.get(), screen);
+    std::vector<Requests> requests;
+    requests.reserve(clients.windows_len);
+    for (uint32_t i = 0; i < clients.windows_len; ++i) {
+        const xcb_window_t id = clients.windows[i];
+        requests.push_back({xcb_ewmh_get_wm_pid(ewmh.get(), id), xcb_ewmh_get_wm_state(ewmh.get(), id),
+                            xcb_ewmh_get_wm_desktop(ewmh.get(), id)});
+    }
     xcb_ewmh_get_windows_reply_wipe(&clients);
 
+    std::optional<uint32_t> currentDesktop;
+    if (uint32_t desktop = 0; xcb_ewmh_get_current_desktop_reply(ewmh.get(), desktopCookie, &desktop, nullptr) == 1)
+        currentDesktop = desktop;
     std::vector<WindowDescription> windows;
-    windows.reserve(cookies.size());
-    for (const auto& [pidCookie, stateCookie] : cookies)
-        windows.push_back(describe(ewmh.get(), pidCookie, stateCookie));
+    windows.reserve(requests.size());
+    for (const auto& request : requests)
+        windows.push_back(describe(ewmh.get(), request, currentDesktop));
     return windows;
 }
 

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <iostream>
 #include <thread>
+#include <unordered_map>
 #include <unistd.h>
 
 using namespace corvane;

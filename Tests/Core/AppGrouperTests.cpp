@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace corvane;
 using namespace std::chrono_literals;
 
@@ -105,6 +107,15 @@ TEST(AppGrouper, LoneProcessAndQuitRules)
     ASSERT_NE(lone, groups.end());
     EXPECT_EQ(lone->displayName, "foo");
     EXPECT_FALSE(lone->appPath);
+}
+
+TEST(AppGrouper, GroupMemoryStopsAtTheLargestCount)
+{
+    const int64_t huge = std::numeric_limits<int64_t>::max() - 1;
+    const auto groups = AppGrouper::group({usage(1, "/Applications/A.app/Contents/MacOS/A", 0, 501, huge),
+                                           usage(2, "/Applications/A.app/Contents/MacOS/B", 0, 501, huge)},
+                                          501);
+    EXPECT_EQ(groups.at(0).memoryBytes, std::numeric_limits<int64_t>::max());
 }
 
 TEST(AppGrouper, OrdersByCpuThenByCharacterCodes)

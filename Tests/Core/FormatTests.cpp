@@ -70,13 +70,13 @@ TEST(Numbers, ConversionsGuardRange)
     EXPECT_FALSE(Numbers::multiply(int64_t(1) << 62, 4));
 }
 
-TEST(Utf8, ReplacesEachInvalidByte)
+TEST(Utf8, ReplacesEachInvalidSequenceOnce)
 {
     EXPECT_EQ(Utf8::decodeLossy("caf\xC3\xA9"), "caf\xC3\xA9");
     EXPECT_EQ(Utf8::decodeLossy("a\xFF"), "a\xEF\xBF\xBD");
     EXPECT_EQ(Utf8::decodeLossy("\xC0\xAF"), "\xEF\xBF\xBD\xEF\xBF\xBD");  // overlong "/"
     EXPECT_EQ(Utf8::decodeLossy("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");  // surrogate
-    EXPECT_EQ(Utf8::decodeLossy("\xE2\x82"), "\xEF\xBF\xBD\xEF\xBF\xBD");  // truncated
+    EXPECT_EQ(Utf8::decodeLossy("\xE2\x82" "A\xF0\x9F\x98"), "\xEF\xBF\xBD" "A\xEF\xBF\xBD");  // truncated
     EXPECT_TRUE(Utf8::isValid("\xF0\x9F\x98\x80"));
     EXPECT_FALSE(Utf8::isValid("\xF4\x90\x80\x80"));
 }

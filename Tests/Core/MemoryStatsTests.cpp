@@ -20,17 +20,18 @@ TEST(MemoryStats, DividesPagesIntoAppsWiredCompressedCachedAndFree)
     EXPECT_EQ(memory.used(), 1000 * page);
 }
 
-TEST(MemoryStats, AppMemoryNeverGoesBelowZero)
+TEST(MemoryStats, PartsStayWithinTheirBounds)
 {
-    const auto memory = MemoryStats::breakdown(HostPageCounts{.internal = 100, .purgeable = 300}, page, total);
-    EXPECT_EQ(memory.app, 0);
-    EXPECT_EQ(memory.cached, 300 * page);
-}
+    const auto morePurgeable = MemoryStats::breakdown(HostPageCounts{.internal = 100, .purgeable = 300}, page, total);
+    EXPECT_EQ(morePurgeable.app, 0);
+    EXPECT_EQ(morePurgeable.cached, 300 * page);
 
-TEST(MemoryStats, UsedIsCappedAtTheTotal)
-{
-    const auto memory = MemoryStats::breakdown(HostPageCounts{.internal = 4000, .wire = 4000}, page, total);
-    EXPECT_EQ(memory.used(), total);
+    const auto overfull = MemoryStats::breakdown(HostPageCounts{.internal = 4000, .wire = 4000}, page, total);
+    EXPECT_EQ(overfull.used(), total);
+
+    const auto overflowing = MemoryStats::breakdown(HostPageCounts{.wire = INT64_MAX / 2, .free = 3}, page, total);
+    EXPECT_EQ(overflowing.wired, 0);
+    EXPECT_EQ(overflowing.free, 3 * page);
 }
 
 TEST(MemoryStats, WithoutCountsAllMemoryIsFree)
@@ -38,13 +39,6 @@ TEST(MemoryStats, WithoutCountsAllMemoryIsFree)
     const auto memory = MemoryStats::breakdown(std::nullopt, page, total);
     EXPECT_EQ(memory, (MemoryBreakdown{total, 0, 0, 0, 0, total}));
     EXPECT_EQ(memory.used(), 0);
-}
-
-TEST(MemoryStats, ByteCountsThatOverflowBecomeZero)
-{
-    const auto memory = MemoryStats::breakdown(HostPageCounts{.wire = INT64_MAX / 2, .free = 3}, page, total);
-    EXPECT_EQ(memory.wired, 0);
-    EXPECT_EQ(memory.free, 3 * page);
 }
 
 TEST(MemoryStats, ReadsTheKernelsCountersUnderARoot)

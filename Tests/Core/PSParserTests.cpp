@@ -75,4 +75,5 @@ TEST(PSParser, CpuSeconds)
     EXPECT_FALSE(PSParser::cpuSeconds("1:2:3:4"));
     EXPECT_FALSE(PSParser::cpuSeconds("1-02:03:04"));
     EXPECT_FALSE(PSParser::cpuSeconds("nan:01"));
+    EXPECT_FALSE(PSParser::cpuSeconds("1e307:1e307"));  // folds past the largest double
 }

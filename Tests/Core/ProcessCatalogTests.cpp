@@ -28,7 +28,7 @@ CatalogEntry entry(std::string id, std::vector<std::string> names, std::vector<s
 const char* oneEntry = R"([{
   "id": "mds", "match": {"names": ["mds"], "pathPrefixes": [], "launchdLabels": ["com.apple.metadata"]},
   "title": "Spotlight", "summary": "Indexes files.", "whyHigh": "New files.", "verdict": "leave",
-  "fixes": ["openSpotlightSettings", "rebuildSpotlightIndex"], "guide": "spotlight", "extra": 1
+  "fixes": ["openSpotlightSettings", "rebuildSpotlightIndex"], "guide": "spotlight", "extra": 1, "symbol": null
 }])";
 
 } // namespace
