@@ -74,7 +74,8 @@ std::optional<std::string> firstWirelessName(const fs::path& sysRoot, const fs::
         if (fs::is_directory(device / "wireless", unreadable))
             return device.filename().string();
     }
-    const auto rows = statsRows(ProcFS::readFile(procRoot / "net/wireless").value_or(""));
+    const std::string text = ProcFS::readFile(procRoot / "net/wireless").value_or("");
+    const auto rows = statsRows(text);
     if (rows.empty())
         return std::nullopt;
     return std::string(rows.front().name);
@@ -104,7 +105,9 @@ std::unique_ptr<WirelessInterface> WirelessInterface::first()
 
 WirelessInterface::Levels WirelessInterface::levels() const
 {
-    for (const auto& row : statsRows(ProcFS::readFile(procRoot_ / "net/wireless").value_or(""))) {
+    // Rows point into the text, so it must outlive the loop.
+    const std::string text = ProcFS::readFile(procRoot_ / "net/wireless").value_or("");
+    for (const auto& row : statsRows(text)) {
         if (row.name != name_)
             continue;
         Levels levels;
