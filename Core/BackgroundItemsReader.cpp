@@ -28,10 +28,14 @@ std::vector<fs::path> entries(const fs::path& folder, std::string_view extension
 
 std::optional<std::string> readBytes(const fs::path& file)
 {
+    // Only plain files: a pipe named x.plist would block the scan, a device never end.
+    std::error_code error;
+    if (!fs::is_regular_file(file, error))
+        return std::nullopt;
     std::ifstream in(file, std::ios::binary);
     if (!in)
         return std::nullopt;
-    // Read through the stream, which turns a read error (a folder named x.plist) into its bad state.
+    // Read through the stream, which turns a read error into its bad state.
     std::string bytes;
     char buffer[65536];
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0)

@@ -33,7 +33,6 @@ public:
 
     virtual ~Workspace() = default;
     virtual std::vector<Application> runningApplications() = 0;
-    virtual std::vector<Application> runningApplications(std::string_view bundleIdentifier) = 0;
     // Opens a URL with the system's handler for it; whether it opened is not reported.
     virtual void open(const std::string& url) = 0;
     // Where the installed application with this bundle identifier is, if any.

@@ -18,25 +18,16 @@ namespace fs = std::filesystem;
 namespace corvane {
 namespace {
 
-// What a bundle's Info.plist says about the app.
-struct BundleInfo {
-    std::optional<std::string> identifier;
-    ActivationPolicy policy = ActivationPolicy::regular;
-};
-
-BundleInfo readBundleInfo(const std::string& bundle)
+// How the app presents itself, as its bundle's Info.plist says.
+ActivationPolicy readActivationPolicy(const std::string& bundle)
 {
-    BundleInfo info;
     const auto bytes = ProcFS::readFile(fs::path(bundle) / "Contents/Info.plist");
     const auto list = bytes ? PropertyList::dictionary(*bytes) : std::nullopt;
-    if (!list)
-        return info;
-    info.identifier = list->text("CFBundleIdentifier");
-    if (list->boolean("LSBackgroundOnly").value_or(false))
-        info.policy = ActivationPolicy::prohibited;
-    else if (list->boolean("LSUIElement").value_or(false))
-        info.policy = ActivationPolicy::accessory;
-    return info;
+    if (list && list->boolean("LSBackgroundOnly").value_or(false))
+        return ActivationPolicy::prohibited;
+    if (list && list->boolean("LSUIElement").value_or(false))
+        return ActivationPolicy::accessory;
+    return ActivationPolicy::regular;
 }
 
 class PidFD {
@@ -130,7 +121,7 @@ LinuxWorkspace::LinuxWorkspace(fs::path procRoot, std::vector<fs::path> applicat
 {
 }
 
-std::vector<LinuxWorkspace::Listed> LinuxWorkspace::list()
+std::vector<Workspace::Application> LinuxWorkspace::runningApplications()
 {
     std::vector<int32_t> pids;
     try {
@@ -147,8 +138,8 @@ std::vector<LinuxWorkspace::Listed> LinuxWorkspace::list()
         return ProcFS::executablePath(procRoot_, pid);
     };
 
-    std::map<std::string, BundleInfo> bundles;
-    std::vector<Listed> listed;
+    std::map<std::string, ActivationPolicy> policies;
+    std::vector<Application> apps;
     for (const int32_t pid : pids) {
         const auto executable = mine(pid);
         const auto bundle = executable ? AppGrouper::outermostApp(*executable) : std::nullopt;
@@ -166,30 +157,10 @@ std::vector<LinuxWorkspace::Listed> LinuxWorkspace::list()
             continue;
         }
 
-        auto info = bundles.find(*bundle);
-        if (info == bundles.end())
-            info = bundles.emplace(*bundle, readBundleInfo(*bundle)).first;
-        listed.push_back(Listed{std::make_shared<ProcApplication>(pid, std::move(pidfd), *bundle, *executable,
-                                                                  info->second.policy),
-                                info->second.identifier});
-    }
-    return listed;
-}
-
-std::vector<Workspace::Application> LinuxWorkspace::runningApplications()
-{
-    std::vector<Application> apps;
-    for (auto& entry : list())
-        apps.push_back(std::move(entry.app));
-    return apps;
-}
-
-std::vector<Workspace::Application> LinuxWorkspace::runningApplications(std::string_view bundleIdentifier)
-{
-    std::vector<Application> apps;
-    for (auto& entry : list()) {
-        if (entry.bundleIdentifier == bundleIdentifier)
-            apps.push_back(std::move(entry.app));
+        auto policy = policies.find(*bundle);
+        if (policy == policies.end())
+            policy = policies.emplace(*bundle, readActivationPolicy(*bundle)).first;
+        apps.push_back(std::make_shared<ProcApplication>(pid, std::move(pidfd), *bundle, *executable, policy->second));
     }
     return apps;
 }

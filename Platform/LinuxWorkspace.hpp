@@ -3,6 +3,7 @@
 #include "Core/Shell.hpp"
 #include "Core/Workspace.hpp"
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <vector>
@@ -26,7 +27,6 @@ public:
                    CommandRunner run);
 
     std::vector<Application> runningApplications() override;
-    std::vector<Application> runningApplications(std::string_view bundleIdentifier) override;
     void open(const std::string& url) override;
     std::optional<std::string> urlForApplication(std::string_view bundleIdentifier) override;
     void openApplication(const std::string& url) override;
@@ -36,12 +36,6 @@ public:
     static std::vector<std::filesystem::path> xdgApplicationFolders(const Environment& environment = std::getenv);
 
 private:
-    struct Listed {
-        Application app;
-        std::optional<std::string> bundleIdentifier;
-    };
-    std::vector<Listed> list();
-
     std::filesystem::path procRoot_;
     std::vector<std::filesystem::path> applicationFolders_;
     CommandRunner run_;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <plist/plist.h>
+#include <sys/stat.h>
 
 using namespace corvane;
 namespace Reader = corvane::BackgroundItemsReader;
@@ -146,6 +147,7 @@ TEST(BackgroundItemScan, WalksSystemFoldersThenAppsSkippingWhatCannotBeRead)
     home.write("Library/LaunchAgents/u.plist.bak", labelled("bak"));
     home.write("Library/LaunchAgents/broken.plist", "<plist><dict><key>Label</key>");
     home.mkdir("Library/LaunchAgents/folder.plist");
+    ASSERT_EQ(::mkfifo(home.path("Library/LaunchAgents/pipe.plist").c_str(), 0600), 0);  // never opened
     root.write("Library/LaunchAgents/a.plist", binary(labelled("com.example.sync")));
     root.write("Library/LaunchDaemons/d.plist", labelled("org.none.d"));
     // An app without Info.plist is not installed for the owner search, but its jobs count.
