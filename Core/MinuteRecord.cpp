@@ -1,13 +1,15 @@
 #include "Core/MinuteRecord.hpp"
 
 #include "Core/Numbers.hpp"
-#include "Core/Utf8.hpp"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
+#include <variant>
 
 namespace corvane {
 namespace {
@@ -23,37 +25,96 @@ bool isCalendarMinute(int64_t minute)
     return minute >= -minuteLimit && minute <= minuteLimit;
 }
 
-std::optional<int64_t> integer(const Json& object, const char* key)
-{
-    const auto it = object.find(key);
-    if (it == object.end() || !it->is_number_integer())
-        return std::nullopt;
-    if (it->is_number_unsigned()) {
-        const auto value = it->get<uint64_t>();
+// A top-level value of a record line: a whole number that fits int64, any other
+// number, or nothing when the key is missing or holds anything else (no field takes that).
+using Value = std::variant<std::monostate, int64_t, double>;
+
+// The keys of a record, in the order the writer emits them.
+constexpr std::array<std::string_view, 7> keys{"t", "cpu", "cpuMax", "pressure", "swap", "memUsed", "n"};
+
+// Takes the top-level values of one JSON object as the parser meets them, without
+// building a document: loading a month of history decodes 43,200 lines. Later
+// duplicates of a key win, as they would in a document.
+class RecordFields {
+public:
+    const Value& operator[](std::string_view key) const { return values[slot(key)]; }
+
+    bool null() { return put({}); }
+    bool boolean(bool) { return put({}); }
+    bool number_integer(Json::number_integer_t value) { return put(value); }
+    bool number_unsigned(Json::number_unsigned_t value)
+    {
+        // Beyond int64 only the CPU fields, as doubles, can take it.
         if (value > static_cast<uint64_t>(std::numeric_limits<int64_t>::max()))
-            return std::nullopt;
-        return static_cast<int64_t>(value);
+            return put(static_cast<double>(value));
+        return put(static_cast<int64_t>(value));
     }
-    return it->get<int64_t>();
+    bool number_float(Json::number_float_t value, const Json::string_t&) { return put(value); }
+    bool string(Json::string_t&) { return put({}); }
+    bool binary(Json::binary_t&) { return put({}); }
+    bool start_object(std::size_t) { return open(); }
+    bool start_array(std::size_t) { return open(); }
+    bool end_object() { return close(); }
+    bool end_array() { return close(); }
+    bool key(Json::string_t& name)
+    {
+        if (depth == 1)
+            field = slot(name);
+        return true;
+    }
+    bool parse_error(std::size_t, const std::string&, const Json::exception&) { return false; }
+
+private:
+    std::array<Value, keys.size() + 1> values;  // the last slot takes the keys no field has
+    std::size_t field = keys.size();
+    int depth = 0;
+
+    static std::size_t slot(std::string_view key)
+    {
+        return static_cast<std::size_t>(std::find(keys.begin(), keys.end(), key) - keys.begin());
+    }
+    bool put(Value value)
+    {
+        if (depth == 1)
+            values[field] = value;
+        return true;
+    }
+    bool open()
+    {
+        put({});  // an object or array is no field's type
+        ++depth;
+        return true;
+    }
+    bool close()
+    {
+        --depth;
+        return true;
+    }
+};
+
+std::optional<int64_t> integer(const Value& value)
+{
+    if (const auto* whole = std::get_if<int64_t>(&value))
+        return *whole;
+    return std::nullopt;
 }
 
-std::optional<int> smallInteger(const Json& object, const char* key)
+std::optional<int> smallInteger(const Value& value)
 {
-    const auto value = integer(object, key);
-    if (!value || *value < std::numeric_limits<int>::min() || *value > std::numeric_limits<int>::max())
+    const auto wide = integer(value);
+    if (!wide || *wide < std::numeric_limits<int>::min() || *wide > std::numeric_limits<int>::max())
         return std::nullopt;
-    return static_cast<int>(*value);
+    return static_cast<int>(*wide);
 }
 
-std::optional<double> number(const Json& object, const char* key)
+// Always finite: the parser refuses a number too large for a double.
+std::optional<double> number(const Value& value)
 {
-    const auto it = object.find(key);
-    if (it == object.end() || !it->is_number())
-        return std::nullopt;
-    const double value = it->get<double>();
-    if (!std::isfinite(value))
-        return std::nullopt;
-    return value;
+    if (const auto* floating = std::get_if<double>(&value))
+        return *floating;
+    if (const auto* whole = std::get_if<int64_t>(&value))
+        return static_cast<double>(*whole);
+    return std::nullopt;
 }
 
 } // namespace
@@ -77,18 +138,18 @@ std::string MinuteRecord::encode() const
 
 std::optional<MinuteRecord> MinuteRecord::decode(std::string_view text)
 {
-    if (!Utf8::isValid(text))
+    // The parser also refuses ill-formed UTF-8. Only a top-level object has keys at
+    // depth 1, so any other document fills no field.
+    RecordFields fields;
+    if (!Json::sax_parse(text.begin(), text.end(), &fields))
         return std::nullopt;
-    const Json json = Json::parse(text.begin(), text.end(), nullptr, false);
-    if (!json.is_object())
-        return std::nullopt;
-    const auto t = integer(json, "t");
-    const auto cpu = number(json, "cpu");
-    const auto cpuMax = number(json, "cpuMax");
-    const auto pressure = smallInteger(json, "pressure");
-    const auto swap = integer(json, "swap");
-    const auto memUsed = integer(json, "memUsed");
-    const auto n = smallInteger(json, "n");
+    const auto t = integer(fields["t"]);
+    const auto cpu = number(fields["cpu"]);
+    const auto cpuMax = number(fields["cpuMax"]);
+    const auto pressure = smallInteger(fields["pressure"]);
+    const auto swap = integer(fields["swap"]);
+    const auto memUsed = integer(fields["memUsed"]);
+    const auto n = smallInteger(fields["n"]);
     if (!t || !isCalendarMinute(*t) || !cpu || !cpuMax || !pressure || !swap || !memUsed || !n)
         return std::nullopt;
     return MinuteRecord{*t, *cpu, *cpuMax, *pressure, *swap, *memUsed, *n};

@@ -47,10 +47,3 @@ TEST(MinuteAggregator, AClockSetBackClosesTheCurrentMinute)
     EXPECT_EQ(record->t, noon + 2);
     EXPECT_EQ(aggregator.minute, noon);
 }
-
-TEST(MinuteAggregator, MinutesCountFromTheEpochInUTC)
-{
-    MinuteAggregator aggregator;
-    aggregator.add(1, Pressure::normal, 0, 0, Date(seconds(119)));
-    EXPECT_EQ(aggregator.minute, 1);
-}

@@ -28,12 +28,17 @@ TEST(MinuteRecordJSON, RefusesCPUValuesJSONCannotHold)
 
 TEST(MinuteRecordJSON, ReadsOnlyObjectsWithAllKeysOfTheRightType)
 {
-    EXPECT_TRUE(MinuteRecord::decode(R"({"n":1,"t":5,"cpu":3,"cpuMax":4,"pressure":0,"swap":0,"memUsed":0,"x":[]})"));
+    // Keys nested inside other values are not the record's own.
+    EXPECT_EQ(MinuteRecord::decode(R"({"n":1,"t":5,"cpu":3,"cpuMax":4,"x":[{"t":"a"}],"pressure":0,"swap":0,)"
+                                   R"("memUsed":0,"y":{"n":null}})"),
+              (MinuteRecord{5, 3, 4, 0, 0, 0, 1}));
     for (const char* text : {
              R"({"t":5,"cpu":3,"cpuMax":4,"pressure":0,"swap":0,"memUsed":0})",
              R"({"t":5.5,"cpu":3,"cpuMax":4,"pressure":0,"swap":0,"memUsed":0,"n":1})",
              R"({"t":5,"cpu":"3","cpuMax":4,"pressure":0,"swap":0,"memUsed":0,"n":1})",
-             R"({"t":5,"cpu":3,"cpuMax":null,"pressure":0,"swap":0,"memUsed":0,"n":1})",
+             R"({"t":5,"cpu":3,"cpuMax":1e400,"pressure":0,"swap":0,"memUsed":0,"n":1})",
+             R"({"t":5,"cpu":3,"cpuMax":4,"pressure":[0],"swap":0,"memUsed":0,"n":1})",
+             R"({"x":{"t":5,"cpu":3,"cpuMax":4,"pressure":0,"swap":0,"memUsed":0,"n":1}})",
              R"({"t":5,"cpu":3,"cpuMax":4,"pressure":0,"swap":9223372036854775808,"memUsed":0,"n":1})",
              R"({"t":5,"cpu":3,"cpuMax":4,"pressure":0,"swap":0,"memUsed":0,"n":4294967296})",
              R"({"t":999999999999,"cpu":3,"cpuMax":4,"pressure":0,"swap":0,"memUsed":0,"n":1})",
