@@ -1,11 +1,11 @@
 #include "Core/BackgroundItemsReader.hpp"
 
 #include "Core/AppGrouper.hpp"
+#include "Core/Files.hpp"
 #include "Core/Numbers.hpp"
 #include "Core/PropertyList.hpp"
 #include "Core/Text.hpp"
 
-#include <fstream>
 #include <unordered_map>
 
 namespace fs = std::filesystem;
@@ -26,28 +26,9 @@ std::vector<fs::path> entries(const fs::path& folder, std::string_view extension
     return found;
 }
 
-std::optional<std::string> readBytes(const fs::path& file)
-{
-    // Only plain files: a pipe named x.plist would block the scan, a device never end.
-    std::error_code error;
-    if (!fs::is_regular_file(file, error))
-        return std::nullopt;
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    // Read through the stream, which turns a read error into its bad state.
-    std::string bytes;
-    char buffer[65536];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
-        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
-    if (in.bad())
-        return std::nullopt;
-    return bytes;
-}
-
 std::optional<PropertyList> readDictionary(const fs::path& file)
 {
-    const auto bytes = readBytes(file);
+    const auto bytes = Files::read(file);
     return bytes ? PropertyList::dictionary(*bytes) : std::nullopt;
 }
 
@@ -62,7 +43,7 @@ std::vector<BackgroundItem> plists(const fs::path& folder, ItemScope scope,
 {
     std::vector<BackgroundItem> items;
     for (const auto& file : entries(folder, ".plist")) {
-        const auto bytes = readBytes(file);
+        const auto bytes = Files::read(file);
         if (!bytes)
             continue;
         if (auto item = parse(*bytes, file.string(), scope, bundleRoot))

@@ -15,6 +15,7 @@
 #include "Core/Date.hpp"
 #include "Core/Diagnosis.hpp"
 #include "Core/EnumNames.hpp"
+#include "Core/Files.hpp"
 #include "Core/Finding.hpp"
 #include "Core/FixID.hpp"
 #include "Core/FixOutcome.hpp"

@@ -1,13 +1,11 @@
 #include "Core/ProcessCatalog.hpp"
 
+#include "Core/Files.hpp"
 #include "Platform/ExecutablePath.hpp"
 
 #include <nlohmann/json.hpp>
 
 #include <array>
-#include <cerrno>
-#include <fstream>
-#include <sstream>
 #include <string_view>
 #include <system_error>
 
@@ -171,14 +169,7 @@ std::string ProcessCatalog::encode(const std::vector<CatalogEntry>& entries)
 
 ProcessCatalog ProcessCatalog::load(const fs::path& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        throw std::system_error(errno ? errno : ENOENT, std::generic_category(), file.string());
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad())
-        throw std::system_error(EIO, std::generic_category(), file.string());
-    return ProcessCatalog(decode(content.str()));
+    return ProcessCatalog(decode(Files::readOrThrow(file)));
 }
 
 ProcessCatalog ProcessCatalog::bundled()

@@ -13,8 +13,8 @@ SystemSignals read(double totalCPUPercent, const std::filesystem::path& root)
 {
     SystemSignals signals;
     signals.coreCount = Processors::onlineCount(root);
-    signals.pressure = pressureFromSysctlLevel(MemoryPressure::level(root));
     const auto memory = MemInfo::read(root);
+    signals.pressure = pressureFromSysctlLevel(MemoryPressure::level(root, memory));
     signals.swapUsedBytes = memory ? memory->swapUsedBytes() : 0;
     const auto procRoot = root / "proc";
     signals.uptime = BootClock::sinceBootTime(procRoot).value_or(BootClock::uptime(procRoot).value_or(0));

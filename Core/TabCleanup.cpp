@@ -12,14 +12,6 @@
 namespace corvane::TabCleanup {
 namespace {
 
-std::string_view trimSpacesAndTabs(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 // ASCII letters lowered; the hex digits of "%XX" escapes keep their case.
 std::string lowercased(std::string_view text)
 {
@@ -64,7 +56,7 @@ std::optional<std::string> profile(std::string_view windowName, std::string_view
     const auto at = windowName.rfind(marker);
     if (at == std::string_view::npos)
         return std::nullopt;
-    const auto name = trimSpacesAndTabs(windowName.substr(at + marker.size()));
+    const auto name = Text::trim(windowName.substr(at + marker.size()), " \t");
     if (name.empty())
         return std::nullopt;
     return std::string(name);

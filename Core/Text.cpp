@@ -35,13 +35,12 @@ std::vector<std::string_view> splitKeepingEmpty(std::string_view text, char sepa
     return pieces;
 }
 
-std::string_view trim(std::string_view text)
+std::string_view trim(std::string_view text, std::string_view characters)
 {
-    constexpr std::string_view space = " \t\r\n";
-    const auto first = text.find_first_not_of(space);
+    const auto first = text.find_first_not_of(characters);
     if (first == std::string_view::npos)
         return {};
-    const auto last = text.find_last_not_of(space);
+    const auto last = text.find_last_not_of(characters);
     return text.substr(first, last - first + 1);
 }
 

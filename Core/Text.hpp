@@ -16,7 +16,8 @@ std::vector<std::string_view> splitSkippingEmpty(std::string_view text, char sep
 // The pieces between separators, empty pieces included: "a,,b," gives "a", "", "b", "".
 std::vector<std::string_view> splitKeepingEmpty(std::string_view text, char separator);
 
-// Leading and trailing spaces, tabs, carriage returns and line feeds removed.
-std::string_view trim(std::string_view text);
+// Leading and trailing characters of `characters` removed (by default spaces, tabs,
+// carriage returns and line feeds).
+std::string_view trim(std::string_view text, std::string_view characters = " \t\r\n");
 
 } // namespace corvane::Text

@@ -1,8 +1,8 @@
 #include "Core/UsageStore.hpp"
 
+#include "Core/Files.hpp"
 #include "Core/Numbers.hpp"
 #include "Core/Text.hpp"
-#include "Platform/ProcFS.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -104,7 +104,7 @@ std::vector<MinuteRecord> UsageStore::read(const std::optional<Bound>& bound) co
     for (const auto& file : files()) {
         if (bound && file.filename().string() < bound->dayName)
             continue;
-        const auto text = ProcFS::readFile(file);
+        const auto text = Files::read(file);
         if (!text)
             continue;
         // Line by line, so one torn or corrupt line costs only itself.

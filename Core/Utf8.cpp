@@ -1,6 +1,8 @@
 #include "Core/Utf8.hpp"
 
+#include <algorithm>
 #include <cstdint>
+#include <utility>
 
 namespace corvane::Utf8 {
 namespace {
@@ -47,6 +49,19 @@ Step step(std::string_view s, std::size_t i)
     return {length, true};
 }
 
+// The code point of the sequence at i (U+FFFD for a broken one) and its length.
+std::pair<char32_t, std::size_t> codePointAt(std::string_view s, std::size_t i)
+{
+    const Step next = step(s, i);
+    if (!next.valid)
+        return {U'\uFFFD', next.length};
+    const auto b0 = static_cast<uint8_t>(s[i]);
+    char32_t value = next.length == 1 ? b0 : b0 & (0xFF >> (next.length + 1));
+    for (std::size_t k = 1; k < next.length; ++k)
+        value = (value << 6) | (static_cast<uint8_t>(s[i + k]) & 0x3F);
+    return {value, next.length};
+}
+
 } // namespace
 
 std::string decodeLossy(std::string_view bytes)
@@ -74,6 +89,21 @@ bool isValid(std::string_view bytes)
         i += next.length;
     }
     return true;
+}
+
+std::string trim(std::string_view text, const std::function<bool(char32_t)>& drop)
+{
+    // Walk forward once, so the end is found on the same sequence boundaries.
+    std::size_t first = text.size(), last = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto [c, length] = codePointAt(text, i);
+        if (!drop(c)) {
+            first = std::min(first, i);
+            last = i + length;
+        }
+        i += length;
+    }
+    return first < last ? std::string(text.substr(first, last - first)) : std::string();
 }
 
 } // namespace corvane::Utf8

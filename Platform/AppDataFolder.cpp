@@ -40,11 +40,15 @@ fs::path path()
 
 fs::path path(std::string_view xdgDataHome, std::string_view home)
 {
+    return dataHome(xdgDataHome, home) / "Corvane";
+}
+
+fs::path dataHome(std::string_view xdgDataHome, std::string_view home)
+{
     // The base-directory rules say a relative value is to be ignored.
-    const fs::path base = !xdgDataHome.empty() && fs::path(xdgDataHome).is_absolute()
-                              ? fs::path(xdgDataHome)
-                              : fs::path(home) / ".local" / "share";
-    return base / "Corvane";
+    if (!xdgDataHome.empty() && fs::path(xdgDataHome).is_absolute())
+        return fs::path(xdgDataHome);
+    return fs::path(home) / ".local" / "share";
 }
 
 } // namespace corvane::AppDataFolder

@@ -13,4 +13,7 @@ std::filesystem::path path();
 // The same rule over given values of XDG_DATA_HOME and the home folder.
 std::filesystem::path path(std::string_view xdgDataHome, std::string_view home);
 
+// The user's data folder itself: XDG_DATA_HOME when absolute, else home/.local/share.
+std::filesystem::path dataHome(std::string_view xdgDataHome, std::string_view home);
+
 } // namespace corvane::AppDataFolder

@@ -1,8 +1,8 @@
 #include "Platform/BootClock.hpp"
 
+#include "Core/Files.hpp"
 #include "Core/Numbers.hpp"
 #include "Core/Text.hpp"
-#include "Platform/ProcFS.hpp"
 
 #include <chrono>
 
@@ -10,7 +10,7 @@ namespace corvane::BootClock {
 
 std::optional<int64_t> bootTime(const std::filesystem::path& procRoot)
 {
-    const auto stat = ProcFS::readFile(procRoot / "stat");
+    const auto stat = Files::read(procRoot / "stat");
     if (!stat)
         return std::nullopt;
     for (const auto line : Text::splitSkippingEmpty(*stat, '\n')) {
@@ -31,7 +31,7 @@ std::optional<double> sinceBootTime(const std::filesystem::path& procRoot)
 
 std::optional<double> uptime(const std::filesystem::path& procRoot)
 {
-    const auto text = ProcFS::readFile(procRoot / "uptime");
+    const auto text = Files::read(procRoot / "uptime");
     if (!text)
         return std::nullopt;
     const auto words = Text::splitSkippingEmpty(Text::trim(*text), ' ');

@@ -1,5 +1,6 @@
 #include "Platform/HardwareInfo.hpp"
 
+#include "Core/Files.hpp"
 #include "Core/Numbers.hpp"
 #include "Core/Text.hpp"
 #include "Core/Utf8.hpp"
@@ -22,7 +23,7 @@ std::string cleanText(std::string_view bytes)
 bool isArm64(const fs::path& root)
 {
     std::string arch;
-    if (const auto text = ProcFS::readFile(root / "proc/sys/kernel/arch")) {
+    if (const auto text = Files::read(root / "proc/sys/kernel/arch")) {
         arch = Text::trim(*text);
     } else {
         utsname name{};
@@ -35,7 +36,7 @@ bool isArm64(const fs::path& root)
 std::string machineModel(const fs::path& root)
 {
     for (const char* source : {"sys/class/dmi/id/product_name", "sys/firmware/devicetree/base/model"}) {
-        if (const auto text = ProcFS::readFile(root / source)) {
+        if (const auto text = Files::read(root / source)) {
             std::string model = cleanText(*text);
             if (!model.empty())
                 return model;
@@ -46,7 +47,7 @@ std::string machineModel(const fs::path& root)
 
 std::string cpuModel(const fs::path& root)
 {
-    const auto text = ProcFS::readFile(root / "proc/cpuinfo");
+    const auto text = Files::read(root / "proc/cpuinfo");
     if (!text)
         return "";
     // Keys are padded with tabs before the colon ("model name\t: ...").
@@ -60,7 +61,7 @@ std::string cpuModel(const fs::path& root)
 
 int64_t physicalMemory(const fs::path& root)
 {
-    const auto text = ProcFS::readFile(root / "proc/meminfo");
+    const auto text = Files::read(root / "proc/meminfo");
     const auto value = text ? ProcFS::field(*text, "MemTotal") : std::nullopt;
     if (!value)
         return 0;

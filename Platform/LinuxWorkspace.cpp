@@ -1,8 +1,10 @@
 #include "Platform/LinuxWorkspace.hpp"
 
 #include "Core/AppGrouper.hpp"
+#include "Core/Files.hpp"
 #include "Core/PropertyList.hpp"
 #include "Core/Text.hpp"
+#include "Platform/AppDataFolder.hpp"
 #include "Platform/ProcFS.hpp"
 
 #include <cerrno>
@@ -21,7 +23,7 @@ namespace {
 // How the app presents itself, as its bundle's Info.plist says.
 ActivationPolicy readActivationPolicy(const std::string& bundle)
 {
-    const auto bytes = ProcFS::readFile(fs::path(bundle) / "Contents/Info.plist");
+    const auto bytes = Files::read(fs::path(bundle) / "Contents/Info.plist");
     const auto list = bytes ? PropertyList::dictionary(*bytes) : std::nullopt;
     if (list && list->boolean("LSBackgroundOnly").value_or(false))
         return ActivationPolicy::prohibited;
@@ -207,10 +209,7 @@ std::vector<fs::path> LinuxWorkspace::xdgApplicationFolders(const Environment& e
             folders.push_back(fs::path(base) / "applications");
     };
 
-    if (const auto dataHome = variable("XDG_DATA_HOME"); !dataHome.empty())
-        add(dataHome);
-    else if (const auto home = variable("HOME"); home.starts_with('/'))
-        add((fs::path(home) / ".local/share").string());
+    add(AppDataFolder::dataHome(variable("XDG_DATA_HOME"), variable("HOME")).string());
 
     auto dataDirs = variable("XDG_DATA_DIRS");
     if (dataDirs.empty())

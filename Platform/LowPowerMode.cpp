@@ -1,13 +1,13 @@
 #include "Platform/LowPowerMode.hpp"
 
+#include "Core/Files.hpp"
 #include "Core/Text.hpp"
-#include "Platform/ProcFS.hpp"
 
 namespace corvane::Platform {
 
 bool lowPowerModeEnabled(const std::filesystem::path& root)
 {
-    const auto profile = ProcFS::readFile(root / "sys/firmware/acpi/platform_profile");
+    const auto profile = Files::read(root / "sys/firmware/acpi/platform_profile");
     return profile && Text::trim(*profile) == "low-power";
 }
 

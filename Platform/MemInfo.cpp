@@ -1,8 +1,8 @@
 #include "Platform/MemInfo.hpp"
 
+#include "Core/Files.hpp"
 #include "Core/Numbers.hpp"
 #include "Core/Text.hpp"
-#include "Platform/ProcFS.hpp"
 
 #include <algorithm>
 
@@ -28,7 +28,7 @@ MemInfo::MemInfo(std::string_view text)
 
 std::optional<MemInfo> MemInfo::read(const std::filesystem::path& root)
 {
-    const auto text = ProcFS::readFile(root / "proc/meminfo");
+    const auto text = Files::read(root / "proc/meminfo");
     if (!text)
         return std::nullopt;
     return MemInfo(*text);

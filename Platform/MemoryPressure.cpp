@@ -1,9 +1,8 @@
 #include "Platform/MemoryPressure.hpp"
 
+#include "Core/Files.hpp"
 #include "Core/Numbers.hpp"
 #include "Core/Text.hpp"
-#include "Platform/MemInfo.hpp"
-#include "Platform/ProcFS.hpp"
 
 #include <algorithm>
 
@@ -49,12 +48,12 @@ int32_t headroomLevel(int64_t availableBytes, int64_t totalBytes)
     return 1;
 }
 
-int32_t level(const std::filesystem::path& root)
+int32_t level(const std::filesystem::path& root, const std::optional<MemInfo>& memory)
 {
     int32_t result = 1;
-    if (const auto stall = ProcFS::readFile(root / "proc/pressure/memory"))
+    if (const auto stall = Files::read(root / "proc/pressure/memory"))
         result = std::max(result, stallLevel(*stall));
-    if (const auto memory = MemInfo::read(root)) {
+    if (memory) {
         if (const auto available = memory->bytes("MemAvailable"))
             result = std::max(result, headroomLevel(*available, memory->totalBytes()));
     }

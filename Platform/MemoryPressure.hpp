@@ -1,7 +1,10 @@
 #pragma once
 
+#include "Platform/MemInfo.hpp"
+
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 
 // The kernel's memory pressure as a level of 1 (normal), 2 (elevated) or 4 (critical),
@@ -9,8 +12,9 @@
 namespace corvane::MemoryPressure {
 
 // The higher of the stall level (root/proc/pressure/memory) and the headroom level
-// (MemAvailable over MemTotal in root/proc/meminfo); 1 when neither can be read.
-int32_t level(const std::filesystem::path& root = "/");
+// (MemAvailable over MemTotal of `memory`, the caller's reading of meminfo);
+// 1 when neither can be read.
+int32_t level(const std::filesystem::path& root, const std::optional<MemInfo>& memory);
 
 // From the pressure-stall text: "full avg10" at 10 or more gives 4, else "some avg10"
 // at 10 or more gives 2, else 1.

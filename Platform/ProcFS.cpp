@@ -1,40 +1,14 @@
 #include "Platform/ProcFS.hpp"
 
+#include "Core/Files.hpp"
 #include "Core/Numbers.hpp"
 #include "Core/Text.hpp"
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace corvane::ProcFS {
-
-std::optional<std::string> readFile(const fs::path& file)
-{
-    // Plain reads rather than streams: this runs for several files of every process
-    // on each tick, and a stream would happily "read" a folder as an empty text.
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    std::string content;
-    char buffer[8192];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n > 0) {
-            content.append(buffer, static_cast<std::size_t>(n));
-        } else if (n == 0) {
-            break;
-        } else if (errno != EINTR) {
-            ::close(fd);
-            return std::nullopt;
-        }
-    }
-    ::close(fd);
-    return content;
-}
 
 std::vector<int32_t> listPids(const fs::path& procRoot)
 {
@@ -58,7 +32,7 @@ std::optional<std::string> field(std::string_view text, std::string_view key)
 
 std::optional<uint32_t> effectiveUID(const fs::path& procRoot, int32_t pid)
 {
-    const auto status = readFile(procRoot / Numbers::toText(pid) / "status");
+    const auto status = Files::read(procRoot / Numbers::toText(pid) / "status");
     if (!status)
         return std::nullopt;
     const auto uids = field(*status, "Uid");  // real, effective, saved, filesystem
@@ -83,12 +57,12 @@ std::optional<std::string> executablePath(const fs::path& procRoot, int32_t pid)
             target.erase(target.size() - deleted.size());
         return target;
     }
-    if (const auto cmdline = readFile(folder / "cmdline")) {
+    if (const auto cmdline = Files::read(folder / "cmdline")) {
         const std::string argv0 = cmdline->substr(0, cmdline->find('\0'));
         if (argv0.starts_with('/'))
             return argv0;
     }
-    if (auto comm = readFile(folder / "comm")) {
+    if (auto comm = Files::read(folder / "comm")) {
         if (!comm->empty() && comm->back() == '\n')
             comm->pop_back();
         return comm;

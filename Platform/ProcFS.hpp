@@ -11,9 +11,6 @@
 // ("/proc" on a live system) so tests can hand it a fake one.
 namespace corvane::ProcFS {
 
-// The whole content of a file, or nothing when it cannot be read.
-std::optional<std::string> readFile(const std::filesystem::path& file);
-
 // The numeric entries of the root, ascending. Throws std::filesystem::filesystem_error
 // when the root itself cannot be listed.
 std::vector<int32_t> listPids(const std::filesystem::path& procRoot);

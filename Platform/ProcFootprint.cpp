@@ -1,14 +1,14 @@
 #include "Platform/ProcFootprint.hpp"
 
-#include "Platform/MemInfo.hpp"
-#include "Platform/ProcFS.hpp"
+#include "Core/Files.hpp"
 #include "Core/Numbers.hpp"
+#include "Platform/MemInfo.hpp"
 
 namespace corvane::ProcFootprint {
 
 std::optional<int64_t> read(const std::filesystem::path& procRoot, int32_t pid)
 {
-    const auto status = ProcFS::readFile(procRoot / Numbers::toText(pid) / "status");
+    const auto status = Files::read(procRoot / Numbers::toText(pid) / "status");
     if (!status)
         return std::nullopt;
     const MemInfo values(*status);

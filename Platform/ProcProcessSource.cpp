@@ -1,5 +1,6 @@
 #include "Platform/ProcProcessSource.hpp"
 
+#include "Core/Files.hpp"
 #include "Core/Numbers.hpp"
 #include "Core/Text.hpp"
 #include "Platform/BootClock.hpp"
@@ -102,7 +103,7 @@ Snapshot ProcProcessSource::sample()
 // and the read, or its files do not parse.
 std::optional<ProcessSample> ProcProcessSource::read(int32_t pid, std::optional<double> uptime)
 {
-    const auto text = ProcFS::readFile(procRoot_ / Numbers::toText(pid) / "stat");
+    const auto text = Files::read(procRoot_ / Numbers::toText(pid) / "stat");
     if (!text)
         return std::nullopt;
     const auto stat = parseStat(*text);

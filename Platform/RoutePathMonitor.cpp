@@ -1,8 +1,8 @@
 #include "Platform/RoutePathMonitor.hpp"
 
+#include "Core/Files.hpp"
 #include "Core/Numbers.hpp"
 #include "Core/Text.hpp"
-#include "Platform/ProcFS.hpp"
 #include "Platform/SysFS.hpp"
 
 #include <charconv>
@@ -88,8 +88,8 @@ bool present(const fs::path& path)
 NetworkPath currentPath(const fs::path& procRoot, const fs::path& sysRoot)
 {
     std::optional<DefaultRoute> route;
-    readIPv4(ProcFS::readFile(procRoot / "net/route").value_or(""), route);
-    readIPv6(ProcFS::readFile(procRoot / "net/ipv6_route").value_or(""), route);
+    readIPv4(Files::read(procRoot / "net/route").value_or(""), route);
+    readIPv6(Files::read(procRoot / "net/ipv6_route").value_or(""), route);
     if (!route)
         return {};
     const fs::path device = sysRoot / "class/net" / route->interface;

@@ -1,7 +1,7 @@
 #include "Platform/SysFS.hpp"
 
+#include "Core/Files.hpp"
 #include "Core/Text.hpp"
-#include "Platform/ProcFS.hpp"
 
 #include <algorithm>
 
@@ -11,7 +11,7 @@ namespace corvane::SysFS {
 
 std::optional<std::string> readValue(const fs::path& file)
 {
-    const auto text = ProcFS::readFile(file);
+    const auto text = Files::read(file);
     if (!text)
         return std::nullopt;
     return std::string(Text::trim(*text));

@@ -1,9 +1,9 @@
 #include "Platform/WirelessInterface.hpp"
 
+#include "Core/Files.hpp"
 #include "Core/Numbers.hpp"
 #include "Core/Text.hpp"
 #include "Platform/InstalledTool.hpp"
-#include "Platform/ProcFS.hpp"
 #include "Platform/SysFS.hpp"
 
 #include <system_error>
@@ -74,7 +74,7 @@ std::optional<std::string> firstWirelessName(const fs::path& sysRoot, const fs::
         if (fs::is_directory(device / "wireless", unreadable))
             return device.filename().string();
     }
-    const std::string text = ProcFS::readFile(procRoot / "net/wireless").value_or("");
+    const std::string text = Files::read(procRoot / "net/wireless").value_or("");
     const auto rows = statsRows(text);
     if (rows.empty())
         return std::nullopt;
@@ -106,7 +106,7 @@ std::unique_ptr<WirelessInterface> WirelessInterface::first()
 WirelessInterface::Levels WirelessInterface::levels() const
 {
     // Rows point into the text, so it must outlive the loop.
-    const std::string text = ProcFS::readFile(procRoot_ / "net/wireless").value_or("");
+    const std::string text = Files::read(procRoot_ / "net/wireless").value_or("");
     for (const auto& row : statsRows(text)) {
         if (row.name != name_)
             continue;

@@ -117,6 +117,8 @@ TEST(ApplicationFolders, FollowTheXdgVariablesWithTheirDefaults)
               (Paths{"/home/me/.local/share/applications", "/usr/local/share/applications", "/usr/share/applications"}));
     EXPECT_EQ(folders({{"XDG_DATA_HOME", "relative"}, {"XDG_DATA_DIRS", "/a:rel::/b/"}}),
               (Paths{"/a/applications", "/b/applications"}));
+    EXPECT_EQ(folders({{"HOME", "/home/me"}, {"XDG_DATA_HOME", "relative"}, {"XDG_DATA_DIRS", "/a"}}),
+              (Paths{"/home/me/.local/share/applications", "/a/applications"}));
 }
 
 TEST(DesktopEntries, FoundInTheFirstFolderHoldingOne)

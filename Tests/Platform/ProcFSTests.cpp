@@ -41,12 +41,3 @@ TEST(ProcFS, ExecutablePathFallsBackFromExeToArgvToComm)
     EXPECT_FALSE(ProcFS::executablePath(proc.path(), 4));
     EXPECT_EQ(ProcFS::executablePath(proc.path(), 5), "runner");
 }
-
-TEST(ProcFS, ReadFileRefusesFoldersAndMissingFiles)
-{
-    test::FakeTree tree;
-    tree.write("a/file", "text");
-    EXPECT_EQ(ProcFS::readFile(tree.path("a/file")), "text");
-    EXPECT_FALSE(ProcFS::readFile(tree.path("a")));
-    EXPECT_FALSE(ProcFS::readFile(tree.path("missing")));
-}

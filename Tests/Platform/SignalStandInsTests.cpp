@@ -1,5 +1,6 @@
 #include "Core/Numbers.hpp"
 #include "Platform/DiskCapacity.hpp"
+#include "Platform/MemInfo.hpp"
 #include "Platform/MemoryPressure.hpp"
 #include "Platform/Processors.hpp"
 #include "Platform/ThermalZones.hpp"
@@ -38,18 +39,18 @@ TEST(MemoryPressure, HeadroomLevelFromAvailableShare)
 TEST(MemoryPressure, TakesTheHigherOfBothAndNormalWhenNothingIsReadable)
 {
     test::FakeTree root;
-    EXPECT_EQ(MemoryPressure::level(root.path()), 1);
+    EXPECT_EQ(MemoryPressure::level(root.path(), MemInfo::read(root.path())), 1);
 
     root.write("proc/pressure/memory", "some avg10=12.00 avg60=0 avg300=0 total=0\nfull avg10=1.00 avg60=0 avg300=0 total=0\n");
     root.write("proc/meminfo", "MemTotal: 1000 kB\nMemAvailable: 500 kB\n");
-    EXPECT_EQ(MemoryPressure::level(root.path()), 2);
+    EXPECT_EQ(MemoryPressure::level(root.path(), MemInfo::read(root.path())), 2);
 
     root.write("proc/meminfo", "MemTotal: 1000 kB\nMemAvailable: 40 kB\n");
-    EXPECT_EQ(MemoryPressure::level(root.path()), 4);
+    EXPECT_EQ(MemoryPressure::level(root.path(), MemInfo::read(root.path())), 4);
 
     root.write("proc/pressure/memory", "some avg10=0.00 avg60=0 avg300=0 total=0\n");
     root.write("proc/meminfo", "MemTotal: 1000 kB\n");  // no MemAvailable
-    EXPECT_EQ(MemoryPressure::level(root.path()), 1);
+    EXPECT_EQ(MemoryPressure::level(root.path(), MemInfo::read(root.path())), 1);
 }
 
 TEST(ThermalZones, ZoneStateFromTripPoints)

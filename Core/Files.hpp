@@ -1,0 +1,18 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+// Reading whole files: the one reader every component uses, /proc and /sys included.
+namespace corvane::Files {
+
+// The whole content of a regular file, or nothing when it cannot be read. Folders,
+// pipes and devices are refused without blocking: a pipe named like a data file
+// must not stall a scan, nor a device fill memory.
+std::optional<std::string> read(const std::filesystem::path& file);
+
+// As read, but a failure throws std::system_error with the reason.
+std::string readOrThrow(const std::filesystem::path& file);
+
+} // namespace corvane::Files
