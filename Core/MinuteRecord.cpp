@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <span>
@@ -140,62 +141,43 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// The length of the JSON number at the start of `text` and whether it is written as a
-// whole number (no fraction, no exponent), as the JSON parser tells them apart.
-struct NumberToken {
-    std::size_t length;
-    bool whole;
-};
-
-std::optional<NumberToken> numberToken(std::string_view text)
-{
-    std::size_t i = 0;
-    const auto digits = [&] {
-        const std::size_t start = i;
-        while (i < text.size() && isDigit(text[i]))
-            ++i;
-        return i > start;
-    };
-    if (i < text.size() && text[i] == '-')
-        ++i;
-    if (i < text.size() && text[i] == '0')
-        ++i;  // JSON has no leading zeros: a digit after it ends the compact form
-    else if (!digits())
-        return std::nullopt;
-    bool whole = true;
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        whole = false;
-        if (!digits())
-            return std::nullopt;
-    }
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        whole = false;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-            ++i;
-        if (!digits())
-            return std::nullopt;
-    }
-    return NumberToken{i, whole};
-}
-
 // The number at the start of `rest`, taken off it, with the type the JSON parser gives
-// it. Nothing when no number starts there or it is out of range, where the parser's own
-// rules decide.
+// it: an integer when written whole, else a double. Nothing when no number in JSON's own
+// form starts there, or it is out of range, where the parser's own rules decide.
 std::optional<Value> takeNumber(std::string_view& rest)
 {
-    const auto token = numberToken(rest);
-    if (!token)
-        return std::nullopt;
-    const auto text = rest.substr(0, token->length);
-    rest.remove_prefix(token->length);
-    if (token->whole) {
-        if (const auto whole = Numbers::parseInt<int64_t>(text))
-            return Value(*whole);
-        return std::nullopt;
+    const char* const begin = rest.data();
+    const char* const end = begin + rest.size();
+    const char* const digits = begin + (rest.starts_with('-') ? 1 : 0);
+    if (digits == end || !isDigit(*digits))
+        return std::nullopt;  // JSON has no "+", ".5", "inf" or lone "-"
+    int64_t whole = 0;
+    const auto [wholeEnd, error] = std::from_chars(begin, end, whole);
+    if (error != std::errc{} || (*digits == '0' && wholeEnd - digits > 1))
+        return std::nullopt;  // beyond int64, or a leading zero JSON does not allow
+    const char* p = wholeEnd;
+    const auto skipDigits = [&] {
+        const char* const start = p;
+        while (p != end && isDigit(*p))
+            ++p;
+        return p != start;
+    };
+    if (p != end && *p == '.') {
+        ++p;
+        if (!skipDigits())
+            return std::nullopt;
     }
-    if (const auto floating = Numbers::parseDouble(text))
+    if (p != end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        if (p != end && (*p == '+' || *p == '-'))
+            ++p;
+        if (!skipDigits())
+            return std::nullopt;
+    }
+    rest.remove_prefix(static_cast<std::size_t>(p - begin));
+    if (p == wholeEnd)
+        return Value(whole);
+    if (const auto floating = Numbers::parseDouble(std::string_view(begin, static_cast<std::size_t>(p - begin))))
         return Value(*floating);
     return std::nullopt;
 }
