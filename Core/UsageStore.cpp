@@ -115,12 +115,12 @@ std::vector<MinuteRecord> UsageStore::load() const
 
 std::vector<MinuteRecord> UsageStore::read(const std::optional<Bound>& bound) const
 {
-    const auto found = files();
+    auto found = files();
+    if (bound)
+        std::erase_if(found, [&](const fs::path& file) { return file.filename().string() < bound->dayName; });
     std::vector<MinuteRecord> records;
     records.reserve(found.size() * minutesPerDay);  // a day file holds a record a minute
     for (const auto& file : found) {
-        if (bound && file.filename().string() < bound->dayName)
-            continue;
         const auto text = Files::read(file);
         if (!text)
             continue;
