@@ -127,8 +127,12 @@ TEST(BackgroundItemParsing, PlantedListsAreRefusedBeforeTheyAreParsed)
     EXPECT_TRUE(parseList(binaryNest(10, true)));
     EXPECT_TRUE(parseList(xml(labelL + "<!-- <array><array> -->" + key("K", text("<![CDATA[<dict>]]>")))));
 
-    // Far deeper than any real list: the library would run out of stack.
-    EXPECT_FALSE(parseList(xmlNest(100'000)));
+    // Far deeper than any real list, yet within the size limit: the library would run out of stack.
+    EXPECT_FALSE(parseList(xmlNest(60'000)));
+    std::string unclosed;
+    for (int i = 0; i < 140'000; ++i)
+        unclosed += "<array>";
+    EXPECT_FALSE(parseList(xml(labelL + key("KeepAlive", unclosed))));
     EXPECT_FALSE(parseList(binaryNest(100'000)));
     EXPECT_FALSE(parseList(xml(labelL + std::string(100'000, '<'))));
     // Sixty levels of shared arrays stand for 2^60 of them.
