@@ -185,13 +185,14 @@ std::optional<Value> takeNumber(std::string_view& rest)
 // The values of a line in encode's own form: every key once, in field order, no spaces.
 std::optional<std::array<Value, keys.size()>> compactFields(std::string_view line)
 {
+    // What precedes each value there, in field order.
+    constexpr std::array<std::string_view, keys.size()> leads{
+        R"({"t":)", R"(,"cpu":)", R"(,"cpuMax":)", R"(,"pressure":)", R"(,"swap":)", R"(,"memUsed":)", R"(,"n":)"};
     std::array<Value, keys.size()> fields;
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        const std::string_view key = keys[i];
-        if (line.size() < key.size() + 4 || line[0] != (i == 0 ? '{' : ',') || line[1] != '"' ||
-            line.substr(2, key.size()) != key || line.substr(key.size() + 2, 2) != "\":")
+        if (!line.starts_with(leads[i]))
             return std::nullopt;
-        line.remove_prefix(key.size() + 4);
+        line.remove_prefix(leads[i].size());
         const auto value = takeNumber(line);
         if (!value)
             return std::nullopt;
