@@ -56,8 +56,9 @@ bool xmlWithinLimits(std::string_view xml)
             depth -= depth > 0 ? 1 : 0;  // stray closing tags bank no room for deeper nesting
             ++i;
         } else {
-            const auto end = rest.find('>');
-            const bool selfClosing = end != std::string_view::npos && end > 0 && rest[end - 1] == '/';
+            // Looking no further than the next "<" keeps the whole scan linear.
+            const auto end = rest.find_first_of("<>", 1);
+            const bool selfClosing = end != std::string_view::npos && rest[end] == '>' && rest[end - 1] == '/';
             if (!selfClosing && ++depth > maxDepth + 2)
                 return false;
             ++i;

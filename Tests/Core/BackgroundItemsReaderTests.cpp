@@ -133,6 +133,11 @@ TEST(BackgroundItemParsing, PlantedListsAreRefusedBeforeTheyAreParsed)
     for (int i = 0; i < 140'000; ++i)
         unclosed += "<array>";
     EXPECT_FALSE(parseList(xml(labelL + key("KeepAlive", unclosed))));
+    // Tags that never end, shallow but many: each one is looked at once.
+    std::string endless;
+    for (int i = 0; i < 200'000; ++i)
+        endless += "<x</";
+    EXPECT_FALSE(parseList(xml(labelL + endless)));
     EXPECT_FALSE(parseList(binaryNest(100'000)));
     EXPECT_FALSE(parseList(xml(labelL + std::string(100'000, '<'))));
     // Sixty levels of shared arrays stand for 2^60 of them.
