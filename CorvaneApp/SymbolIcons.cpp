@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QEvent>
 #include <QHash>
 #include <QIconEngine>
 #include <QPainter>
@@ -134,11 +133,12 @@ void SymbolLabel::setColour(const QColor& colour)
     render();
 }
 
-void SymbolLabel::changeEvent(QEvent* event)
+void SymbolLabel::paintEvent(QPaintEvent* event)
 {
-    QLabel::changeEvent(event);
-    if (event->type() == QEvent::ScreenChangeInternal)
+    // Moved to a screen of another scale: draw the symbol sharp for it.
+    if (!qFuzzyCompare(pixmap().devicePixelRatio(), devicePixelRatioF()))
         render();
+    QLabel::paintEvent(event);
 }
 
 void SymbolLabel::render()
