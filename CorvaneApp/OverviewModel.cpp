@@ -2,37 +2,13 @@
 
 #include "Core/Format.hpp"
 #include "Core/Numbers.hpp"
+#include "CorvaneApp/Components.hpp"
 
 #include <algorithm>
 
 namespace corvane {
 
 namespace {
-
-// The symbol each finding kind is shown with.
-std::string kindSymbol(FindingKind kind)
-{
-    switch (kind) {
-    case FindingKind::heat: return "thermometer.medium";
-    case FindingKind::memory: return "memorychip";
-    case FindingKind::cpuHog: return "cpu";
-    case FindingKind::spotlight: return "magnifyingglass";
-    case FindingKind::photos: return "photo";
-    case FindingKind::windowServer: return "macwindow.on.rectangle";
-    case FindingKind::browser: return "globe";
-    case FindingKind::lowDisk: return "internaldrive";
-    case FindingKind::longUptime: return "clock.arrow.circlepath";
-    case FindingKind::lowPower: return "battery.25";
-    case FindingKind::stuckApp: return "exclamationmark.octagon";
-    case FindingKind::offline: return "wifi.slash";
-    case FindingKind::weakWiFi:
-    case FindingKind::band24: return "wifi.exclamationmark";
-    case FindingKind::slowLine: return "speedometer";
-    case FindingKind::laggy: return "waveform.path.ecg";
-    case FindingKind::bandwidthHog: return "arrow.up.arrow.down";
-    }
-    return "checkmark.seal";
-}
 
 CauseAction fixAction(FixID fix, const std::optional<ProcessGroup>& group, bool prominent)
 {
@@ -89,7 +65,7 @@ HeroModel heroCard(const DiagnosisResult& result, std::optional<Date> lastChecke
 {
     HeroModel card;
     const auto hero = result.hero();
-    card.symbol = hero ? kindSymbol(hero->kind) : "checkmark.seal";
+    card.symbol = hero ? symbol(hero->kind) : "checkmark.seal";
     switch (result.status) {
     case Status::quiet: card.iconTone = Tone::green; card.squareTone = Tone::greenBG; break;
     case Status::busy: card.iconTone = Tone::amber; card.squareTone = Tone::amberBG; break;

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "Core/ProcessGroup.hpp"
+#include "CorvaneApp/ProcessTableModel.hpp"
+
+#include <QColor>
+#include <QWidget>
+
+#include <string>
+
+class QAbstractButton;
+class QBoxLayout;
+class QLabel;
+class QVBoxLayout;
+
+namespace corvane {
+
+class FixButton;
+class LeaveNote;
+class ProcessIcon;
+class VerdictPill;
+struct ViewEnvironment;
+
+// The palette colour of a model's tone.
+const QColor& colour(Tone tone);
+
+// A model's UTF-8 text for a widget.
+inline QString fromStd(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+// A vertical layout on `owner` without margins.
+QVBoxLayout* bareColumn(QWidget* owner, int spacing);
+
+// The label, wrapping onto as many lines as its text needs.
+QLabel* wrapping(QLabel* label);
+
+// A 1-point line in the theme's line colour, across whatever holds it.
+QWidget* horizontalRule(QWidget* parent = nullptr);
+
+// Puts a button's icon after its title instead of before it.
+void applyTrailingIcon(QAbstractButton* button);
+
+// A fixed-width cell that lays its content at the leading edge and centres it vertically.
+QWidget* fixedSlot(int width, QWidget* parent = nullptr);
+
+// Puts `content` into a slot made by fixedSlot, at its leading edge.
+void fillSlot(QWidget* slot, QWidget* content);
+
+// Lays the six cells of the process table out in its columns: icon, name, verdict,
+// action, CPU and memory, with the table's spacing and side margins. The verdict and
+// action cells are expected to be fixed slots; the CPU and memory cells are given
+// their widths here.
+QBoxLayout* processColumns(QWidget* icon, QWidget* name, QWidget* verdict, QWidget* action, QLabel* cpu,
+                           QLabel* memory);
+
+// The column titles of the process table.
+class ProcessTableHeader : public QWidget {
+    Q_OBJECT
+public:
+    explicit ProcessTableHeader(QWidget* parent = nullptr);
+};
+
+// One process group as a table row, updated in place as ticks bring new values.
+class ProcessRow : public QWidget {
+    Q_OBJECT
+public:
+    ProcessRow(const ProcessGroup& group, ViewEnvironment& environment, QWidget* parent = nullptr);
+
+    void setGroup(const ProcessGroup& group);
+    const ProcessGroup& group() const { return group_; }
+    const ProcessRowModel& model() const { return model_; }
+    FixButton* quitButton() const { return quit_; }
+
+private:
+    void refresh();
+
+    ViewEnvironment& env_;
+    ProcessGroup group_;
+    ProcessRowModel model_;
+    ProcessIcon* icon_;
+    QLabel* name_;
+    QLabel* subtitle_;
+    VerdictPill* verdict_;
+    FixButton* quit_;
+    LeaveNote* note_;
+    QLabel* cpu_;
+    QLabel* memory_;
+};
+
+} // namespace corvane
