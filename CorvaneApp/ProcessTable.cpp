@@ -129,8 +129,6 @@ ProcessRow::ProcessRow(const ProcessGroup& group, ViewEnvironment& environment, 
       name_(textLabel({}, Theme::mono(), Theme::text(), this)),
       subtitle_(textLabel({}, Fonts::system(12.5), Theme::text2(), this)),
       verdict_(new VerdictPill(Verdict::review, this)),
-      quit_(new FixButton(FixID::quitApp, group, false, environment.fixActions, this)),
-      note_(new LeaveNote({}, this)),
       cpu_(textLabel({}, Fonts::system(13.5), Theme::text(), this)),
       memory_(textLabel({}, Fonts::system(13.5), Theme::text(), this))
 {
@@ -144,12 +142,9 @@ ProcessRow::ProcessRow(const ProcessGroup& group, ViewEnvironment& environment, 
 
     auto* verdictSlot = fixedSlot(ProcessColumns::verdict, this);
     fillSlot(verdictSlot, verdict_);
-    auto* actionSlot = fixedSlot(ProcessColumns::action, this);
-    fillSlot(actionSlot, note_);
-    fillSlot(actionSlot, quit_);
-    quit_->setMaximumWidth(ProcessColumns::action);
+    actionSlot_ = fixedSlot(ProcessColumns::action, this);
 
-    auto* columns = processColumns(icon_, names, verdictSlot, actionSlot, cpu_, memory_);
+    auto* columns = processColumns(icon_, names, verdictSlot, actionSlot_, cpu_, memory_);
     columns->setContentsMargins(ProcessColumns::margin, 12, ProcessColumns::margin, 12);
     auto* layout = bareColumn(this, 0);
     layout->addLayout(columns);
@@ -177,10 +172,26 @@ void ProcessRow::refresh()
     verdict_->setVisible(model_.verdict.has_value());
     if (model_.verdict)
         verdict_->setVerdict(*model_.verdict);
-    quit_->setVisible(model_.action.kind == RowAction::Kind::quit);
-    quit_->setFix(FixID::quitApp, group_);
-    note_->setVisible(model_.action.kind == RowAction::Kind::note);
-    note_->setText(QString::fromStdString(model_.action.note));
+    // Most rows offer nothing, so the button and the note are made on first need.
+    const bool quit = model_.action.kind == RowAction::Kind::quit;
+    if (quit && !quit_) {
+        quit_ = new FixButton(FixID::quitApp, group_, false, env_.fixActions, actionSlot_);
+        quit_->setMaximumWidth(ProcessColumns::action);
+        fillSlot(actionSlot_, quit_);
+    }
+    if (quit_) {
+        quit_->setVisible(quit);
+        quit_->setFix(FixID::quitApp, group_);
+    }
+    const bool note = model_.action.kind == RowAction::Kind::note;
+    if (note && !note_) {
+        note_ = new LeaveNote({}, actionSlot_);
+        fillSlot(actionSlot_, note_);
+    }
+    if (note_) {
+        note_->setVisible(note);
+        note_->setText(QString::fromStdString(model_.action.note));
+    }
     cpu_->setText(QString::fromStdString(model_.cpu));
     setForeground(cpu_, colour(model_.cpuTone));
     memory_->setText(QString::fromStdString(model_.memory));

@@ -71,6 +71,7 @@ public:
     void setGroup(const ProcessGroup& group);
     const ProcessGroup& group() const { return group_; }
     const ProcessRowModel& model() const { return model_; }
+    // Null until the row first offers quitting.
     FixButton* quitButton() const { return quit_; }
 
 private:
@@ -83,8 +84,9 @@ private:
     QLabel* name_;
     QLabel* subtitle_;
     VerdictPill* verdict_;
-    FixButton* quit_;
-    LeaveNote* note_;
+    QWidget* actionSlot_;
+    FixButton* quit_ = nullptr;
+    LeaveNote* note_ = nullptr;
     QLabel* cpu_;
     QLabel* memory_;
 };

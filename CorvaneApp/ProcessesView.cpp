@@ -281,6 +281,8 @@ ProcessesView::ProcessesView(ViewEnvironment& environment, DetailProbes probes, 
     headerAndList->addWidget(list_, 1);
     page->addLayout(headerAndList, 1);
 
+    connect(list_->verticalScrollBar(), &QScrollBar::valueChanged, this, &ProcessesView::buildMoreWhenNearTheEnd);
+    connect(list_->verticalScrollBar(), &QScrollBar::rangeChanged, this, &ProcessesView::buildMoreWhenNearTheEnd);
     connect(search_, &QLineEdit::textChanged, this, [this](const QString& typed) {
         options_.search = typed;
         refresh();
@@ -328,22 +330,38 @@ void ProcessesView::refresh()
     const auto visible = visibleRows(all, options_, explain);
     refreshChips(verdictChips(all, options_.filter));
 
+    // The expanded row is always made, wherever it stands.
+    const auto& expanded = env_.router.expandedID();
+    std::size_t count = std::min(visible.size(), built_);
+    for (std::size_t i = count; expanded && i < visible.size(); ++i) {
+        if (visible[i].group.id == *expanded)
+            count = i + 1;
+    }
+    visibleCount_ = visible.size();
     std::vector<std::string> ids;
-    ids.reserve(visible.size());
-    for (const auto& row : visible)
-        ids.push_back(row.group.id);
+    ids.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        ids.push_back(visible[i].group.id);
     rows_ = rowWidgets_->sync(ids, [&](const std::string& id) {
         const auto row = std::find_if(visible.begin(), visible.end(),
                                       [&](const ProcessListRow& candidate) { return candidate.group.id == id; });
         return new ExpandableRow(row->group, env_, probes_, listContent_);
     });
-    const auto& expanded = env_.router.expandedID();
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         rows_[i]->setGroup(visible[i].group);
         rows_[i]->setExpanded(expanded == visible[i].group.id);
     }
     empty_->setText(emptyListText(options_.search));
     empty_->parentWidget()->setVisible(visible.empty());
+}
+
+void ProcessesView::buildMoreWhenNearTheEnd()
+{
+    const QScrollBar* bar = list_->verticalScrollBar();
+    if (rows_.size() >= visibleCount_ || bar->value() < bar->maximum() - bar->pageStep())
+        return;
+    built_ = rows_.size() + rowBatch;
+    refresh();
 }
 
 void ProcessesView::refreshChips(const std::vector<VerdictChip>& chips)

@@ -106,6 +106,7 @@ private:
     void refresh();
     void refreshChips(const std::vector<VerdictChip>& chips);
     void scrollToExpanded();
+    void buildMoreWhenNearTheEnd();
 
     ViewEnvironment& env_;
     DetailProbes probes_;
@@ -120,6 +121,10 @@ private:
     std::vector<ExpandableRow*> rows_;
     QLabel* empty_;
     bool shown_ = false;
+    // Rows are made as the list is scrolled towards its end, a batch at a time.
+    std::size_t built_ = rowBatch;
+    std::size_t visibleCount_ = 0;
+    static constexpr std::size_t rowBatch = 40;
 };
 
 } // namespace corvane

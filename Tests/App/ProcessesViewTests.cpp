@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -203,4 +204,46 @@ TEST_F(ProcessesViewTest, OpeningWithAnExpandedRowScrollsItToTheTop)
     view.row(groups[25].id)->button()->click();
     t.harness.scheduler.advance(0);
     EXPECT_EQ(view.list()->verticalScrollBar()->value(), 0);
+}
+
+TEST_F(ProcessesViewTest, RowsAreMadeAsTheListScrollsTowardsItsEnd)
+{
+    for (int i = 0; i < 70; ++i)
+        groups.push_back(testGroup("more" + std::to_string(i), 0, 1 << 20, 1, std::nullopt, 20000 + i));
+    t.monitor.setGroups(groups);
+    {
+        t.router.setExpandedID(groups.back().id);
+        ProcessesView expanded(t.env, probes);
+        EXPECT_NE(expanded.row(groups.back().id), nullptr);  // the expanded row, wherever it stands
+        t.router.setExpandedID(std::nullopt);
+    }
+    ProcessesView view(t.env, probes);
+    show(view);
+    EXPECT_LT(view.rows().size(), groups.size());
+
+    QScrollBar* bar = view.list()->verticalScrollBar();
+    while (view.rows().size() < groups.size() + 1) {
+        const std::size_t before = view.rows().size();
+        bar->setValue(bar->maximum());
+        QApplication::processEvents();
+        ASSERT_GT(view.rows().size(), before);
+    }
+    EXPECT_EQ(view.chips()[0]->text(), "All " + QString::number(groups.size() + 1));
+}
+
+TEST_F(ProcessesViewTest, AClickAnywhereOnTheRowTogglesIt)
+{
+    ProcessesView view(t.env, probes);
+    show(view);
+    ExpandableRow* row = view.row(groups[4].id);
+    auto* name = row->row()->findChild<QLabel*>();
+    ASSERT_NE(name, nullptr);
+    const QPointF inside(2, 2);
+    QMouseEvent press(QEvent::MouseButtonPress, inside, name->mapToGlobal(inside), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, inside, name->mapToGlobal(inside), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(name, &press);
+    QApplication::sendEvent(name, &release);
+    EXPECT_EQ(t.router.expandedID(), groups[4].id);
 }
