@@ -237,7 +237,8 @@ QWidget* OverviewView::buildHero()
 
     more_ = new QWidget(card);
     auto* more = bareColumn(more_, 0);
-    more->setContentsMargins(0, 20 + 6, 0, 0);
+    // 20 points from the buttons to the caption, with the rule 6 points into that space.
+    more->setContentsMargins(0, 6, 0, 0);
     more->addWidget(horizontalRule(more_));
     more->addSpacing(20 - 6 - 1);
     moreLabel_ = new SectionLabel({}, more_);

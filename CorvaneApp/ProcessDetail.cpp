@@ -55,14 +55,13 @@ DetailLine::DetailLine(const QFont& font, const QFont& figureFont, const QColor&
                        const std::vector<int>& figureWidths, QWidget* parent)
     : QWidget(parent),
       name_(textLabel({}, font, Theme::text(), this)),
-      after_(textLabel({}, Fonts::mono(12), Theme::text3(), this))
+      after_(new ElidingLabel(Fonts::mono(12), Theme::text3(), this))
 {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);
     row->addWidget(name_);
     row->addWidget(after_, 1);
-    after_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     for (const int width : figureWidths) {
         auto* figure = textLabel({}, figureFont, figureColour, this);
         figure->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

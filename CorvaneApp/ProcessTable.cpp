@@ -9,6 +9,8 @@
 #include <QAbstractButton>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace corvane {
@@ -105,6 +107,38 @@ QLabel* wrapping(QLabel* label)
     return label;
 }
 
+ElidingLabel::ElidingLabel(const QFont& font, const QColor& colour, QWidget* parent) : QLabel(parent)
+{
+    setTextFormat(Qt::PlainText);
+    setFont(font);
+    setForeground(this, colour);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+}
+
+QSize ElidingLabel::minimumSizeHint() const
+{
+    return {0, QLabel::minimumSizeHint().height()};
+}
+
+void ElidingLabel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::WindowText));
+    const QRect area = contentsRect();
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
+                     fontMetrics().elidedText(text(), Qt::ElideRight, area.width()));
+}
+
+void fitTitle(QPushButton* button, int width)
+{
+    const QString title = button->text();
+    const QFontMetrics metrics = button->fontMetrics();
+    const int frame = button->sizeHint().width() - metrics.horizontalAdvance(title);
+    const QString fitted = metrics.elidedText(title, Qt::ElideRight, width - frame);
+    button->setToolTip(fitted == title ? QString() : title);
+    button->setText(fitted);
+}
+
 ProcessTableHeader::ProcessTableHeader(QWidget* parent) : QWidget(parent)
 {
     const QFont font = Fonts::system(12.5);
@@ -126,8 +160,8 @@ ProcessRow::ProcessRow(const ProcessGroup& group, ViewEnvironment& environment, 
       env_(environment),
       group_(group),
       icon_(new ProcessIcon(group, QStringLiteral("gearshape"), ProcessColumns::icon, this)),
-      name_(textLabel({}, Theme::mono(), Theme::text(), this)),
-      subtitle_(textLabel({}, Fonts::system(12.5), Theme::text2(), this)),
+      name_(new ElidingLabel(Theme::mono(), Theme::text(), this)),
+      subtitle_(new ElidingLabel(Fonts::system(12.5), Theme::text2(), this)),
       verdict_(new VerdictPill(Verdict::review, this)),
       cpu_(textLabel({}, Fonts::system(13.5), Theme::text(), this)),
       memory_(textLabel({}, Fonts::system(13.5), Theme::text(), this))
@@ -136,9 +170,6 @@ ProcessRow::ProcessRow(const ProcessGroup& group, ViewEnvironment& environment, 
     auto* nameColumn = bareColumn(names, 3);
     nameColumn->addWidget(name_);
     nameColumn->addWidget(subtitle_);
-    // One line each: long names are cut rather than pushing the fixed columns.
-    for (QLabel* label : {name_, subtitle_})
-        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     auto* verdictSlot = fixedSlot(ProcessColumns::verdict, this);
     fillSlot(verdictSlot, verdict_);
@@ -182,6 +213,7 @@ void ProcessRow::refresh()
     if (quit_) {
         quit_->setVisible(quit);
         quit_->setFix(FixID::quitApp, group_);
+        fitTitle(quit_, ProcessColumns::action);
     }
     const bool note = model_.action.kind == RowAction::Kind::note;
     if (note && !note_) {

@@ -4,6 +4,7 @@
 #include "CorvaneApp/ProcessTableModel.hpp"
 
 #include <QColor>
+#include <QLabel>
 #include <QWidget>
 
 #include <string>
@@ -11,6 +12,7 @@
 class QAbstractButton;
 class QBoxLayout;
 class QLabel;
+class QPushButton;
 class QVBoxLayout;
 
 namespace corvane {
@@ -45,6 +47,10 @@ void applyTrailingIcon(QAbstractButton* button);
 // A fixed-width cell that lays its content at the leading edge and centres it vertically.
 QWidget* fixedSlot(int width, QWidget* parent = nullptr);
 
+// Shortens a button's title with "…" so the whole button fits `width`; the full title
+// becomes its tool tip.
+void fitTitle(QPushButton* button, int width);
+
 // Puts `content` into a slot made by fixedSlot, at its leading edge.
 void fillSlot(QWidget* slot, QWidget* content);
 
@@ -54,6 +60,18 @@ void fillSlot(QWidget* slot, QWidget* content);
 // their widths here.
 QBoxLayout* processColumns(QWidget* icon, QWidget* name, QWidget* verdict, QWidget* action, QLabel* cpu,
                            QLabel* memory);
+
+// A one-line label that ends its text with "…" when it is too narrow, instead of cutting it.
+class ElidingLabel : public QLabel {
+    Q_OBJECT
+public:
+    ElidingLabel(const QFont& font, const QColor& colour, QWidget* parent = nullptr);
+
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
 
 // The column titles of the process table.
 class ProcessTableHeader : public QWidget {
