@@ -94,7 +94,7 @@ void CauseActionSlot::set(const std::optional<CauseAction>& action)
 CauseLineWidget::CauseLineWidget(ViewEnvironment& environment, QWidget* parent)
     : QWidget(parent),
       dot_(new ColourDot(6, Theme::amber(), this)),
-      headline_(textLabel({}, Fonts::system(13.5), colour(Tone::causeHeadline), this)),
+      headline_(textLabel({}, Fonts::system(13.5), toneColour(Tone::causeHeadline), this)),
       action_(new CauseActionSlot(environment, this))
 {
     auto* layout = new QHBoxLayout(this);
@@ -108,7 +108,7 @@ CauseLineWidget::CauseLineWidget(ViewEnvironment& environment, QWidget* parent)
 
 void CauseLineWidget::set(const CauseLine& line)
 {
-    dot_->setColour(colour(line.dot));
+    dot_->setColour(toneColour(line.dot));
     headline_->setText(fromStd(line.headline));
     action_->set(line.action);
 }
@@ -138,7 +138,7 @@ void SignalTileWidget::set(const SignalTile& tile)
     symbol_->setSymbol(fromStd(tile.symbol));
     title_->setText(fromStd(tile.title));
     value_->setText(fromStd(tile.value));
-    setForeground(value_, colour(tile.valueTone));
+    setForeground(value_, toneColour(tile.valueTone));
     note_->setText(fromStd(tile.note));
     // Read as one element by assistive technologies.
     setAccessibleName(title_->text() + QStringLiteral(": ") + value_->text()
@@ -216,10 +216,10 @@ QWidget* OverviewView::buildHero()
     body->addLayout(top);
 
     body->addSpacing(16);
-    headline_ = wrapping(textLabel({}, Fonts::system(23, QFont::Bold), Theme::text(), card));
+    headline_ = wrappingLabel(textLabel({}, Fonts::system(23, QFont::Bold), Theme::text(), card));
     body->addWidget(headline_);
     body->addSpacing(8);
-    detail_ = wrapping(textLabel({}, Fonts::system(15), Theme::text2(), card));
+    detail_ = wrappingLabel(textLabel({}, Fonts::system(15), Theme::text2(), card));
     detail_->setMaximumWidth(640);
     body->addWidget(detail_);
 
@@ -309,7 +309,7 @@ void OverviewView::refreshHero()
 {
     const Monitor& monitor = env_.monitor;
     const HeroModel hero = heroCard(monitor.result(), monitor.lastChecked(), monitor.groups());
-    statusIcon_->set(fromStd(hero.symbol), colour(hero.iconTone), colour(hero.squareTone));
+    statusIcon_->set(fromStd(hero.symbol), toneColour(hero.iconTone), toneColour(hero.squareTone));
     statusPill_->setStatus(hero.pillStatus);
     headline_->setText(fromStd(hero.headline));
     detail_->setText(fromStd(hero.detail));

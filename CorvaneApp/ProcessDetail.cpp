@@ -89,7 +89,7 @@ SpotlightHelp::SpotlightHelp(ViewEnvironment& environment, const DetailProbes& p
       progress_(new QProgressBar(this)),
       message_(textLabel(QStringLiteral("No big build or virtual machine folders found."), Fonts::system(13),
                          Theme::text2(), this)),
-      hint_(wrapping(textLabel(QStringLiteral("Add these folders under Spotlight Privacy so macOS stops indexing them."),
+      hint_(wrappingLabel(textLabel(QStringLiteral("Add these folders under Spotlight Privacy so macOS stops indexing them."),
                                Fonts::system(12.5), Theme::text2(), this)))
 {
     setMaximumWidth(640);
@@ -214,9 +214,9 @@ ProcessDetail::ProcessDetail(const ProcessGroup& group, ViewEnvironment& environ
       probes_(std::move(probes)),
       group_(group),
       content_(new QWidget(this)),
-      summary_(wrapping(textLabel({}, Fonts::system(14), Theme::text(), content_))),
+      summary_(wrappingLabel(textLabel({}, Fonts::system(14), Theme::text(), content_))),
       why_(new QWidget(content_)),
-      whyText_(wrapping(textLabel({}, Fonts::system(13.5), Theme::text2(), why_))),
+      whyText_(wrappingLabel(textLabel({}, Fonts::system(13.5), Theme::text2(), why_))),
       helpers_(new QWidget(content_)),
       helpersTitle_(new SectionLabel({}, helpers_)),
       actions_(new QWidget(content_)),

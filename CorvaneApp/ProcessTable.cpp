@@ -15,7 +15,7 @@
 
 namespace corvane {
 
-const QColor& colour(Tone tone)
+const QColor& toneColour(Tone tone)
 {
     static const QColor causeHeadline(0xD4, 0xD4, 0xD8);
     switch (tone) {
@@ -100,7 +100,7 @@ QVBoxLayout* bareColumn(QWidget* owner, int spacing)
     return layout;
 }
 
-QLabel* wrapping(QLabel* label)
+QLabel* wrappingLabel(QLabel* label)
 {
     label->setWordWrap(true);
     label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
@@ -225,7 +225,7 @@ void ProcessRow::refresh()
         note_->setText(QString::fromStdString(model_.action.note));
     }
     cpu_->setText(QString::fromStdString(model_.cpu));
-    setForeground(cpu_, colour(model_.cpuTone));
+    setForeground(cpu_, toneColour(model_.cpuTone));
     memory_->setText(QString::fromStdString(model_.memory));
 }
 

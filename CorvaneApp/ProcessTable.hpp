@@ -24,7 +24,7 @@ class VerdictPill;
 struct ViewEnvironment;
 
 // The palette colour of a model's tone.
-const QColor& colour(Tone tone);
+const QColor& toneColour(Tone tone);
 
 // A model's UTF-8 text for a widget.
 inline QString fromStd(const std::string& text)
@@ -36,7 +36,7 @@ inline QString fromStd(const std::string& text)
 QVBoxLayout* bareColumn(QWidget* owner, int spacing);
 
 // The label, wrapping onto as many lines as its text needs.
-QLabel* wrapping(QLabel* label);
+QLabel* wrappingLabel(QLabel* label);
 
 // A 1-point line in the theme's line colour, across whatever holds it.
 QWidget* horizontalRule(QWidget* parent = nullptr);

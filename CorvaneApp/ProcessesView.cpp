@@ -82,7 +82,7 @@ void KernelRow::refresh()
     model_ = kernelRow(env_.monitor.signals());
     note_->setText(fromStd(model_.note));
     heat_->setText(fromStd(model_.heat));
-    setForeground(heat_, colour(model_.heatTone));
+    setForeground(heat_, toneColour(model_.heatTone));
 }
 
 // RowButton
