@@ -129,6 +129,13 @@ void ElidingLabel::paintEvent(QPaintEvent*)
                      fontMetrics().elidedText(text(), Qt::ElideRight, area.width()));
 }
 
+void setFittedText(QLabel* label, const QString& text, int width)
+{
+    const QString fitted = label->fontMetrics().elidedText(text, Qt::ElideRight, width);
+    label->setToolTip(fitted == text ? QString() : text);
+    label->setText(fitted);
+}
+
 void fitTitle(QPushButton* button, int width)
 {
     const QString title = button->text();
@@ -222,7 +229,7 @@ void ProcessRow::refresh()
     }
     if (note_) {
         note_->setVisible(note);
-        note_->setText(QString::fromStdString(model_.action.note));
+        setFittedText(note_, fromStd(model_.action.note), ProcessColumns::action);
     }
     cpu_->setText(QString::fromStdString(model_.cpu));
     setForeground(cpu_, toneColour(model_.cpuTone));

@@ -51,6 +51,10 @@ QWidget* fixedSlot(int width, QWidget* parent = nullptr);
 // becomes its tool tip.
 void fitTitle(QPushButton* button, int width);
 
+// Sets a label's one-line text, shortened with "…" to fit `width`; the full text becomes
+// its tool tip.
+void setFittedText(QLabel* label, const QString& text, int width);
+
 // Puts `content` into a slot made by fixedSlot, at its leading edge.
 void fillSlot(QWidget* slot, QWidget* content);
 

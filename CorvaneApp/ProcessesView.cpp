@@ -80,7 +80,7 @@ KernelRow::KernelRow(ViewEnvironment& environment, QWidget* parent)
 void KernelRow::refresh()
 {
     model_ = kernelRow(env_.monitor.signals());
-    note_->setText(fromStd(model_.note));
+    setFittedText(note_, fromStd(model_.note), ProcessColumns::action);
     heat_->setText(fromStd(model_.heat));
     setForeground(heat_, toneColour(model_.heatTone));
 }
