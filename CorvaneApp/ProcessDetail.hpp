@@ -70,6 +70,7 @@ public:
     const std::optional<std::vector<HeavyFolder>>& folders() const { return folders_; }
     bool scanning() const;
     QLabel* message() const { return message_; }
+    QLabel* hint() const { return hint_; }
     const std::vector<DetailLine*>& lines() const { return lines_; }
 
 private:

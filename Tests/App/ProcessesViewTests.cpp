@@ -89,6 +89,7 @@ TEST_F(ProcessesViewTest, ATickKeepsTheExpandedDetailItsScanAndTheScrollPosition
     ASSERT_EQ(scans, 1);
     ASSERT_EQ(detail->spotlight()->lines().size(), 1u);
     EXPECT_EQ(detail->spotlight()->lines()[0]->after()->text(), "~/Parallels");
+    EXPECT_FALSE(detail->spotlight()->hint()->isHidden());
 
     view.list()->verticalScrollBar()->setValue(300);
     auto next = groups;
@@ -104,6 +105,20 @@ TEST_F(ProcessesViewTest, ATickKeepsTheExpandedDetailItsScanAndTheScrollPosition
     EXPECT_EQ(t.harness.executor.pending(), 0u);
     EXPECT_EQ(scans, 1);
     EXPECT_EQ(view.list()->verticalScrollBar()->value(), 300);
+}
+
+TEST_F(ProcessesViewTest, AScanThatFindsNothingSaysSoWithoutTheHint)
+{
+    probes.heavyFolders = [](const std::filesystem::path&) { return std::vector<HeavyFolder>{}; };
+    ProcessesView view(t.env, probes);
+    t.router.setExpandedID(groups[30].id);
+    SpotlightHelp* help = view.row(groups[30].id)->detail()->spotlight();
+    EXPECT_TRUE(help->message()->isHidden());
+    t.harness.executor.runAll();
+    EXPECT_FALSE(help->scanning());
+    EXPECT_FALSE(help->message()->isHidden());
+    EXPECT_TRUE(help->lines().empty());
+    EXPECT_TRUE(help->hint()->isHidden());
 }
 
 TEST_F(ProcessesViewTest, AScanFinishingAfterTheRowClosedIsDropped)
