@@ -16,14 +16,15 @@ namespace corvane {
 
 class CauseActionSlot;
 class CauseLineWidget;
+class ColourDot;
 class FixButton;
 class IconSquare;
-class LiveBadge;
 class Pill;
 class ProcessRow;
 class SectionLabel;
 class SignalTileWidget;
 class StatusPill;
+class SymbolLabel;
 struct ViewEnvironment;
 
 // The first screen: what is slowing the computer now, the signals and the busiest apps.
@@ -120,7 +121,7 @@ public:
     CauseActionSlot* action() const { return action_; }
 
 private:
-    class ColourDot* dot_;
+    ColourDot* dot_;
     QLabel* headline_;
     CauseActionSlot* action_;
 };
@@ -136,7 +137,7 @@ public:
     QString note() const;
 
 private:
-    class SymbolLabel* symbol_;
+    SymbolLabel* symbol_;
     QLabel* title_;
     QLabel* value_;
     QLabel* note_;
