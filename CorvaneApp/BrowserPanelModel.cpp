@@ -32,11 +32,6 @@ const Button closeButton{"Close", false, Action::close};
 
 } // namespace
 
-std::string primerKey(ChromiumBrowser browser)
-{
-    return "primer.automation." + std::string(toString(browser));
-}
-
 Phase phaseFor(const std::exception_ptr& error)
 {
     try {

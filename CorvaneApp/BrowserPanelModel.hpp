@@ -56,9 +56,6 @@ struct State {
     bool working = false;
 };
 
-// The settings key set once the user has read the Automation primer for this browser.
-std::string primerKey(ChromiumBrowser browser);
-
 // The phase an error of reading or of a confirmed action leads to.
 Phase phaseFor(const std::exception_ptr& error);
 

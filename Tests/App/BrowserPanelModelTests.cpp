@@ -87,14 +87,13 @@ TEST(BrowserPanelPhases, MessageViewsNameTheBrowserAndEndWithClose)
     EXPECT_EQ(loadingText(ChromiumBrowser::chrome), "Reading your Google Chrome tabs\u2026");
 }
 
-TEST(BrowserPanelPhases, PrimerTextsAndKeyPerBrowser)
+TEST(BrowserPanelPhases, PrimerTexts)
 {
     const auto view = primer(ChromiumBrowser::brave);
     EXPECT_EQ(view.title, "Let Corvane see your Brave Browser tabs");
     EXPECT_EQ(view.body, "macOS will ask you to allow Corvane to control Brave Browser. Corvane only reads tab "
                          "titles and addresses, and only closes tabs you choose.");
     EXPECT_EQ(view.buttons, (std::vector<Button>{{"Not now", false, Action::notNow}, {"Continue", true, Action::proceed}}));
-    EXPECT_EQ(primerKey(ChromiumBrowser::edge), "primer.automation.com.microsoft.edgemac");
 }
 
 TEST(BrowserPanelLoaded, CountsTitlesAndFootnote)
