@@ -15,6 +15,7 @@ class QVBoxLayout;
 namespace corvane {
 
 struct ViewEnvironment;
+class ElidedLabel;
 class Pill;
 class SymbolLabel;
 class VerdictPill;
@@ -49,7 +50,7 @@ protected:
 
 private:
     QLabel* title_;
-    QLabel* label_;
+    ElidedLabel* label_;
     QLabel* scope_;
     Pill* runningPill_;
     QLabel* runningText_;

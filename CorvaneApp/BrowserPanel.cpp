@@ -99,6 +99,11 @@ TabRowWidget::TabRowWidget(QWidget* parent)
     host_->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
     host_->setMaximumWidth(260);
     check_->setAccessibleName(tr("Select tab"));
+    // The dark window colour would hide the box's outline.
+    QPalette box = check_->palette();
+    box.setColor(QPalette::Window, Theme::text3());
+    box.setColor(QPalette::Base, Theme::raised());
+    check_->setPalette(box);
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(10, 6, 10, 7);
@@ -194,10 +199,12 @@ void BrowserPanel::build()
     setPalette(colours);
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(28, 28, 28, 28);
+    layout->setContentsMargins(sheetMargin, sheetMargin, sheetMargin, sheetMargin);
     layout->setSpacing(16);
     for (QWidget* page : {buildPrimer(), buildLoading(), buildMessage(), buildLoaded()})
         layout->addWidget(page);
+    // The window list takes the height the loaded sheet has to spare.
+    layout->setStretchFactor(loadedPage_, 1);
     layout->addStretch();
 
     // Escape closes the sheet like "Done" once the tabs are shown.
@@ -298,9 +305,14 @@ QWidget* BrowserPanel::buildLoaded()
     layout->addWidget(scroll, 1);
 
     actionRow_ = new QWidget(loadedPage_);
-    auto* actions = new QHBoxLayout(actionRow_);
-    actions->setContentsMargins(0, 0, 0, 0);
+    auto* lines = column(actionRow_, 10);
+    auto* actions = new QHBoxLayout;
     actions->setSpacing(10);
+    moreActions_ = new QHBoxLayout;
+    moreActions_->addStretch();
+    lines->addLayout(actions);
+    lines->addLayout(moreActions_);
+    firstActions_ = actions;
     noDuplicates_ = textLabel(BrowserPanelModel::noDuplicatesText, Fonts::system(12.5), Theme::text3(), actionRow_);
     closeDuplicates_ = actionButton({}, actionRow_);
     closeSelected_ = actionButton({}, actionRow_);
@@ -506,6 +518,7 @@ void BrowserPanel::refresh()
                                               : secondaryButton(q(descriptor.title), messageButtons_);
             connect(button, &QPushButton::clicked, this, [this, action = descriptor.action] { run(action); });
             layout->insertWidget(index++, button);
+            button->show();
             messageButtonWidgets_.push_back(button);
         }
     }
@@ -534,7 +547,32 @@ void BrowserPanel::refreshLoaded()
     setText(closeDuplicates_, view.duplicatesButton);
     setText(closeSelected_, view.closeSelectedButton);
     setText(merge_, view.mergeButton);
+    placeMemorySaver();
     footnote_->setText(q(view.footnote));
+}
+
+void BrowserPanel::placeMemorySaver()
+{
+    // The buttons stay in one row when they fit the sheet; with wide fonts "Memory
+    // Saver settings" moves to a line of its own below them rather than cutting texts.
+    ensurePolished();
+    int needed = memorySaver_->sizeHint().width();
+    for (QWidget* item : {static_cast<QWidget*>(noDuplicates_), static_cast<QWidget*>(closeDuplicates_),
+                          static_cast<QWidget*>(closeSelected_), static_cast<QWidget*>(merge_)})
+        if (!item->isHidden())
+            needed += item->sizeHint().width() + firstActions_->spacing();
+    QBoxLayout* line = needed <= sheetWidth - 2 * sheetMargin ? firstActions_ : moreActions_;
+    if (line->indexOf(memorySaver_) < 0) {
+        (line == firstActions_ ? moreActions_ : firstActions_)->removeWidget(memorySaver_);
+        line->addWidget(memorySaver_, 0, Qt::AlignVCenter);
+    }
+}
+
+void BrowserPanel::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Fonts and style sheets are final only now; measure the content as it is drawn.
+    fitToPhase();
 }
 
 void BrowserPanel::fitToPhase()

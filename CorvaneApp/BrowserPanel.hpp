@@ -7,6 +7,7 @@
 #include "CorvaneApp/KeyedColumn.hpp"
 
 #include <QFrame>
+#include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
 
@@ -16,9 +17,9 @@
 #include <optional>
 #include <string>
 
+class QBoxLayout;
 class QCheckBox;
 class QLabel;
-class QMessageBox;
 class QPushButton;
 class QStackedWidget;
 class QVBoxLayout;
@@ -96,6 +97,7 @@ public:
 
     static constexpr int sheetWidth = 760;
     static constexpr int loadedHeight = 620;
+    static constexpr int sheetMargin = 28;
 
     BrowserPanel(ChromiumBrowser browser, ViewEnvironment& environment, QWidget* parent = nullptr);
     BrowserPanel(ChromiumBrowser browser, ViewEnvironment& environment, BrowserPanelServices services,
@@ -120,6 +122,9 @@ public:
     QPushButton* button(const QString& title) const;
     WindowSectionWidget* windowSection(const std::string& windowID) const { return sections_->row(windowID); }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void build();
     QWidget* buildPrimer();
@@ -134,6 +139,7 @@ private:
     void refresh();
     void refreshLoaded();
     void fitToPhase();
+    void placeMemorySaver();
 
     ViewEnvironment& env_;
     BrowserPanelServices services_;
@@ -157,6 +163,8 @@ private:
     QPushButton* done_ = nullptr;
     std::optional<KeyedColumn<WindowSectionWidget>> sections_;
     QWidget* actionRow_ = nullptr;
+    QBoxLayout* firstActions_ = nullptr;
+    QBoxLayout* moreActions_ = nullptr;
     QLabel* noDuplicates_ = nullptr;
     QPushButton* closeDuplicates_ = nullptr;
     QPushButton* closeSelected_ = nullptr;

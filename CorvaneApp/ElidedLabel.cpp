@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QFontMetrics>
+#include <QtMath>
 
 namespace corvane {
 
@@ -28,7 +29,8 @@ QSize ElidedLabel::minimumSizeHint() const
 
 QSize ElidedLabel::sizeHint() const
 {
-    return {fontMetrics().horizontalAdvance(full_), fontMetrics().height()};
+    // Rounded up with a pixel to spare: eliding measures a little wider than the advance.
+    return {qCeil(QFontMetricsF(font()).horizontalAdvance(full_)) + 1, fontMetrics().height()};
 }
 
 void ElidedLabel::resizeEvent(QResizeEvent* event)

@@ -10,6 +10,7 @@
 #include "Tests/App/Support/MonitorHarness.hpp"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
