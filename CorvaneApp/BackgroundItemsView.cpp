@@ -5,6 +5,7 @@
 #include "CorvaneApp/FixActions.hpp"
 #include "CorvaneApp/Fonts.hpp"
 #include "CorvaneApp/Monitor.hpp"
+#include "CorvaneApp/Platform/AppIconProvider.hpp"
 #include "CorvaneApp/ScreenHeader.hpp"
 #include "CorvaneApp/SymbolIcons.hpp"
 #include "CorvaneApp/Theme.hpp"
@@ -26,16 +27,6 @@ constexpr int iconSize = 24;
 QString q(const std::string& text)
 {
     return QString::fromStdString(text);
-}
-
-// The installed app's icon for an owner name: Linux desktops name an app's themed icon
-// after the app in lower case with dashes ("Google Chrome" is "google-chrome").
-QIcon installedAppIcon(const QString& name)
-{
-    const QString themed = name.trimmed().toLower().replace(QLatin1Char(' '), QLatin1Char('-'));
-    if (!themed.isEmpty() && QIcon::hasThemeIcon(themed))
-        return QIcon::fromTheme(themed);
-    return {};
 }
 
 // A fixed-width cell whose content is leading-aligned.
@@ -73,7 +64,7 @@ OwnerIcon::OwnerIcon(const QString& name, QWidget* parent) : QWidget(parent), im
     setFixedSize(iconSize, iconSize);
     image_->setGeometry(0, 0, iconSize, iconSize);
     image_->setAlignment(Qt::AlignCenter);
-    const QIcon icon = installedAppIcon(name);
+    const QIcon icon = AppIconProvider::icon(BackgroundItemsModel::applicationPath(name.toStdString()));
     if (!icon.isNull()) {
         image_->setPixmap(icon.pixmap(QSize(iconSize, iconSize), devicePixelRatioF()));
         image_->setScaledContents(true);

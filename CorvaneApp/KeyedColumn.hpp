@@ -25,14 +25,18 @@ public:
     std::vector<Row*> update(const std::vector<std::string>& keys, Make make)
     {
         std::map<std::string, QPointer<Row>> kept;
+        std::map<std::string, int> seen;
         std::vector<Row*> ordered;
-        for (const auto& key : keys) {
+        for (const auto& given : keys) {
+            // A repeated id gets a row of its own rather than sharing, or losing, one.
+            const int repeat = seen[given]++;
+            const std::string key = repeat == 0 ? given : given + '\x1F' + std::to_string(repeat);
             auto found = rows_.find(key);
             Row* row = found != rows_.end() && found->second ? found->second.data() : nullptr;
             if (row)
                 rows_.erase(found);
             else
-                row = make(key);
+                row = make(given);
             kept.emplace(key, row);
             ordered.push_back(row);
         }
