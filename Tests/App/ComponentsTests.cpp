@@ -5,6 +5,7 @@
 #include "CorvaneApp/ScreenHeader.hpp"
 #include "CorvaneApp/SymbolIcons.hpp"
 #include "CorvaneApp/Theme.hpp"
+#include "Tests/App/ShellHarness.hpp"
 
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -147,4 +148,31 @@ TEST(Components, ProcessIconShowsTheSymbolSquareWithoutAnApp)
     icon.setGroup(missing, "gearshape");
     EXPECT_FALSE(icon.showsAppIcon());
     EXPECT_EQ(icon.property("symbol").toString(), "gearshape");
+}
+
+TEST(Components, FixButtonShowsItsFixAndAsksTheDispatcher)
+{
+    test::ShellHarness shell;
+    FixButton quit(FixID::quitApp, std::nullopt, false, shell.actions);
+    EXPECT_EQ(quit.text(), "Quit app");
+    EXPECT_EQ(quit.property("symbol").toString(), "xmark.circle");
+    EXPECT_EQ(quit.accessibleName(), "Quit app");
+    // Without a group there is nothing to quit: the click still reaches the dispatcher, which asks nothing.
+    quit.click();
+    EXPECT_FALSE(shell.actions.confirmation());
+
+    ProcessGroup mail;
+    mail.id = "/Applications/Mail.app";
+    mail.displayName = "Mail";
+    mail.appPath = mail.id;
+    quit.setFix(FixID::quitApp, mail);
+    EXPECT_EQ(quit.text(), "Quit Mail");
+    quit.click();
+    ASSERT_TRUE(shell.actions.confirmation());
+
+    FixButton settings(FixID::openSpotlightSettings, std::nullopt, true, shell.actions);
+    EXPECT_EQ(settings.property("symbol").toString(), "slider.horizontal.3");
+    settings.click();
+    shell.harness.settle();
+    ASSERT_EQ(shell.fixes->opened.size(), 1u);
 }
