@@ -2,7 +2,7 @@
 
 #include "CorvaneApp/Components.hpp"
 #include "CorvaneApp/ElidedLabel.hpp"
-#include "CorvaneApp/FixActions.hpp"
+#include "CorvaneApp/FixButton.hpp"
 #include "CorvaneApp/Fonts.hpp"
 #include "CorvaneApp/Monitor.hpp"
 #include "CorvaneApp/Platform/AppIconProvider.hpp"
@@ -191,10 +191,7 @@ BackgroundItemsView::BackgroundItemsView(ViewEnvironment& environment, QWidget* 
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(28, 28, 28, 28);
     layout->setSpacing(22);
-    // TODO(app-shell FixButton): the shared fix button once it lands.
-    auto* loginItems = secondaryButton(q(title(FixID::openLoginItemsSettings, nullptr)), page);
-    connect(loginItems, &QPushButton::clicked, this,
-            [this] { env_.fixActions.perform(FixID::openLoginItemsSettings, std::nullopt); });
+    auto* loginItems = new FixButton(FixID::openLoginItemsSettings, std::nullopt, false, env_.fixActions, page);
     layout->addWidget(new ScreenHeader(BackgroundItemsModel::title, BackgroundItemsModel::subtitle, loginItems, page));
     empty_ = emptyState(page);
     layout->addWidget(empty_);

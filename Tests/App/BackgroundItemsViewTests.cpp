@@ -3,6 +3,7 @@
 #include "Core/Format.hpp"
 #include "CorvaneApp/Components.hpp"
 #include "CorvaneApp/FixActions.hpp"
+#include "CorvaneApp/FixButton.hpp"
 #include "CorvaneApp/Router.hpp"
 #include "CorvaneApp/ViewEnvironment.hpp"
 #include "Tests/App/Support/FakeFixBackend.hpp"
@@ -29,7 +30,7 @@ BackgroundItem item(std::string label, std::optional<std::string> owner, std::op
 class BackgroundItemsViewTest : public ::testing::Test {
 protected:
     BackgroundItemsViewTest()
-        : fixActions(harness.monitor(), router, harness.executor, std::make_shared<test::FakeFixBackend>()),
+        : fixActions(harness.monitor(), router, harness.executor, backend),
           env{harness.monitor(), router, fixActions, *harness.settings, harness.clock, harness.scheduler,
               harness.executor}
     {
@@ -54,6 +55,7 @@ protected:
     }
 
     test::MonitorHarness harness;
+    std::shared_ptr<test::FakeFixBackend> backend = std::make_shared<test::FakeFixBackend>();
     Router router;
     FixActions fixActions;
     ViewEnvironment env;
@@ -76,6 +78,13 @@ TEST_F(BackgroundItemsViewTest, EveryShowingAsksForAFreshScan)
     view.show();
     harness.executor.runAll();
     EXPECT_EQ(harness.scans, 2);
+
+    auto* loginItems = view.findChild<FixButton*>();
+    ASSERT_NE(loginItems, nullptr);
+    EXPECT_EQ(loginItems->text(), "Login Items settings");
+    loginItems->click();
+    harness.executor.runAll();
+    EXPECT_EQ(backend->opened, std::vector<SettingsPane>{SettingsPane::loginItems});
 }
 
 TEST_F(BackgroundItemsViewTest, AScanThatEndsLateDoesNotReplaceANewerOne)
