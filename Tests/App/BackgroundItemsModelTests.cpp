@@ -65,10 +65,8 @@ TEST(BackgroundItemsGrouping, CanonicallyEqualOwnerNamesShareOneGroup)
     EXPECT_EQ(groups[0].items.size(), 2u);
 }
 
-TEST(BackgroundItemsRow, ScopeLabels)
+TEST(BackgroundItemsRow, ScopeLabelNamesTheOwningApp)
 {
-    EXPECT_EQ(scopeLabel(item("a", "X", "/p", ItemScope::userAgent)), "Runs for you");
-    EXPECT_EQ(scopeLabel(item("a", "X", "/p", ItemScope::systemAgent)), "Runs for all users");
     EXPECT_EQ(scopeLabel(item("a", "X", "/p", ItemScope::systemDaemon)), "Runs as system");
     EXPECT_EQ(scopeLabel(item("a", "Dropbox", "/p", ItemScope::appBundled)), "Built into Dropbox");
     EXPECT_EQ(scopeLabel(item("a", std::nullopt, "/p", ItemScope::appBundled)), "Built into an app");

@@ -280,13 +280,3 @@ TEST_F(BrowserPanelTest, AnOlderReadArrivingLastIsNotShown)
     EXPECT_TRUE(shows(*shown, "1 tabs in 1 window"));
     EXPECT_EQ(shown->state().phase.kind, Case::loaded);
 }
-
-TEST_F(BrowserPanelTest, ResultsForAClosedPanelAreDropped)
-{
-    harness.settings->setAutomationPrimer("com.google.Chrome", true);
-    browser->answers.push_back(twoWindows().text);
-    auto shown = panel();
-    shown.reset();
-    harness.executor.runAll();
-    EXPECT_EQ(browser->scripts.size(), 1u);
-}
