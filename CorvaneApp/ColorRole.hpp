@@ -1,5 +1,7 @@
 #pragma once
 
+class QColor;
+
 namespace corvane {
 
 // A colour of the fixed palette, named as the theme names it, so view models can say
@@ -16,5 +18,8 @@ enum class ColorRole {
     raised,
     sky,  // the memory chart's "Cached" blue, #60A5FA
 };
+
+// The theme's colour for a role (widget layer only).
+const QColor& themeColor(ColorRole role);
 
 } // namespace corvane

@@ -210,10 +210,10 @@ ValueAxis valueAxis(double maxValue)
 {
     const double high = std::isfinite(maxValue) && maxValue > 0 ? maxValue : 0;
     double step = 1;
-    for (double scale = 1; step * 4 < high; scale *= 10) {
+    for (double scale = 1; step * 3 < high; scale *= 10) {
         for (const double factor : {1.0, 2.0, 5.0}) {
             step = factor * scale;
-            if (step * 4 >= high)
+            if (step * 3 >= high)
                 break;
         }
     }

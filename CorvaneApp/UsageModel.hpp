@@ -107,8 +107,8 @@ struct HistoryChart {
 };
 std::array<HistoryChart, 3> historyCharts(const std::vector<UsageBucket>& buckets);
 
-// A value axis from 0 with round steps (1, 2 or 5 times a power of ten, never below 1)
-// that holds `maxValue`.
+// A value axis from 0 that holds `maxValue` in at most three round steps (1, 2 or 5 times
+// a power of ten, never below 1), so the labels keep room on a short chart.
 struct ValueAxis {
     double top = 1;
     std::vector<double> ticks;
