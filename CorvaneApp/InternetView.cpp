@@ -5,6 +5,7 @@
 #include "Core/SpeedTest.hpp"
 #include "CorvaneApp/ColorRole.hpp"
 #include "CorvaneApp/Components.hpp"
+#include "CorvaneApp/FixButton.hpp"
 #include "CorvaneApp/Fonts.hpp"
 #include "CorvaneApp/ScreenHeader.hpp"
 #include "CorvaneApp/SymbolIcons.hpp"
@@ -19,23 +20,6 @@
 #include <QVBoxLayout>
 
 namespace corvane {
-namespace {
-
-QString qs(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
-
-QHBoxLayout* tightRow(QWidget* owner, int spacing)
-{
-    auto* row = new QHBoxLayout(owner);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(spacing);
-    return row;
-}
-
-} // namespace
-
 // One finding: its kind's symbol, headline over detail, and its fix when it has one.
 class InternetView::FindingRowView : public QWidget {
 public:
@@ -230,6 +214,7 @@ InternetView::InternetView(ViewEnvironment& environment, InternetProbes probes, 
     runButton_ = primaryButton(QStringLiteral("Run speed test"));
     runButton_->setObjectName(QStringLiteral("runSpeedTest"));
     runButton_->setIcon(SymbolIcons::icon(QStringLiteral("speedometer"), Qt::white));
+    runButton_->setProperty("symbol", QStringLiteral("speedometer"));
     connect(runButton_, &QPushButton::clicked, this, &InternetView::askTest);
     speed->contentLayout()->addWidget(lastTested_);
     speed->contentLayout()->addWidget(testError_);

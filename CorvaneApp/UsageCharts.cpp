@@ -12,6 +12,7 @@
 #include <QDateTimeAxis>
 #include <QLineSeries>
 #include <QPainter>
+#include <QGraphicsLayout>
 #include <QPainterPath>
 #include <QValueAxis>
 
@@ -122,6 +123,8 @@ void CPUChart::setHistory(const std::vector<CPUPoint>& history)
     upper_->replace(points);
     lower_->replace(floor);
     line_->replace(points);
+    // Before the first tick there is no time to show.
+    time_->setLabelsVisible(!history.empty());
     if (!history.empty()) {
         const auto first = QDateTime::fromMSecsSinceEpoch(msecs(history.front().date));
         const auto last = QDateTime::fromMSecsSinceEpoch(msecs(history.back().date));
@@ -157,6 +160,11 @@ HistoryChartView::HistoryChartView(QWidget* parent)
 void HistoryChartView::setData(const UsageModel::HistoryChart& chart, const std::vector<UsageBucket>& buckets,
                                int rangeHours)
 {
+    // The screen redraws on every monitor tick; unchanged bars are left alone.
+    if (chart.values == values() && buckets == buckets_ && rangeHours == rangeHours_)
+        return;
+    buckets_ = buckets;
+    rangeHours_ = rangeHours;
     setAccessibleName(QString::fromStdString(chart.title));
     bars_->setColor(themeColor(chart.color));
     if (bars_->count() > 0)

@@ -48,6 +48,8 @@ public:
 
 private:
     QBarSet* bars_;
+    std::vector<UsageBucket> buckets_;
+    int rangeHours_ = 0;
     QCategoryAxis* time_;
     QCategoryAxis* value_;
 };

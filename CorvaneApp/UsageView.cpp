@@ -3,6 +3,7 @@
 #include "Core/UsageBuckets.hpp"
 #include "CorvaneApp/ColorRole.hpp"
 #include "CorvaneApp/Components.hpp"
+#include "CorvaneApp/FixButton.hpp"
 #include "CorvaneApp/Fonts.hpp"
 #include "CorvaneApp/ScreenHeader.hpp"
 #include "CorvaneApp/SymbolIcons.hpp"
@@ -17,6 +18,7 @@
 #include <QButtonGroup>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QPainter>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -25,19 +27,6 @@
 
 namespace corvane {
 namespace {
-
-QString qs(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
-
-QHBoxLayout* tightRow(QWidget* owner, int spacing)
-{
-    auto* row = new QHBoxLayout(owner);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(spacing);
-    return row;
-}
 
 Date hoursBefore(Date now, int hours)
 {
@@ -58,6 +47,33 @@ QString segmentStyle()
 
 } // namespace
 
+// A filled circle 7 across in a legend item's colour.
+class UsageView::LegendDot : public QWidget {
+public:
+    explicit LegendDot(QWidget* parent) : QWidget(parent) { setFixedSize(7, 7); }
+
+    void setColour(const QColor& colour)
+    {
+        if (colour == colour_)
+            return;
+        colour_ = colour;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(colour_);
+        painter.drawEllipse(rect());
+    }
+
+private:
+    QColor colour_;
+};
+
 // One verdict line: its symbol in a narrow column, the wrapping text, and a fix beside
 // it when the line offers one.
 class UsageView::VerdictLineView : public QWidget {
@@ -70,6 +86,7 @@ public:
         icon_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         text_ = textLabel({}, Fonts::system(14.5), Theme::text(), this);
         text_->setWordWrap(true);
+        text_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         row->addWidget(icon_, 0, Qt::AlignTop);
         row->addWidget(text_, 1);
     }
@@ -170,7 +187,7 @@ UsageView::UsageView(ViewEnvironment& environment, UsageProbes probes, QWidget* 
     for (int i = 0; i < 5; ++i) {
         auto* item = new QWidget;
         auto* itemRow = tightRow(item, 5);
-        legendDots_[i] = new SymbolLabel(QStringLiteral("circle.fill"), Theme::text2(), 7, item);
+        legendDots_[i] = new LegendDot(item);
         legend_[i] = textLabel({}, Fonts::system(11.5), Theme::text2(), item);
         itemRow->addWidget(legendDots_[i]);
         itemRow->addWidget(legend_[i], 1);

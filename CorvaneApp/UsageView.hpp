@@ -60,6 +60,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    class LegendDot;
     class VerdictLineView;
 
     void load();
@@ -99,7 +100,7 @@ private:
     QLabel* memoryHeadline_;
     MemoryBar* memoryBar_;
     std::array<QLabel*, 5> legend_{};
-    std::array<SymbolLabel*, 5> legendDots_{};
+    std::array<LegendDot*, 5> legendDots_{};
     QLabel* pressureWord_;
     QLabel* swap_;
     // History.
