@@ -90,7 +90,6 @@ CPUChart::CPUChart(QWidget* parent)
     chart->addSeries(area);
     chart->addSeries(line_);
 
-    time_->setFormat(QStringLiteral("HH:mm"));
     time_->setTickCount(3);
     styleAxis(time_, false);
     auto* load = new QCategoryAxis;
@@ -123,8 +122,8 @@ void CPUChart::setHistory(const std::vector<CPUPoint>& history)
     upper_->replace(points);
     lower_->replace(floor);
     line_->replace(points);
-    // Before the first tick there is no time to show.
-    time_->setLabelsVisible(!history.empty());
+    // Before the first tick there is no time to show; blank labels keep the axis's room.
+    time_->setFormat(history.empty() ? QStringLiteral(" ") : QStringLiteral("HH:mm"));
     if (!history.empty()) {
         const auto first = QDateTime::fromMSecsSinceEpoch(msecs(history.front().date));
         const auto last = QDateTime::fromMSecsSinceEpoch(msecs(history.back().date));

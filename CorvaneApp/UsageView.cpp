@@ -140,8 +140,9 @@ UsageView::UsageView(ViewEnvironment& environment, UsageProbes probes, QWidget* 
     macRow->addWidget(new SymbolLabel(QStringLiteral("laptopcomputer"), Theme::accentLight(), 26, mac));
     macBusy_ = new BusyIndicator(mac);
     macLine_ = textLabel({}, Fonts::system(15, QFont::DemiBold), Theme::text(), mac);
+    macLine_->setWordWrap(true);
     macRow->addWidget(macBusy_, 0, Qt::AlignVCenter);
-    macRow->addWidget(macLine_, 0, Qt::AlignVCenter);
+    macRow->addWidget(macLine_, 1, Qt::AlignVCenter);
     macRow->addStretch(1);
     column->addWidget(mac);
 
