@@ -314,7 +314,7 @@ void InternetView::finishCycle()
 
 void InternetView::askTest()
 {
-    if (confirmation_)
+    if (confirmation_ && confirmation_->isVisible())
         return;
     auto* box = new QMessageBox(this);
     box->setAttribute(Qt::WA_DeleteOnClose);

@@ -4,6 +4,7 @@
 #include "Tests/App/ToolScreenHarness.hpp"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -43,15 +44,18 @@ struct FakeProbes {
     }
 };
 
-// Presses "Run speed test" and confirms the alert it opens.
-void runSpeedTest(InternetView& view)
+// Presses "Run speed test" and answers the alert it opens with `answer`.
+void runSpeedTest(InternetView& view, const QString& answer = QStringLiteral("Run test"))
 {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // alerts already closed
+    ASSERT_EQ(view.findChild<QMessageBox*>(), nullptr);
     view.findChild<QPushButton*>(QStringLiteral("runSpeedTest"))->click();
     auto* box = view.findChild<QMessageBox*>();
     ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
     EXPECT_EQ(box->text(), "Test your internet speed?");
     for (QAbstractButton* button : box->buttons()) {
-        if (button->text() == "Run test")
+        if (button->text() == answer)
             button->click();
     }
 }
@@ -108,6 +112,8 @@ TEST(InternetView, StoredSpeedResultSurvivesLeavingTheScreen)
     {
         auto view = std::make_unique<InternetView>(h.env, fake.probes());
         view->show();
+        runSpeedTest(*view, QStringLiteral("Cancel"));
+        EXPECT_FALSE(view->state().testing);
         runSpeedTest(*view);
         EXPECT_TRUE(view->state().testing);
         EXPECT_TRUE(showsText(*view, QString::fromUtf8("Testing your connection\u2026")));
