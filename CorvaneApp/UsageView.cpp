@@ -324,22 +324,20 @@ void UsageView::load()
         auto records = load(store, since);
         return std::make_pair(std::move(records), load(store, weekSince));
     };
-    using Lists = std::pair<std::vector<MinuteRecord>, std::vector<MinuteRecord>>;
     env_.executor.run(this, std::move(read), [this, number, range](WorkResult<Lists> result) {
-        Lists lists = result ? std::move(result.value()) : Lists{};
-        loaded(number, range, std::move(lists.first), std::move(lists.second));
+        loaded(number, range, result ? std::optional<Lists>(std::move(result.value())) : std::nullopt);
     });
 }
 
-void UsageView::loaded(std::uint64_t number, int range, std::vector<MinuteRecord> records,
-                       std::vector<MinuteRecord> week)
+void UsageView::loaded(std::uint64_t number, int range, std::optional<Lists> lists)
 {
     // A read that a newer one has overtaken, or one for a range no longer chosen, would
-    // put stale bars on screen: only the newest applicable read is shown.
-    if (number > loadApplied_ && range == range_) {
+    // put stale bars on screen: only the newest applicable read is shown. A read that
+    // failed leaves the last good one on screen.
+    if (lists && number > loadApplied_ && range == range_) {
         loadApplied_ = number;
-        records_ = std::move(records);
-        weekRecords_ = std::move(week);
+        records_ = std::move(lists->first);
+        weekRecords_ = std::move(lists->second);
         refresh();
     }
     // The next read follows the newest one, 60 seconds after it ends.

@@ -10,6 +10,8 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <utility>
 #include <vector>
 
 class QButtonGroup;
@@ -63,8 +65,11 @@ private:
     class LegendDot;
     class VerdictLineView;
 
+    // The range's records and the week's records of one read.
+    using Lists = std::pair<std::vector<MinuteRecord>, std::vector<MinuteRecord>>;
+
     void load();
-    void loaded(std::uint64_t load, int range, std::vector<MinuteRecord> records, std::vector<MinuteRecord> week);
+    void loaded(std::uint64_t number, int range, std::optional<Lists> lists);
 
     void refresh();
     void refreshMac();

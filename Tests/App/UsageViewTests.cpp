@@ -21,11 +21,14 @@ constexpr int64_t GiB = int64_t(1) << 30;
 struct FakeHistory {
     Date now;
     std::vector<double> hoursAsked;
+    bool fails = false;
 
     UsageProbes probes()
     {
         return UsageProbes{
             [this](const UsageStore&, Date since) {
+                if (fails)
+                    throw std::runtime_error("unreadable folder");
                 const double hours = std::round(secondsBetween(since, now) / 3600);
                 hoursAsked.push_back(hours);
                 return std::vector<MinuteRecord>{MinuteRecord{minuteOf(now) - 1, hours, hours, 0, 0, 0, 1}};
@@ -62,10 +65,16 @@ TEST_F(UsageViewTest, LoadsWhenShownThenSixtySecondsAfterEachLoad)
     EXPECT_EQ(view.weekRecords().front().cpu, 168);
     EXPECT_EQ(h.harness.scheduler.nextDelay(), 60.0);
 
+    // A read that fails keeps the last records on screen and the reads going.
+    history.fails = true;
     h.harness.scheduler.advance(60);
     EXPECT_EQ(h.harness.executor.pending(), 1u);
+    h.harness.executor.runAll();
+    EXPECT_EQ(shownHours(view), 24);
+    EXPECT_EQ(h.harness.scheduler.nextDelay(), 60.0);
 
     // Hidden, the reads stop.
+    h.harness.scheduler.advance(60);
     view.hide();
     h.harness.executor.runAll();
     EXPECT_EQ(h.harness.scheduler.pending(), 0u);
