@@ -400,6 +400,7 @@ void InternetView::refreshFindings()
         row->set(finding);
         findingRows_->removeWidget(row);
         findingRows_->insertWidget(int(i), row);
+        row->show();  // a layout shows a new child only at the next turn of the event loop
         kept.emplace(finding.id, row);
     }
     for (auto& [id, row] : findingViews_) {

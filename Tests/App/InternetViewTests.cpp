@@ -1,6 +1,7 @@
 #include "CorvaneApp/InternetView.hpp"
 
 #include "Core/SpeedTest.hpp"
+#include "CorvaneApp/FixButton.hpp"
 #include "Tests/App/ToolScreenHarness.hpp"
 
 #include <QAbstractButton>
@@ -16,6 +17,7 @@ using namespace corvane::test;
 namespace {
 
 struct FakeProbes {
+    int rssi = -55;
     int linkReads = 0;
     int trafficReads = 0;
     bool trafficFails = false;
@@ -28,7 +30,7 @@ struct FakeProbes {
                 ++linkReads;
                 return LinkType::wifi;
             },
-            [] { return std::optional<WiFiLink>(WiFiLink{-55, -90, 400, WiFiBand::ghz5}); },
+            [this] { return std::optional<WiFiLink>(WiFiLink{rssi, -90, 400, WiFiBand::ghz5}); },
             [this] {
                 ++trafficReads;
                 if (trafficFails)
@@ -101,6 +103,38 @@ TEST(InternetView, PollsWhileShownOneCycleAtATimeWithASecondBetween)
     h.harness.executor.runAll();
     EXPECT_EQ(fake.linkReads, 4);
     EXPECT_EQ(h.harness.scheduler.pending(), 1u);
+}
+
+TEST(InternetView, FindingRowsAreKeptAcrossPollsAndTicks)
+{
+    ToolScreenHarness h;
+    FakeProbes fake;
+    fake.rssi = -75;
+    InternetView view(h.env, fake.probes());
+    view.show();
+    h.harness.executor.runAll();
+    auto* button = view.findChild<FixButton*>();
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->fix(), FixID::openWiFiSettings);
+    EXPECT_TRUE(showsText(view, "Your Wi-Fi signal is only fair."));
+
+    fake.rssi = -85;  // same finding, new words: the row and its button stay
+    h.harness.scheduler.advance(1.0);
+    h.harness.executor.runAll();
+    h.monitor.setGroups({});
+    EXPECT_EQ(view.findChild<FixButton*>(), button);
+    EXPECT_TRUE(showsText(view, "Your Wi-Fi signal is weak."));
+
+    button->click();
+    h.harness.executor.runAll();
+    EXPECT_EQ(h.backend->opened.size(), 1u);
+
+    fake.rssi = -50;  // healthy again: the row goes
+    h.harness.scheduler.advance(1.0);
+    h.harness.executor.runAll();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(view.findChild<FixButton*>(), nullptr);
+    EXPECT_TRUE(showsText(view, "Your internet looks healthy."));
 }
 
 TEST(InternetView, StoredSpeedResultSurvivesLeavingTheScreen)
