@@ -4,6 +4,7 @@
 #include "Core/FixID.hpp"
 #include "Core/ProcessGroup.hpp"
 #include "Core/Verdict.hpp"
+#include "CorvaneApp/FixButton.hpp"
 
 #include <QColor>
 #include <QFrame>

@@ -360,11 +360,13 @@ void Monitor::applyTick(TickOutput output, bool visible, std::function<void()> f
     // The smoothed groups hold the same members as this tick's, so they answer for it.
     if (stuckApp_ && !Diagnosis::isRunning(*stuckApp_, smoothed))
         setStuckApp(std::nullopt);
-    DiagnosisInput input{output.signals, smoothed, spotlightBusySince_, env_.lowPower->enabled(), stuckApp_,
-                         env_.clock.now()};
-    setGroups(std::move(smoothed));
+    // The rules are pure, so they run before publishing and the groups move once.
+    DiagnosisInput input{output.signals, std::move(smoothed), spotlightBusySince_, env_.lowPower->enabled(),
+                         stuckApp_, env_.clock.now()};
+    auto result = Diagnosis::run(input, *catalog_);
+    setGroups(std::move(input.groups));
     setSignals(output.signals);
-    setResult(Diagnosis::run(input, *catalog_));
+    setResult(std::move(result));
     setLastChecked(env_.clock.now());
     setError(std::nullopt);
 

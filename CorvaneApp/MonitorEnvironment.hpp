@@ -26,7 +26,9 @@ class Scheduler;
 
 // Everything the Monitor calls outside itself. The defaults are the real readers of this
 // machine; tests replace every one of them. The readers run on workers, one call at a
-// time per reader, and must not touch GUI state.
+// time per reader, and must not touch GUI state. The clock, scheduler and executor must
+// outlive the Monitor. The app builds it as
+//     Monitor monitor(MonitorEnvironment{clock, scheduler, executor}, settings);
 struct MonitorEnvironment {
     const Clock& clock;
     Scheduler& scheduler;

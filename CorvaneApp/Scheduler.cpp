@@ -14,6 +14,8 @@ TimerScheduler::~TimerScheduler()
 
 Scheduler::Token TimerScheduler::schedule(double seconds, QObject* receiver, std::function<void()> callback)
 {
+    // Timers deleted with their receivers leave empty entries behind.
+    std::erase_if(timers_, [](const auto& entry) { return entry.second.isNull(); });
     const Token token = ++next_;
     auto* timer = new QTimer(receiver);
     timer->setSingleShot(true);
@@ -35,10 +37,10 @@ void TimerScheduler::cancel(Token token)
     const auto found = timers_.find(token);
     if (found == timers_.end())
         return;
-    if (found->second)
-        found->second->deleteLater();
-    if (found->second)
-        found->second->stop();
+    if (QTimer* timer = found->second.data()) {
+        timer->stop();
+        timer->deleteLater();
+    }
     timers_.erase(found);
 }
 

@@ -1,14 +1,19 @@
 #include "Core/EnumNames.hpp"
+#include "Core/ProcessCatalog.hpp"
 #include "CorvaneApp/Components.hpp"
 #include "CorvaneApp/Fonts.hpp"
 #include "CorvaneApp/Screen.hpp"
 #include "CorvaneApp/ScreenHeader.hpp"
 #include "CorvaneApp/SymbolIcons.hpp"
 #include "CorvaneApp/Theme.hpp"
+#include "Tests/App/ShellHarness.hpp"
 
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QDir>
+#include <QFile>
 #include <QImage>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace corvane;
@@ -61,6 +66,10 @@ TEST(SymbolIcons, EveryNamedSymbolIsBundledAndRecoloured)
         EXPECT_TRUE(SymbolIcons::has(name)) << name;
 
     // The drawing keeps its shape and takes the asked colour; an unknown name still draws.
+    for (const auto& entry : ProcessCatalog::load(CORVANE_CATALOG).entries)
+        if (entry.symbol)
+            EXPECT_TRUE(SymbolIcons::has(q(*entry.symbol))) << *entry.symbol;
+
     const QImage red = SymbolIcons::pixmap("circle.fill", QColor(248, 113, 113), 24).toImage();
     EXPECT_EQ(red.size(), QSize(24, 24));
     EXPECT_EQ(red.pixelColor(12, 12), QColor(248, 113, 113));
@@ -147,4 +156,62 @@ TEST(Components, ProcessIconShowsTheSymbolSquareWithoutAnApp)
     icon.setGroup(missing, "gearshape");
     EXPECT_FALSE(icon.showsAppIcon());
     EXPECT_EQ(icon.property("symbol").toString(), "gearshape");
+}
+
+TEST(Components, ProcessIconShowsTheIconOfTheAppsDesktopEntry)
+{
+    // The bundle's identifier names the desktop entry; its Icon is a file here.
+    QTemporaryDir data;
+    const QString bundle = data.path() + "/Apps/Notes.app";
+    ASSERT_TRUE(QDir().mkpath(bundle + "/Contents"));
+    ASSERT_TRUE(QDir().mkpath(data.path() + "/applications"));
+    const auto write = [](const QString& path, const QByteArray& text) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    };
+    write(bundle + "/Contents/Info.plist",
+          "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleIdentifier</key>"
+          "<string>org.example.Notes</string></dict></plist>");
+    QImage square(16, 16, QImage::Format_ARGB32);
+    square.fill(Qt::red);
+    ASSERT_TRUE(square.save(data.path() + "/notes.png"));
+    write(data.path() + "/applications/org.example.Notes.desktop",
+          "[Desktop Entry]\nType=Application\nName=Notes\nIcon=" + (data.path() + "/notes.png").toUtf8() + "\n");
+
+    const QByteArray previous = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    ProcessGroup notes;
+    notes.appPath = bundle.toStdString();
+    ProcessIcon icon(notes, "note.text", 32);
+    qputenv("XDG_DATA_HOME", previous);
+    EXPECT_TRUE(icon.showsAppIcon());
+    EXPECT_EQ(icon.grab().toImage().pixelColor(16, 16), QColor(Qt::red));
+}
+
+TEST(Components, FixButtonShowsItsFixAndAsksTheDispatcher)
+{
+    test::ShellHarness shell;
+    FixButton quit(FixID::quitApp, std::nullopt, false, shell.actions);
+    EXPECT_EQ(quit.text(), "Quit app");
+    EXPECT_EQ(quit.property("symbol").toString(), "xmark.circle");
+    EXPECT_EQ(quit.accessibleName(), "Quit app");
+    // Without a group there is nothing to quit: the click still reaches the dispatcher, which asks nothing.
+    quit.click();
+    EXPECT_FALSE(shell.actions.confirmation());
+
+    ProcessGroup mail;
+    mail.id = "/Applications/Mail.app";
+    mail.displayName = "Mail";
+    mail.appPath = mail.id;
+    quit.setFix(FixID::quitApp, mail);
+    EXPECT_EQ(quit.text(), "Quit Mail");
+    quit.click();
+    ASSERT_TRUE(shell.actions.confirmation());
+
+    FixButton settings(FixID::openSpotlightSettings, std::nullopt, true, shell.actions);
+    EXPECT_EQ(settings.property("symbol").toString(), "slider.horizontal.3");
+    settings.click();
+    shell.harness.settle();
+    ASSERT_EQ(shell.fixes->opened.size(), 1u);
 }
