@@ -6,6 +6,12 @@
 #include <QIcon>
 #include <QStyleFactory>
 
+// Resources of a static library are registered by hand, outside any namespace.
+static void registerAppIcon()
+{
+    Q_INIT_RESOURCE(AppIcon);
+}
+
 namespace corvane {
 
 AppDelegate::AppDelegate(QApplication& application)
@@ -53,6 +59,7 @@ void AppDelegate::applyLook(QApplication& application)
 {
     application.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     application.setPalette(darkPalette());
+    registerAppIcon();
     application.setWindowIcon(QIcon::fromTheme(QStringLiteral("corvane"), QIcon(QStringLiteral(":/app/corvane.svg"))));
 }
 

@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -39,14 +40,12 @@ MenuBarView::MenuBarView(ViewEnvironment& environment, LoginItem& loginItem, QWi
     , startAtLogin_(new QCheckBox(QStringLiteral("Start at login"), this))
     , quit_(new QPushButton(QStringLiteral("Quit Corvane"), this))
 {
-    setFixedWidth(300);
     fillBackground(this, Theme::window());
     setForeground(this, Theme::text());
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 16, 16, 16);
     layout->setSpacing(12);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     auto* statusRow = new QHBoxLayout;
     statusRow->setSpacing(8);
@@ -56,7 +55,6 @@ MenuBarView::MenuBarView(ViewEnvironment& environment, LoginItem& loginItem, QWi
     layout->addLayout(statusRow);
 
     headline_->setWordWrap(true);
-    headline_->setFixedWidth(300 - 2 * 16);
     layout->addWidget(headline_);
 
     auto* apps = new QVBoxLayout;
@@ -90,7 +88,6 @@ MenuBarView::MenuBarView(ViewEnvironment& environment, LoginItem& loginItem, QWi
                                           "you can turn it off here anytime."),
                            Fonts::system(11), Theme::text3(), this);
     note->setWordWrap(true);
-    note->setFixedWidth(300 - 2 * 16);
     layout->addWidget(note);
 
     quit_->setFlat(true);
@@ -116,9 +113,17 @@ MenuBarView::MenuBarView(ViewEnvironment& environment, LoginItem& loginItem, QWi
     redrawLiveDot();
 }
 
+void MenuBarView::fitContent()
+{
+    // 300 wide, or wider when the system's font needs more room for the buttons; as tall
+    // as the wrapped texts need at that width.
+    const int width = std::max(300, layout()->minimumSize().width());
+    setFixedSize(width, layout()->totalHeightForWidth(width));
+}
+
 void MenuBarView::popUp(const QRect& anchor)
 {
-    adjustSize();
+    fitContent();
     const QScreen* screen = QGuiApplication::screenAt(anchor.center());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
@@ -176,6 +181,14 @@ void MenuBarView::hideEvent(QHideEvent* event)
     environment_.monitor.setMenuOpen(false);
 }
 
+void MenuBarView::paintEvent(QPaintEvent*)
+{
+    // A thin outline keeps the dark popover apart from dark windows behind it.
+    QPainter painter(this);
+    painter.setPen(Theme::line());
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
 void MenuBarView::refresh()
 {
     const Monitor& monitor = environment_.monitor;
@@ -195,6 +208,7 @@ void MenuBarView::refresh()
         hero_->setIcon(SymbolIcons::icon(symbol, Qt::white));
         hero_->setProperty("symbol", symbol);
     }
+    fitContent();
 }
 
 void MenuBarView::redrawLiveDot()

@@ -50,6 +50,7 @@ Q_SIGNALS:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     struct AppRow {
@@ -59,6 +60,7 @@ private:
     };
 
     void refresh();
+    void fitContent();
     void redrawLiveDot();
     void scheduleLiveDot();
     void performHeroFix();

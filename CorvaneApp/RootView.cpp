@@ -98,7 +98,6 @@ RootView::RootView(ViewEnvironment& environment, QWidget* parent)
     Monitor& monitor = environment_.monitor;
     connect(&environment_.router, &Router::screenChanged, this, &RootView::rebuildContent);
     connect(&monitor, &Monitor::windowVisibleChanged, this, &RootView::rebuildContent);
-    connect(&monitor, &Monitor::windowVisibleChanged, this, &RootView::presentOnboarding);
     connect(&environment_.settings, &AppSettings::onboardedChanged, this, &RootView::presentOnboarding);
     connect(&environment_.fixActions, &FixActions::confirmationChanged, this, &RootView::presentAlerts);
     connect(&environment_.fixActions, &FixActions::stuckAlertChanged, this, &RootView::presentAlerts);
@@ -112,14 +111,22 @@ void RootView::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     environment_.monitor.setWindowVisible(true);
     environment_.monitor.start();
-    presentAlerts();
-    presentBrowser();
+    // Sheets and alerts open once the window itself is up, so they stack above it.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            presentOnboarding();
+            presentAlerts();
+            presentBrowser();
+        },
+        Qt::QueuedConnection);
 }
 
 void RootView::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
     environment_.monitor.setWindowVisible(false);
+    presentOnboarding();
 }
 
 void RootView::resizeEvent(QResizeEvent* event)

@@ -120,7 +120,6 @@ bool renderFixture(const screenshots::Fixture& fixture, const QDir& folder)
     window.hide();
 
     MenuBarView popover(world.view, world.loginItem);
-    popover.adjustSize();
     popover.show();
     ok &= save(popover, folder, prefix + QStringLiteral("popover"));
     popover.hide();

@@ -53,6 +53,7 @@ struct ShownRoot {
         h.harness.settings->setOnboarded(true);
         root.resize(1000, 700);
         root.show();
+        MonitorHarness::deliverQueuedCalls();
     }
     AppRootHarness h;
     RootView root{h.environment};
@@ -82,6 +83,7 @@ TEST(RootView, ShowingAndHidingTellTheMonitorAndScreensAreBuiltFreshOnEveryChang
     EXPECT_FALSE(s.h.monitor.windowVisible());
     EXPECT_EQ(s.root.content(), nullptr) << "a hidden window keeps no screen running";
     s.root.show();
+    MonitorHarness::deliverQueuedCalls();
     EXPECT_NE(qobject_cast<ProcessesView*>(s.root.content()), nullptr);
 }
 
@@ -197,6 +199,7 @@ TEST(RootView, OnboardingShowsOnceOverAVisibleWindow)
     }
     RootView root(h.environment);
     root.show();
+    MonitorHarness::deliverQueuedCalls();
     ASSERT_NE(root.onboardingSheet(), nullptr);
     EXPECT_NE(root.onboardingSheet()->findChild<Onboarding*>(), nullptr);
     root.onboardingSheet()->reject();
@@ -205,5 +208,6 @@ TEST(RootView, OnboardingShowsOnceOverAVisibleWindow)
 
     root.hide();
     root.show();
+    MonitorHarness::deliverQueuedCalls();
     EXPECT_EQ(root.onboardingSheet(), nullptr);
 }
