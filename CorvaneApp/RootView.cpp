@@ -109,6 +109,9 @@ RootView::RootView(ViewEnvironment& environment, QWidget* parent)
 void RootView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    // Minimising and restoring (the window system's own hide and show) keep the window open.
+    if (event->spontaneous())
+        return;
     environment_.monitor.setWindowVisible(true);
     environment_.monitor.start();
     // Sheets and alerts open once the window itself is up, so they stack above it.
@@ -125,6 +128,8 @@ void RootView::showEvent(QShowEvent* event)
 void RootView::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
+    if (event->spontaneous())
+        return;
     environment_.monitor.setWindowVisible(false);
     presentOnboarding();
 }

@@ -1,6 +1,7 @@
 #include "CorvaneApp/Components.hpp"
 #include "CorvaneApp/MenuBarModel.hpp"
 #include "CorvaneApp/MenuBarView.hpp"
+#include "CorvaneApp/Platform/TrayIcon.hpp"
 #include "CorvaneApp/Platform/LoginItem.hpp"
 #include "CorvaneApp/StatusDot.hpp"
 #include "CorvaneApp/Theme.hpp"
@@ -185,4 +186,26 @@ TEST(MenuBarView, PopoverStaysOnScreenBesideItsAnchor)
     EXPECT_EQ(MenuBarView::placement(QRect(1900, 1056, 20, 24), size, screen), QPoint(1620, 652));
     // The cursor in the top-left corner.
     EXPECT_EQ(MenuBarView::placement(QRect(2, 2, 1, 1), size, screen), QPoint(0, 7));
+}
+
+TEST(TrayIcon, MenuOffersTheWindowAndQuittingAndTheTipFollowsTheStatus)
+{
+    TrayIcon tray;
+    QStringList texts;
+    for (const QAction* action : tray.menu().actions())
+        texts << action->text();
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("Open Corvane"), QStringLiteral("Quit Corvane")}));
+    int opens = 0;
+    int quits = 0;
+    QObject::connect(&tray, &TrayIcon::openRequested, [&] { ++opens; });
+    QObject::connect(&tray, &TrayIcon::quitRequested, [&] { ++quits; });
+    tray.menu().actions().at(0)->trigger();
+    tray.menu().actions().at(1)->trigger();
+    EXPECT_EQ(opens, 1);
+    EXPECT_EQ(quits, 1);
+
+    EXPECT_EQ(tray.icon().toolTip(), QStringLiteral("Corvane status: All quiet"));
+    tray.setStatus(Status::busy);
+    EXPECT_EQ(tray.icon().toolTip(), QStringLiteral("Corvane status: Busy"));
+    EXPECT_EQ(tray.icon().icon().cacheKey(), StatusDot::image(Status::busy).cacheKey());
 }
