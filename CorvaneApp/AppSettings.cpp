@@ -17,7 +17,13 @@ QString primerKey(const std::string& bundleID)
 
 } // namespace
 
-AppSettings::AppSettings(QObject* parent) : QObject(parent), settings_(std::make_unique<QSettings>()) {}
+// The product's own file (~/.config/Corvane/Corvane.conf), whatever names the application object carries.
+AppSettings::AppSettings(QObject* parent)
+    : QObject(parent),
+      settings_(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Corvane"),
+                                            QStringLiteral("Corvane")))
+{
+}
 
 AppSettings::AppSettings(const QString& file, QObject* parent)
     : QObject(parent), settings_(std::make_unique<QSettings>(file, QSettings::IniFormat))
