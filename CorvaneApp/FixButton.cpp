@@ -11,7 +11,8 @@ FixButton::FixButton(FixID fix, std::optional<ProcessGroup> group, bool prominen
                      QWidget* parent)
     : QPushButton(parent), fix_(fix), group_(std::move(group)), prominent_(prominent), actions_(actions)
 {
-    setIconSize(QSize(14, 14));
+    // 14 for the symbol and 2 more, so that with the style's own gap it stands 6 from the title.
+    setIconSize(QSize(16, 14));
     render();
     connect(this, &QPushButton::clicked, this, [this] { actions_.perform(fix_, group_); });
 }

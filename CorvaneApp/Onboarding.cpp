@@ -79,7 +79,6 @@ Onboarding::Onboarding(QWidget* parent, std::unique_ptr<LoginItem> loginItem)
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(32, 32, 32, 32);
     column->setSpacing(18);
-    column->setSizeConstraint(QLayout::SetMinAndMaxSize);
 
     column->addWidget(new Badge(this), 0, Qt::AlignLeft);
     column->addWidget(textLabel(QStringLiteral("Find out why your Mac is slow"), Fonts::system(24, QFont::Bold),
@@ -93,6 +92,10 @@ Onboarding::Onboarding(QWidget* parent, std::unique_ptr<LoginItem> loginItem)
     column->addLayout(points);
 
     startAtLogin_->setFont(Fonts::system(13));
+    // The style outlines the box in a shade of the window colour, lost on the dark card.
+    QPalette box = startAtLogin_->palette();
+    box.setColor(QPalette::Window, Theme::text3());
+    startAtLogin_->setPalette(box);
     startAtLogin_->setChecked(false);
     column->addWidget(startAtLogin_);
 

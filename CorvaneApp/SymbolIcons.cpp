@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QEvent>
 #include <QHash>
 #include <QIconEngine>
 #include <QPainter>
@@ -51,9 +50,8 @@ public:
         const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
         const int side = std::min(rect.width(), rect.height());
         QImage image = rendered(name_, colour, std::max(1, int(std::lround(side * ratio))));
-        painter->drawImage(QRectF(rect.x() + (rect.width() - side) / 2.0, rect.y() + (rect.height() - side) / 2.0,
-                                  side, side),
-                           image);
+        // A box wider than tall keeps the symbol at its leading edge: the rest is space before a label.
+        painter->drawImage(QRectF(rect.x(), rect.y() + (rect.height() - side) / 2.0, side, side), image);
     }
 
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
@@ -134,11 +132,12 @@ void SymbolLabel::setColour(const QColor& colour)
     render();
 }
 
-void SymbolLabel::changeEvent(QEvent* event)
+void SymbolLabel::paintEvent(QPaintEvent* event)
 {
-    QLabel::changeEvent(event);
-    if (event->type() == QEvent::ScreenChangeInternal)
+    // Moved to a screen of another scale: draw the symbol sharp for it.
+    if (!qFuzzyCompare(pixmap().devicePixelRatio(), devicePixelRatioF()))
         render();
+    QLabel::paintEvent(event);
 }
 
 void SymbolLabel::render()

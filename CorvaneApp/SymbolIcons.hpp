@@ -41,7 +41,7 @@ public:
     void setColour(const QColor& colour);
 
 protected:
-    void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void render();

@@ -93,3 +93,14 @@ TEST(LoginItem, MainAppFollowsTheSessionConfigFolder)
     EXPECT_TRUE(item->isEnabled());
     qputenv("XDG_CONFIG_HOME", previous);
 }
+
+TEST(DesktopEntry, ReadsTheMainGroupWithItsEscapes)
+{
+    const auto keys = DesktopEntry::parse("# comment\n[Other]\nName=Wrong\n[Desktop Entry]\n Name = My\\sApp \n"
+                                          "Comment=one\\ntwo\\\\three\nName=Second\nName[de]=Meine\nbroken line\n");
+    EXPECT_EQ(keys.value("Name"), "My App");
+    EXPECT_EQ(keys.value("Comment"), "one\ntwo\\three");
+    EXPECT_EQ(keys.value("Name[de]"), "Meine");
+    EXPECT_EQ(keys.size(), 3);
+    EXPECT_TRUE(DesktopEntry::read("/nonexistent/x.desktop").isEmpty());
+}
