@@ -97,6 +97,8 @@ MenuBarView::MenuBarView(ViewEnvironment& environment, LoginItem& loginItem, QWi
                              .arg(Theme::css(Theme::text2())));
     layout->addWidget(quit_, 0, Qt::AlignLeft);
 
+    // As the shared fix buttons draw it: the symbol 6 from the title.
+    hero_->setIconSize(QSize(16, 14));
     connect(hero_, &QPushButton::clicked, this, &MenuBarView::performHeroFix);
     connect(open_, &QPushButton::clicked, this, [this] {
         hide();
