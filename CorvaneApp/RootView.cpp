@@ -194,7 +194,7 @@ void RootView::presentAlerts()
         // A new question replaces the pending one; a notice that went away is closed.
         const bool stale = alertKind_ == AlertKind::confirmation
             ? !actions.confirmation() || actions.confirmation()->id != shownConfirmation_
-            : !actions.stuckAlert();
+            : actions.stuckAlert() != shownStuckApp_;
         if (!stale)
             return;
         dismissAlert();
@@ -243,6 +243,7 @@ void RootView::showStuckAlert()
     box->addButton(QStringLiteral("Not now"), QMessageBox::RejectRole);
     alert_ = box;
     alertKind_ = AlertKind::stuckApp;
+    shownStuckApp_ = app;
     connect(box, &QMessageBox::finished, this, [this, box, restart] {
         alert_ = nullptr;
         box->deleteLater();

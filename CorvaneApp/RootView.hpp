@@ -8,6 +8,9 @@
 #include <QUuid>
 #include <QWidget>
 
+#include <optional>
+#include <string>
+
 class QVBoxLayout;
 
 namespace corvane {
@@ -61,6 +64,7 @@ private:
     QPointer<QMessageBox> alert_;
     AlertKind alertKind_ = AlertKind::confirmation;
     QUuid shownConfirmation_;
+    std::optional<std::string> shownStuckApp_;
 
     QPointer<QDialog> browserSheet_;
     ChromiumBrowser sheetBrowser_ = ChromiumBrowser::chrome;

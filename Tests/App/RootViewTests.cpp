@@ -3,6 +3,7 @@
 #include "CorvaneApp/ProcessesView.hpp"
 #include "CorvaneApp/RootView.hpp"
 #include "CorvaneApp/Sidebar.hpp"
+#include "CorvaneApp/Toast.hpp"
 #include "CorvaneApp/UsageView.hpp"
 #include "Tests/App/AppRootHarness.hpp"
 
@@ -78,6 +79,13 @@ TEST(RootView, ShowingAndHidingTellTheMonitorAndScreensAreBuiltFreshOnEveryChang
     s.h.router.setScreen(Screen::usage);
     s.h.router.setScreen(Screen::processes);
     EXPECT_NE(qobject_cast<ProcessesView*>(s.root.content()), nullptr);
+
+    // The toast sits over the bottom edge, centred on the window.
+    s.h.actions.setToast("Done");
+    const QRect toast = s.root.toast()->geometry();
+    EXPECT_EQ(toast.bottom(), s.root.height() - 1);
+    EXPECT_LE(std::abs(toast.center().x() - s.root.width() / 2), 1);
+    EXPECT_GT(toast.width(), 0);
 
     s.root.hide();
     EXPECT_FALSE(s.h.monitor.windowVisible());
@@ -161,6 +169,7 @@ TEST(RootView, StuckAppNoticeOffersRestartWhichFollowsAsTheNextAlert)
     EXPECT_EQ(s.root.alert()->text(), QStringLiteral("Restart your Mac?"));
 
     button(s.root.alert(), QStringLiteral("Cancel"))->click();
+    s.h.actions.setStuckAlert("Photos");
     s.h.actions.setStuckAlert(std::string());
     EXPECT_EQ(s.root.alert()->text(), QStringLiteral("This app won't quit. Restart your Mac to clear it."));
     button(s.root.alert(), QStringLiteral("Not now"))->click();
