@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -161,6 +162,11 @@ void MenuBarView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     environment_.monitor.setMenuOpen(true);
+    {
+        // Settings may have switched the login item since the popover was last open.
+        const QSignalBlocker quiet(startAtLogin_);
+        startAtLogin_->setChecked(loginItem_.isEnabled());
+    }
     // The last-check line redraws every few seconds, and only while the popover is open.
     redrawLiveDot();
     environment_.scheduler.cancel(liveDotTimer_);

@@ -174,6 +174,12 @@ TEST(MenuBarView, StartAtLoginSwitchRegistersAndAFailureRestoresTheRealStateWith
     p.view.startAtLogin()->setChecked(true);
     EXPECT_FALSE(p.view.startAtLogin()->isChecked());
     EXPECT_EQ(p.h.actions.toast(), std::optional<std::string>("Couldn't change Start at login."));
+
+    // Opening the popover shows what the system has now, without switching anything.
+    ASSERT_TRUE(QFile::remove(folder));
+    ASSERT_TRUE(p.loginItem.registerApp());
+    p.view.popUp(QRect(500, 0, 22, 22));
+    EXPECT_TRUE(p.view.startAtLogin()->isChecked());
 }
 
 TEST(MenuBarView, PopoverStaysOnScreenBesideItsAnchor)
