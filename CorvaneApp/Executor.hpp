@@ -15,7 +15,7 @@ class QThreadPool;
 
 namespace corvane {
 
-// What a piece of background work gave: its value, or the exception it threw.
+// What background work gave: its value, or the exception it threw.
 template <class T>
 class WorkResult {
 public:
