@@ -119,18 +119,19 @@ MenuBarView::MenuBarView(ViewEnvironment& environment, LoginItem& loginItem, QWi
 void MenuBarView::fitContent()
 {
     // 300 wide, or wider when the system's font needs more room for the buttons; as tall
-    // as the wrapped texts need at that width.
+    // as the wrapped texts need at that width. A popover that grows stays on screen.
     const int width = std::max(300, layout()->minimumSize().width());
     setFixedSize(width, layout()->totalHeightForWidth(width));
+    const QScreen* screen = QGuiApplication::screenAt(anchor_.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    move(placement(anchor_, size(), screen->availableGeometry()));
 }
 
 void MenuBarView::popUp(const QRect& anchor)
 {
+    anchor_ = anchor;
     fitContent();
-    const QScreen* screen = QGuiApplication::screenAt(anchor.center());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    move(placement(anchor, size(), screen->availableGeometry()));
     show();
     raise();
     activateWindow();

@@ -70,6 +70,7 @@ private:
     LoginItem& loginItem_;
     MenuBarModel model_;
     Scheduler::Token liveDotTimer_ = 0;
+    QRect anchor_;
 
     StatusPill* pill_;
     QLabel* liveDot_;

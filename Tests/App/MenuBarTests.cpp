@@ -10,6 +10,8 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLabel>
 #include <QPushButton>
 
@@ -113,7 +115,9 @@ TEST(MenuBarView, ShowsTheCheckAndMarksTheMonitorWhileOpen)
     EXPECT_EQ(p.view.startAtLogin()->text(), QStringLiteral("Start at login"));
     EXPECT_FALSE(p.view.startAtLogin()->isChecked());
 
-    p.view.popUp(QRect(500, 0, 22, 22));
+    // Opened from a tray at the bottom of the screen; it grows as the check comes in.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    p.view.popUp(QRect(screen.right() - 30, screen.bottom() - 23, 22, 24));
     EXPECT_TRUE(p.h.monitor.menuOpen());
     p.h.monitor.setGroups(groups(5));
     p.h.monitor.setResult(DiagnosisResult({finding(FixID::quitApp, "g0")}));
@@ -126,6 +130,7 @@ TEST(MenuBarView, ShowsTheCheckAndMarksTheMonitorWhileOpen)
     EXPECT_EQ(p.view.heroButton()->text(), QStringLiteral("Quit App 0"));
     EXPECT_EQ(p.view.heroButton()->property("symbol").toString(), QStringLiteral("xmark.circle"));
     EXPECT_EQ(p.view.liveDot()->text(), QStringLiteral("checked 0s ago"));
+    EXPECT_TRUE(screen.contains(p.view.geometry())) << "a popover that grew stays on screen";
 
     // The line redraws every 5 seconds while open, and not at all once closed.
     p.h.harness.scheduler.advance(4.9);
