@@ -63,6 +63,7 @@ public:
 
     // `work` runs on a worker and must touch no GUI-thread state: capture copies.
     // `done(WorkResult<R>)` runs later on the GUI thread, only while `receiver` exists.
+    // Both must be copyable (they travel in std::function).
     template <class Work, class Done>
     void run(QObject* receiver, Work work, Done done)
     {

@@ -358,14 +358,15 @@ void Monitor::applyTick(TickOutput output, bool visible, std::function<void()> f
     setSpotlightBusySince(busy_.busySince);
 
     // The smoothed groups hold the same members as this tick's, so they answer for it.
-    if (stuckApp_ && !Diagnosis::isRunning(*stuckApp_, smoothed))
-        setStuckApp(std::nullopt);
+    const bool stuckGone = stuckApp_ && !Diagnosis::isRunning(*stuckApp_, smoothed);
     // The rules are pure, so they run before publishing and the groups move once.
     DiagnosisInput input{output.signals, std::move(smoothed), spotlightBusySince_, env_.lowPower->enabled(),
-                         stuckApp_, env_.clock.now()};
+                         stuckGone ? std::nullopt : stuckApp_, env_.clock.now()};
     auto result = Diagnosis::run(input, *catalog_);
     setGroups(std::move(input.groups));
     setSignals(output.signals);
+    if (stuckGone)
+        setStuckApp(std::nullopt);
     setResult(std::move(result));
     setLastChecked(env_.clock.now());
     setError(std::nullopt);
