@@ -8,7 +8,7 @@ BUILD := build-$(notdir $(CXX))
 CMAKE_FLAGS += -DCMAKE_CXX_COMPILER=$(CXX)
 endif
 
-.PHONY: deps configure build run test bench clean
+.PHONY: deps configure build run report screenshots test bench install clean
 
 deps:
 	./scripts/install-deps.sh
@@ -19,14 +19,26 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) --parallel
 
+# Starts the app from the build tree; it finds its catalog in the source tree.
 run: build
+	$(BUILD)/corvane
+
+# Prints one engine run of this machine as text.
+report: build
 	$(BUILD)/tools/corvane-report
+
+# Renders the main window's screens, the popover, onboarding and Settings to PNG files.
+screenshots: build
+	QT_QPA_PLATFORM=offscreen $(BUILD)/tools/corvane-screenshots $(BUILD)/screenshots
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure --parallel 8
 
 bench: build
 	$(BUILD)/bench/corvane_bench
+
+install: build
+	cmake --install $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

@@ -1,7 +1,16 @@
+#include "CorvaneApp/CorvaneApp.hpp"
+#include "CorvaneApp/Platform/SingleInstance.hpp"
+
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    return 0;
+    QApplication application(argc, argv);
+    corvane::SingleInstance instance;
+    if (!instance.claim())
+        return 0;
+    corvane::CorvaneApp app(application);
+    QObject::connect(&instance, &corvane::SingleInstance::activationRequested, &app, &corvane::CorvaneApp::showMainWindow);
+    app.showMainWindow();
+    return application.exec();
 }

@@ -1,0 +1,46 @@
+#include "CorvaneApp/MenuBarModel.hpp"
+
+#include "Core/Format.hpp"
+#include "CorvaneApp/Components.hpp"
+#include "CorvaneApp/Monitor.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+namespace corvane {
+
+namespace {
+
+constexpr std::size_t shownApps = 3;
+
+} // namespace
+
+MenuBarModel menuBarModel(const Monitor& monitor)
+{
+    const DiagnosisResult& result = monitor.result();
+    const std::vector<ProcessGroup>& groups = monitor.groups();
+    MenuBarModel model;
+    model.status = result.status;
+    const std::optional<Finding> hero = result.hero();
+    model.headline = hero ? hero->headline : "Your Mac is running smoothly.";
+    for (std::size_t i = 0; i < std::min(groups.size(), shownApps); ++i)
+        model.rows.push_back({groups[i].id, groups[i].displayName, Format::percent(groups[i].cpuPercent)});
+    if (hero && hero->primaryFix && *hero->primaryFix != FixID::explain) {
+        const auto group = monitor.group(hero->groupID);
+        model.heroFix = HeroFix{*hero->primaryFix, hero->groupID,
+                                title(*hero->primaryFix, group ? &*group : nullptr),
+                                symbol(*hero->primaryFix)};
+    }
+    return model;
+}
+
+std::string liveDotText(const std::optional<Date>& lastChecked, Date now)
+{
+    if (!lastChecked)
+        return "checking\u2026";
+    const double elapsed = secondsBetween(*lastChecked, now);
+    const long long seconds = std::isfinite(elapsed) ? std::max(0LL, static_cast<long long>(elapsed)) : 0;
+    return "checked " + std::to_string(seconds) + "s ago";
+}
+
+} // namespace corvane

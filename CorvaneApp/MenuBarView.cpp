@@ -1,0 +1,252 @@
+#include "CorvaneApp/MenuBarView.hpp"
+
+#include "CorvaneApp/Components.hpp"
+#include "CorvaneApp/Fonts.hpp"
+#include "CorvaneApp/Platform/LoginItem.hpp"
+#include "CorvaneApp/Surfaces.hpp"
+#include "CorvaneApp/SymbolIcons.hpp"
+#include "CorvaneApp/Theme.hpp"
+#include "CorvaneApp/ViewEnvironment.hpp"
+
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace corvane {
+
+namespace {
+
+constexpr double liveDotSeconds = 5;
+constexpr double heroFixDelaySeconds = 0.3;
+
+} // namespace
+
+MenuBarView::MenuBarView(ViewEnvironment& environment, LoginItem& loginItem, QWidget* parent)
+    : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint)
+    , environment_(environment)
+    , loginItem_(loginItem)
+    , pill_(new StatusPill(Status::quiet, this))
+    , liveDot_(textLabel(QString(), Fonts::system(11), Theme::text3(), this))
+    , headline_(textLabel(QString(), Fonts::system(14, QFont::DemiBold), Theme::text(), this))
+    , hero_(primaryButton(QString(), this))
+    , open_(secondaryButton(QStringLiteral("Open Corvane"), this))
+    , startAtLogin_(new QCheckBox(QStringLiteral("Start at login"), this))
+    , quit_(new QPushButton(QStringLiteral("Quit Corvane"), this))
+{
+    fillBackground(this, Theme::window());
+    setForeground(this, Theme::text());
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 16, 16, 16);
+    layout->setSpacing(12);
+
+    auto* statusRow = new QHBoxLayout;
+    statusRow->setSpacing(8);
+    statusRow->addWidget(pill_);
+    statusRow->addStretch(1);
+    statusRow->addWidget(liveDot_);
+    layout->addLayout(statusRow);
+
+    headline_->setWordWrap(true);
+    layout->addWidget(headline_);
+
+    auto* apps = new QVBoxLayout;
+    apps->setSpacing(6);
+    for (AppRow& row : rows_) {
+        row.row = new QWidget(this);
+        auto* rowLayout = new QHBoxLayout(row.row);
+        rowLayout->setContentsMargins(0, 0, 0, 0);
+        row.name = textLabel(QString(), Fonts::system(12.5), Theme::text(), row.row);
+        row.cpu = textLabel(QString(), Fonts::mono(12.5), Theme::text2(), row.row);
+        rowLayout->addWidget(row.name, 1);
+        rowLayout->addWidget(row.cpu);
+        apps->addWidget(row.row);
+    }
+    layout->addLayout(apps);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(8);
+    buttons->addWidget(hero_);
+    buttons->addWidget(open_);
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
+
+    layout->addWidget(separator(Qt::Horizontal, Theme::line(), this));
+
+    startAtLogin_->setFont(Fonts::system(12.5));
+    startAtLogin_->setChecked(loginItem_.isEnabled());
+    layout->addWidget(startAtLogin_);
+
+    auto* note = textLabel(QStringLiteral("macOS will show a \"Background Items Added\" notice. That's Corvane, and "
+                                          "you can turn it off here anytime."),
+                           Fonts::system(11), Theme::text3(), this);
+    note->setWordWrap(true);
+    layout->addWidget(note);
+
+    quit_->setFlat(true);
+    quit_->setFont(Fonts::system(12.5));
+    quit_->setCursor(Qt::PointingHandCursor);
+    quit_->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 0; text-align: left; color: %1; }")
+                             .arg(Theme::css(Theme::text2())));
+    layout->addWidget(quit_, 0, Qt::AlignLeft);
+
+    // As the shared fix buttons draw it: the symbol 6 from the title.
+    hero_->setIconSize(QSize(16, 14));
+    connect(hero_, &QPushButton::clicked, this, &MenuBarView::performHeroFix);
+    connect(open_, &QPushButton::clicked, this, [this] {
+        hide();
+        Q_EMIT openWindowRequested();
+    });
+    connect(startAtLogin_, &QCheckBox::toggled, this, &MenuBarView::setStartAtLogin);
+    connect(quit_, &QPushButton::clicked, this, &MenuBarView::quitRequested);
+
+    Monitor& monitor = environment_.monitor;
+    connect(&monitor, &Monitor::resultChanged, this, &MenuBarView::refresh);
+    connect(&monitor, &Monitor::groupsChanged, this, &MenuBarView::refresh);
+    connect(&monitor, &Monitor::lastCheckedChanged, this, &MenuBarView::redrawLiveDot);
+    refresh();
+    redrawLiveDot();
+}
+
+void MenuBarView::fitContent()
+{
+    // 300 wide, or wider when the system's font needs more room for the buttons; as tall
+    // as the wrapped texts need at that width. A popover that grows stays on screen.
+    const int width = std::max(300, layout()->minimumSize().width());
+    setFixedSize(width, layout()->totalHeightForWidth(width));
+    const QScreen* screen = QGuiApplication::screenAt(anchor_.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    move(placement(anchor_, size(), screen->availableGeometry()));
+}
+
+void MenuBarView::popUp(const QRect& anchor)
+{
+    anchor_ = anchor;
+    fitContent();
+    show();
+    raise();
+    activateWindow();
+}
+
+QPoint MenuBarView::placement(const QRect& anchor, const QSize& size, const QRect& available)
+{
+    constexpr int gap = 4;
+    int x = anchor.x() + anchor.width() / 2 - size.width() / 2;
+    int y = anchor.bottom() + 1 + gap;
+    if (y + size.height() > available.bottom() + 1)
+        y = anchor.top() - gap - size.height();
+    x = std::clamp(x, available.left(), std::max(available.left(), available.right() + 1 - size.width()));
+    y = std::clamp(y, available.top(), std::max(available.top(), available.bottom() + 1 - size.height()));
+    return {x, y};
+}
+
+QStringList MenuBarView::rows() const
+{
+    QStringList texts;
+    for (const AppRow& row : rows_) {
+        if (!row.row->isHidden())
+            texts << row.name->text() + QLatin1Char(' ') + row.cpu->text();
+    }
+    return texts;
+}
+
+void MenuBarView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    environment_.monitor.setMenuOpen(true);
+    {
+        // Settings may have switched the login item since the popover was last open.
+        const QSignalBlocker quiet(startAtLogin_);
+        startAtLogin_->setChecked(loginItem_.isEnabled());
+    }
+    // The last-check line redraws every few seconds, and only while the popover is open.
+    redrawLiveDot();
+    environment_.scheduler.cancel(liveDotTimer_);
+    scheduleLiveDot();
+}
+
+void MenuBarView::scheduleLiveDot()
+{
+    liveDotTimer_ = environment_.scheduler.schedule(liveDotSeconds, this, [this] {
+        redrawLiveDot();
+        scheduleLiveDot();
+    });
+}
+
+void MenuBarView::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    environment_.scheduler.cancel(liveDotTimer_);
+    liveDotTimer_ = 0;
+    environment_.monitor.setMenuOpen(false);
+}
+
+void MenuBarView::paintEvent(QPaintEvent*)
+{
+    // A thin outline keeps the dark popover apart from dark windows behind it.
+    QPainter painter(this);
+    painter.setPen(Theme::line());
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void MenuBarView::refresh()
+{
+    const Monitor& monitor = environment_.monitor;
+    model_ = menuBarModel(monitor);
+    pill_->setStatus(model_.status);
+    headline_->setText(QString::fromStdString(model_.headline));
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        const bool shown = i < model_.rows.size();
+        rows_[i].row->setVisible(shown);
+        rows_[i].name->setText(shown ? QString::fromStdString(model_.rows[i].name) : QString());
+        rows_[i].cpu->setText(shown ? QString::fromStdString(model_.rows[i].cpu) : QString());
+    }
+    hero_->setVisible(model_.heroFix.has_value());
+    if (model_.heroFix) {
+        const QString symbol = QString::fromStdString(model_.heroFix->symbol);
+        hero_->setText(QString::fromStdString(model_.heroFix->title));
+        hero_->setIcon(SymbolIcons::icon(symbol, Qt::white));
+        hero_->setProperty("symbol", symbol);
+    }
+    fitContent();
+}
+
+void MenuBarView::redrawLiveDot()
+{
+    liveDot_->setText(QString::fromStdString(liveDotText(environment_.monitor.lastChecked(), environment_.clock.now())));
+}
+
+void MenuBarView::performHeroFix()
+{
+    if (!model_.heroFix)
+        return;
+    const HeroFix heroFix = *model_.heroFix;
+    hide();
+    Q_EMIT openWindowRequested();
+    const std::optional<ProcessGroup> group = environment_.monitor.group(heroFix.groupID);
+    // A short pause lets the main window come forward before the fix asks its question.
+    FixActions& actions = environment_.fixActions;
+    environment_.scheduler.schedule(heroFixDelaySeconds, &actions,
+                                    [&actions, fix = heroFix.fix, group] { actions.perform(fix, group); });
+}
+
+void MenuBarView::setStartAtLogin(bool on)
+{
+    const bool ok = on ? loginItem_.registerApp() : loginItem_.unregisterApp();
+    if (ok)
+        return;
+    // Show what the system really has; that change runs this step once more.
+    startAtLogin_->setChecked(loginItem_.isEnabled());
+    environment_.fixActions.setToast("Couldn't change Start at login.");
+}
+
+} // namespace corvane

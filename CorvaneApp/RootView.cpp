@@ -1,0 +1,308 @@
+#include "CorvaneApp/RootView.hpp"
+
+#include "CorvaneApp/BackgroundItemsView.hpp"
+#include "CorvaneApp/BrowserPanel.hpp"
+#include "CorvaneApp/Components.hpp"
+#include "CorvaneApp/Fonts.hpp"
+#include "CorvaneApp/InternetView.hpp"
+#include "CorvaneApp/Onboarding.hpp"
+#include "CorvaneApp/OverviewView.hpp"
+#include "CorvaneApp/ProcessesView.hpp"
+#include "CorvaneApp/Sidebar.hpp"
+#include "CorvaneApp/Surfaces.hpp"
+#include "CorvaneApp/SymbolIcons.hpp"
+#include "CorvaneApp/Theme.hpp"
+#include "CorvaneApp/Toast.hpp"
+#include "CorvaneApp/UsageView.hpp"
+#include "CorvaneApp/ViewEnvironment.hpp"
+
+#include <QApplication>
+#include <QDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QVBoxLayout>
+
+namespace corvane {
+
+const QString RootView::catalogMessage = QStringLiteral("Corvane couldn't load its process list. Reinstall Corvane.");
+
+namespace {
+
+// Stands in for every screen while the process catalog is missing.
+QWidget* makeCatalogMessage(QWidget* parent)
+{
+    auto* view = new QWidget(parent);
+    auto* layout = new QVBoxLayout(view);
+    layout->setSpacing(14);
+    layout->addStretch(1);
+    layout->addWidget(new SymbolLabel(QStringLiteral("exclamationmark.triangle"), Theme::text3(), 44, view), 0,
+                      Qt::AlignHCenter);
+    auto* label = new QLabel(RootView::catalogMessage, view);
+    label->setObjectName(QStringLiteral("catalogMessage"));
+    label->setFont(Fonts::system(20, QFont::Bold));
+    label->setAlignment(Qt::AlignCenter);
+    label->setWordWrap(true);
+    layout->addWidget(label);
+    layout->addStretch(1);
+    return view;
+}
+
+// A sheet over the main window: window-modal, opened without a nested event loop.
+QDialog* makeSheet(QWidget* parent, QWidget* content)
+{
+    auto* sheet = new QDialog(parent);
+    sheet->setWindowModality(Qt::WindowModal);
+    sheet->setWindowTitle(QStringLiteral("Corvane"));
+    auto* layout = new QVBoxLayout(sheet);
+    layout->setContentsMargins(0, 0, 0, 0);
+    content->setParent(sheet);
+    layout->addWidget(content);
+    return sheet;
+}
+
+// An alert over the main window: the app's icon, a bold title and a plain message.
+QMessageBox* makeAlert(QWidget* parent, const std::string& title, const std::string& message)
+{
+    auto* box = new QMessageBox(parent);
+    box->setWindowTitle(QStringLiteral("Corvane"));
+    box->setIconPixmap(QApplication::windowIcon().pixmap(48, 48));
+    box->setTextFormat(Qt::PlainText);
+    box->setText(QString::fromStdString(title));
+    box->setInformativeText(QString::fromStdString(message));
+    box->setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { font-weight: bold; }"));
+    // Message boxes size themselves to their words; a floor keeps short ones from wrapping early.
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
+        grid->addItem(new QSpacerItem(380, 0), grid->rowCount(), 0, 1, grid->columnCount());
+    return box;
+}
+
+// Closes a sheet or alert without running what its dismissal would do.
+template <class Window>
+void discard(QPointer<Window>& window, QObject* receiver)
+{
+    if (!window)
+        return;
+    window->disconnect(receiver);
+    window->close();
+    window->deleteLater();
+    window = nullptr;
+}
+
+} // namespace
+
+RootView::RootView(ViewEnvironment& environment, QWidget* parent)
+    : QWidget(parent)
+    , environment_(environment)
+    , sidebar_(new Sidebar(environment, this))
+    , contentLayout_(new QVBoxLayout)
+    , toast_(new ToastView(environment, this))
+{
+    fillBackground(this, Theme::window());
+    setForeground(this, Theme::text());
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(sidebar_);
+    layout->addWidget(separator(Qt::Vertical, Theme::line(), this));
+    contentLayout_->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(contentLayout_, 1);
+    toast_->raise();
+
+    Monitor& monitor = environment_.monitor;
+    connect(&environment_.router, &Router::screenChanged, this, &RootView::rebuildContent);
+    connect(&monitor, &Monitor::windowVisibleChanged, this, &RootView::rebuildContent);
+    connect(&environment_.settings, &AppSettings::onboardedChanged, this, &RootView::presentOnboarding);
+    connect(&environment_.fixActions, &FixActions::confirmationChanged, this, &RootView::presentAlerts);
+    connect(&environment_.fixActions, &FixActions::stuckAlertChanged, this, &RootView::presentAlerts);
+    connect(&environment_.router, &Router::browserChanged, this, &RootView::presentBrowser);
+    connect(toast_, &ToastView::resized, this, &RootView::placeToast);
+    rebuildContent();
+}
+
+void RootView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Minimising and restoring (the window system's own hide and show) keep the window open.
+    if (event->spontaneous())
+        return;
+    environment_.monitor.setWindowVisible(true);
+    environment_.monitor.start();
+    // Sheets and alerts open once the window itself is up, so they stack above it.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            presentOnboarding();
+            presentAlerts();
+            presentBrowser();
+        },
+        Qt::QueuedConnection);
+}
+
+void RootView::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    if (event->spontaneous())
+        return;
+    environment_.monitor.setWindowVisible(false);
+    presentOnboarding();
+}
+
+void RootView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    placeToast();
+}
+
+void RootView::rebuildContent()
+{
+    if (content_) {
+        contentLayout_->removeWidget(content_);
+        content_->hide();
+        content_->deleteLater();
+        content_ = nullptr;
+    }
+    // Screens live only while the window is on screen, so a hidden window runs none of
+    // their timers or workers.
+    if (!environment_.monitor.windowVisible())
+        return;
+    content_ = environment_.monitor.catalog() ? makeScreen() : makeCatalogMessage(this);
+    contentLayout_->addWidget(content_);
+    toast_->raise();
+}
+
+QWidget* RootView::makeScreen()
+{
+    switch (environment_.router.screen()) {
+    case Screen::overview: return new OverviewView(environment_, this);
+    case Screen::processes: return new ProcessesView(environment_, this);
+    case Screen::backgroundItems: return new BackgroundItemsView(environment_, this);
+    case Screen::internet: return new InternetView(environment_, this);
+    case Screen::usage: return new UsageView(environment_, this);
+    }
+    return new OverviewView(environment_, this);
+}
+
+void RootView::presentAlerts()
+{
+    const FixActions& actions = environment_.fixActions;
+    if (alert_) {
+        // A new question replaces the pending one; a notice that went away is closed.
+        const bool stale = alertKind_ == AlertKind::confirmation
+            ? !actions.confirmation() || actions.confirmation()->id != shownConfirmation_
+            : actions.stuckAlert() != shownStuckApp_;
+        if (!stale)
+            return;
+        dismissAlert();
+    }
+    if (!isVisible())
+        return;
+    if (actions.confirmation())
+        showConfirmation();
+    else if (actions.stuckAlert())
+        showStuckAlert();
+}
+
+void RootView::showConfirmation()
+{
+    const FixActions::Confirmation& confirmation = *environment_.fixActions.confirmation();
+    auto* box = makeAlert(this, confirmation.title, confirmation.message);
+    auto* confirm = box->addButton(QString::fromStdString(confirmation.confirm),
+                                   confirmation.destructive ? QMessageBox::DestructiveRole : QMessageBox::AcceptRole);
+    box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box->setDefaultButton(confirm);
+    alert_ = box;
+    alertKind_ = AlertKind::confirmation;
+    shownConfirmation_ = confirmation.id;
+    connect(box, &QMessageBox::finished, this, [this, box, confirm] {
+        alert_ = nullptr;
+        box->deleteLater();
+        FixActions& actions = environment_.fixActions;
+        std::function<void()> action;
+        if (box->clickedButton() == confirm && actions.confirmation())
+            action = actions.confirmation()->action;
+        actions.setConfirmation(std::nullopt);
+        // The fix goes on after the alert has closed; the alert never waits for it.
+        if (action)
+            QMetaObject::invokeMethod(&actions, std::move(action), Qt::QueuedConnection);
+        presentAlerts();
+    });
+    box->open();
+}
+
+void RootView::showStuckAlert()
+{
+    const std::string& app = *environment_.fixActions.stuckAlert();
+    auto* box = makeAlert(this, (app.empty() ? std::string("This app") : app) + " won't quit. Restart your Mac to clear it.",
+                          std::string());
+    auto* restart = box->addButton(QStringLiteral("Restart\u2026"), QMessageBox::AcceptRole);
+    box->addButton(QStringLiteral("Not now"), QMessageBox::RejectRole);
+    alert_ = box;
+    alertKind_ = AlertKind::stuckApp;
+    shownStuckApp_ = app;
+    connect(box, &QMessageBox::finished, this, [this, box, restart] {
+        alert_ = nullptr;
+        box->deleteLater();
+        FixActions& actions = environment_.fixActions;
+        actions.setStuckAlert(std::nullopt);
+        if (box->clickedButton() == restart)
+            actions.confirmRestart();
+        presentAlerts();
+    });
+    box->open();
+}
+
+void RootView::dismissAlert()
+{
+    discard(alert_, this);
+}
+
+void RootView::presentBrowser()
+{
+    const std::optional<ChromiumBrowser> browser = environment_.router.browser();
+    if (browserSheet_ && (!browser || *browser != sheetBrowser_))
+        discard(browserSheet_, this);
+    if (!browser || browserSheet_ || !isVisible())
+        return;
+    sheetBrowser_ = *browser;
+    browserSheet_ = makeSheet(this, new BrowserPanel(*browser, environment_));
+    connect(browserSheet_, &QDialog::finished, this, [this] {
+        browserSheet_->deleteLater();
+        browserSheet_ = nullptr;
+        environment_.router.setBrowser(std::nullopt);
+    });
+    browserSheet_->open();
+}
+
+void RootView::presentOnboarding()
+{
+    const bool wanted = !environment_.settings.onboarded() && environment_.monitor.windowVisible();
+    if (!wanted) {
+        discard(onboardingSheet_, this);
+        return;
+    }
+    if (onboardingSheet_)
+        return;
+    auto* onboarding = new Onboarding();
+    onboardingSheet_ = makeSheet(this, onboarding);
+    connect(onboarding, &Onboarding::done, onboardingSheet_, &QDialog::accept);
+    // However the sheet closes, it has been seen.
+    connect(onboardingSheet_, &QDialog::finished, this, [this] {
+        onboardingSheet_->deleteLater();
+        onboardingSheet_ = nullptr;
+        environment_.settings.setOnboarded(true);
+    });
+    onboardingSheet_->open();
+}
+
+void RootView::placeToast()
+{
+    toast_->adjustSize();
+    toast_->move((width() - toast_->width()) / 2, height() - toast_->height());
+}
+
+} // namespace corvane

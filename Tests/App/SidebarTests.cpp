@@ -1,0 +1,53 @@
+#include "CorvaneApp/Sidebar.hpp"
+#include "Tests/App/AppRootHarness.hpp"
+
+#include <gtest/gtest.h>
+
+using namespace corvane;
+using namespace corvane::test;
+
+TEST(Sidebar, BadgesCountGroupsAndBackgroundItemsOnlyWhenThereAreSome)
+{
+    AppRootHarness h;
+    Sidebar sidebar(h.environment);
+    for (const Screen screen : allCases<Screen>())
+        EXPECT_EQ(sidebar.row(screen)->badge(), QString()) << "no badge before the first tick";
+
+    h.monitor.setGroups({AppRootHarness::group("a", "A", 1), AppRootHarness::group("b", "B", 2),
+                         AppRootHarness::group("c", "C", 3)});
+    BackgroundItem item;
+    item.label = "com.example.agent";
+    h.monitor.setBackgroundItems({item, item});
+    EXPECT_EQ(sidebar.row(Screen::processes)->badge(), QStringLiteral("3"));
+    EXPECT_EQ(sidebar.row(Screen::backgroundItems)->badge(), QStringLiteral("2"));
+    for (const Screen screen : {Screen::overview, Screen::internet, Screen::usage})
+        EXPECT_EQ(sidebar.row(screen)->badge(), QString());
+
+    // A scan that found nothing shows no "0".
+    h.monitor.setBackgroundItems({});
+    EXPECT_EQ(sidebar.row(Screen::backgroundItems)->badge(), QString());
+    EXPECT_EQ(Sidebar::count(Screen::backgroundItems, h.monitor), std::nullopt);
+}
+
+TEST(Sidebar, RowsSelectTheirScreenAndExactlyOneIsHighlighted)
+{
+    AppRootHarness h;
+    Sidebar sidebar(h.environment);
+    EXPECT_EQ(sidebar.row(Screen::overview)->accessibleName(), QStringLiteral("Overview"));
+    EXPECT_EQ(sidebar.row(Screen::usage)->property("symbol").toString(), QStringLiteral("chart.xyaxis.line"));
+    EXPECT_GE(sidebar.width(), 230);
+    EXPECT_EQ(sidebar.width(), Sidebar::columnWidth());
+
+    int changes = 0;
+    QObject::connect(&h.router, &Router::screenChanged, [&] { ++changes; });
+    sidebar.row(Screen::internet)->click();
+    EXPECT_EQ(h.router.screen(), Screen::internet);
+    sidebar.row(Screen::internet)->click();
+    EXPECT_EQ(changes, 1) << "clicking the current row notifies nobody";
+
+    int selected = 0;
+    for (const Screen screen : allCases<Screen>())
+        selected += sidebar.row(screen)->isSelected() ? 1 : 0;
+    EXPECT_EQ(selected, 1);
+    EXPECT_TRUE(sidebar.row(Screen::internet)->isSelected());
+}
