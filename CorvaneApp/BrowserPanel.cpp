@@ -455,6 +455,11 @@ void BrowserPanel::setConfirm(std::optional<Confirm> confirm)
     box->setWindowTitle(q(pending.title));
     box->setText(q(pending.title));
     box->setInformativeText(q(pending.message));
+    // The message quotes tab titles, which web pages choose: show them as typed, never
+    // as markup or as links the box would open.
+    box->setTextFormat(Qt::PlainText);
+    if (auto* informative = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+        informative->setTextFormat(Qt::PlainText);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
     auto* go = box->addButton(q(pending.button), QMessageBox::DestructiveRole);

@@ -55,7 +55,6 @@ LiveBadge::LiveBadge(ViewEnvironment& environment, QWidget* parent)
     connect(&env_.monitor, &Monitor::isPausedChanged, this, &LiveBadge::refresh);
     connect(&env_.monitor, &Monitor::lastCheckedChanged, this, &LiveBadge::refresh);
     refresh();
-    scheduleSecond();
 }
 
 LiveBadge::~LiveBadge()
@@ -66,6 +65,22 @@ LiveBadge::~LiveBadge()
 QString LiveBadge::text() const
 {
     return text_->text();
+}
+
+void LiveBadge::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (timer_ != 0)
+        return;
+    refresh();
+    scheduleSecond();
+}
+
+void LiveBadge::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    env_.scheduler.cancel(timer_);
+    timer_ = 0;
 }
 
 void LiveBadge::scheduleSecond()

@@ -24,6 +24,12 @@ public:
     QString text() const;
     QPushButton* button() const { return button_; }
 
+protected:
+    // The count runs only while the badge is on screen, so a window kept hidden in the
+    // tray does not wake every second.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
     void refresh();
     void scheduleSecond();

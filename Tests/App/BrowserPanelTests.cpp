@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <variant>
 
@@ -130,7 +131,7 @@ Listing twoWindows()
     return Listing()
         .window("1")
         .tab("1", "11", "Mail", "https://mail.example/")
-        .tab("1", "12", "News", "https://news.example/")
+        .tab("1", "12", "<a href=\"https://news.example/\">News</a>", "https://news.example/")
         .tab("1", "13", "Mail again", "https://mail.example")
         .window("2", "Private - Google Chrome", "incognito")
         .tab("2", "21", "Secret", "https://secret.example/");
@@ -223,7 +224,12 @@ TEST_F(BrowserPanelTest, ConfirmedCloseSendsExactlyThePickedTabsThenReloads)
     QMessageBox* alert = shown->confirmation();
     ASSERT_NE(alert, nullptr);
     EXPECT_EQ(alert->text(), "Close 2 tabs?");
-    EXPECT_EQ(alert->informativeText(), "\u2022 Mail\n\u2022 News");
+    EXPECT_EQ(alert->informativeText(), "\u2022 Mail\n\u2022 <a href=\"https://news.example/\">News</a>");
+    // A page's title is shown as typed, not as a link the alert would follow.
+    const auto labels = alert->findChildren<QLabel*>();
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [&](const QLabel* label) {
+        return label->text() == alert->informativeText() && label->textFormat() == Qt::PlainText;
+    }));
 
     browser->answers.push_back(twoWindows().text);
     const auto picked = shown->state().windows[0].tabs;

@@ -16,6 +16,9 @@ TEST(LiveBadge, CountsEverySecondOnTheSchedulerAndFollowsTheMonitor)
     auto badgeOwner = std::make_unique<LiveBadge>(t.env);
     LiveBadge& badge = *badgeOwner;
     EXPECT_EQ(badge.text(), QString::fromUtf8("Checking\u2026"));
+    // Built off screen, it does not count until it is shown.
+    EXPECT_EQ(t.harness.scheduler.pending(), 0u);
+    badge.show();
 
     t.monitor.setLastChecked(t.harness.clock.now());
     EXPECT_EQ(badge.text(), QString::fromUtf8("Live \u00B7 checked 0s ago"));
@@ -28,6 +31,14 @@ TEST(LiveBadge, CountsEverySecondOnTheSchedulerAndFollowsTheMonitor)
     // A fresh check restarts the count without waiting for the next second.
     t.monitor.setLastChecked(t.harness.clock.now());
     EXPECT_EQ(badge.text(), QString::fromUtf8("Live \u00B7 checked 0s ago"));
+
+    // Hidden with its window it stops counting; shown again it reads the time at once.
+    badge.hide();
+    EXPECT_EQ(t.harness.scheduler.pending(), 0u);
+    t.harness.clock.advance(40);
+    badge.show();
+    EXPECT_EQ(badge.text(), QString::fromUtf8("Live \u00B7 checked 40s ago"));
+    EXPECT_EQ(t.harness.scheduler.pending(), 1u);
 
     // Gone with the screen, it stops counting.
     badgeOwner.reset();
