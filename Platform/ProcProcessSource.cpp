@@ -124,8 +124,10 @@ std::optional<ProcessSample> ProcProcessSource::read(const ProcFS::Root& root, c
     const int32_t pid = entry.pid;
     auto found = known_.find(pid);
     // The kernel gives a process's folder a new inode when its pid is reused, so a
-    // known kernel thread whose folder is unchanged is still that thread.
-    if (found != known_.end() && found->second.kernelThread && found->second.inode == entry.inode) {
+    // known kernel thread whose folder is unchanged is still that thread. (It lists
+    // inode 1 when it could not make the folder's inode, which proves nothing.)
+    if (found != known_.end() && found->second.kernelThread && entry.inode > 1
+        && found->second.inode == entry.inode) {
         found->second.seenInSample = samples_;
         return std::nullopt;
     }

@@ -93,21 +93,23 @@ public:
             const int pid = 100 + i * 3;
             const bool kernel = i % 5 == 0;
             const std::string app = "app" + Numbers::toText(i % 40);
-            const std::string exe = i % 2 ? "/usr/lib/" + app + "/" + app + "-helper" : "/usr/sbin/daemon" + Numbers::toText(i);
+            const std::string exe = i % 2 ? "/usr/lib/" + app + "/" + app + "-helper"
+                                          : "/usr/sbin/daemon" + Numbers::toText(i);
+            const std::string comm = kernel ? "kworker/" + Numbers::toText(i) : app;
             const fs::path folder = root_ / Numbers::toText(pid);
             fs::create_directory(folder);
-            writeFile(folder / "stat", Numbers::toText(pid) + " (" + (kernel ? "kworker/" + Numbers::toText(i) : app)
-                                           + ") S 1 1 1 0 -1 " + (kernel ? "69238880" : "4194560")
-                                           + " 3000 0 10 0 " + Numbers::toText(i * 7) + " " + Numbers::toText(i * 3)
-                                           + " 0 0 20 0 4 0 " + Numbers::toText(1000 + i)
-                                           + " 500000000 " + (kernel ? "0" : "12000")
+            writeFile(folder / "stat", Numbers::toText(pid) + " (" + comm + ") S 1 1 1 0 -1 "
+                                           + (kernel ? "69238880" : "4194560") + " 3000 0 10 0 "
+                                           + Numbers::toText(i * 7) + " " + Numbers::toText(i * 3) + " 0 0 20 0 4 0 "
+                                           + Numbers::toText(1000 + i) + " 500000000 " + (kernel ? "0" : "12000")
                                            + " 18446744073709551615 1 1 0 0 0 0 0 4096 17663 0 0 0 17 3 0 0 0 0 0 "
                                              "0 0 0 0 0 0 0\n");
             writeFile(folder / "status", status);
-            writeFile(folder / "comm", (kernel ? "kworker" : app) + "\n");
-            writeFile(folder / "cmdline", kernel ? std::string() : exe + std::string(1, '\0') + "--flag" + std::string(1, '\0'));
-            if (!kernel)
+            writeFile(folder / "comm", comm + "\n");
+            if (!kernel) {
+                writeFile(folder / "cmdline", exe + std::string(1, '\0') + "--flag" + std::string(1, '\0'));
                 fs::create_symlink(exe, folder / "exe");
+            }
         }
     }
     ~GeneratedProc() { fs::remove_all(root_); }
