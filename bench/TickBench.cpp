@@ -132,8 +132,8 @@ const GeneratedProc& generatedProc(int count)
 // One tick with the window visible, as the monitor's background part runs it.
 class Tick {
 public:
-    explicit Tick(fs::path procRoot)
-        : procRoot_(procRoot), source_(procRoot), catalog_(ProcessCatalog::bundled()), uid_(::geteuid())
+    explicit Tick(fs::path procRoot, uint32_t uid = ::geteuid())
+        : procRoot_(procRoot), source_(procRoot), catalog_(ProcessCatalog::bundled()), uid_(uid)
     {
     }
 
@@ -145,8 +145,9 @@ public:
             if (process.uid == uid_)
                 own.insert(process.pid);
         }
+        const ProcFootprint::Reader footprints(procRoot_, ProcProcessSource::Units::system().pageSize);
         const auto usage = CPUMeter::usage(previous_, current, [&](int32_t pid) -> std::optional<int64_t> {
-            return own.contains(pid) ? ProcFootprint::read(procRoot_, pid) : std::nullopt;
+            return own.contains(pid) ? footprints.read(pid) : std::nullopt;
         });
         auto groups = AppGrouper::group(usage, uid_);
         std::map<std::string, Explanation> explanations;
@@ -173,9 +174,9 @@ private:
     std::optional<Snapshot> previous_;
 };
 
-void runTicks(benchmark::State& state, const fs::path& procRoot)
+void runTicks(benchmark::State& state, const fs::path& procRoot, uint32_t uid = ::geteuid())
 {
-    Tick tick(procRoot);
+    Tick tick(procRoot, uid);
     std::size_t processes = tick.run();  // the first tick fills what is kept between ticks
     for (auto _ : state)
         processes = tick.run();
@@ -217,6 +218,13 @@ void TickLive(benchmark::State& state)
     runTicks(state, "/proc");
 }
 
+// As a user who owns none of the processes: the tick without footprint reads.
+void TickLiveOwningNothing(benchmark::State& state)
+{
+    idleProcesses().fillTo(static_cast<std::size_t>(state.range(0)));
+    runTicks(state, "/proc", 65534);
+}
+
 void StatOnlyLive(benchmark::State& state)
 {
     idleProcesses().fillTo(static_cast<std::size_t>(state.range(0)));
@@ -238,7 +246,9 @@ void StatOnlyGenerated(benchmark::State& state)
 // The live runs only ever add processes, so the smaller table goes first.
 BENCHMARK(StatOnlyLive)->Arg(500)->Unit(benchmark::kMillisecond);
 BENCHMARK(TickLive)->Arg(500)->Unit(benchmark::kMillisecond);
+BENCHMARK(TickLiveOwningNothing)->Arg(500)->Unit(benchmark::kMillisecond);
 BENCHMARK(StatOnlyLive)->Arg(2000)->Unit(benchmark::kMillisecond);
 BENCHMARK(TickLive)->Arg(2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(TickLiveOwningNothing)->Arg(2000)->Unit(benchmark::kMillisecond);
 BENCHMARK(StatOnlyGenerated)->Arg(500)->Arg(2000)->Unit(benchmark::kMillisecond);
 BENCHMARK(TickGenerated)->Arg(500)->Arg(2000)->Unit(benchmark::kMillisecond);
