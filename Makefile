@@ -2,6 +2,12 @@
 BUILD ?= build
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
+# `make CXX=clang++ test` builds with another compiler, in a folder of its own (build-clang++).
+ifeq ($(origin CXX),command line)
+BUILD := build-$(notdir $(CXX))
+CMAKE_FLAGS += -DCMAKE_CXX_COMPILER=$(CXX)
+endif
+
 .PHONY: deps configure build run test bench clean
 
 deps:

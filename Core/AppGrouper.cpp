@@ -5,7 +5,6 @@
 #include "Core/Text.hpp"
 
 #include <algorithm>
-#include <limits>
 #include <unordered_map>
 
 namespace corvane::AppGrouper {
@@ -47,8 +46,7 @@ std::vector<ProcessGroup> group(const std::vector<ProcessUsage>& usage, uint32_t
         for (const auto& member : g.members) {
             g.cpuPercent += member.cpuPercent;
             // Stop at the largest count rather than wrap: each member's size may be near it.
-            if (__builtin_add_overflow(g.memoryBytes, member.memoryBytes, &g.memoryBytes))
-                g.memoryBytes = std::numeric_limits<int64_t>::max();
+            g.memoryBytes = Numbers::saturatingAdd(g.memoryBytes, member.memoryBytes);
         }
         if (g.appPath) {
             const auto primary = g.primary();

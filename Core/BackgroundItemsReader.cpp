@@ -28,7 +28,7 @@ std::vector<fs::path> entries(const fs::path& folder, std::string_view extension
 
 std::optional<PropertyList> readDictionary(const fs::path& file)
 {
-    const auto bytes = Files::read(file);
+    const auto bytes = Files::read(file, PropertyList::maxBytes);
     return bytes ? PropertyList::dictionary(*bytes) : std::nullopt;
 }
 
@@ -43,7 +43,7 @@ std::vector<BackgroundItem> plists(const fs::path& folder, ItemScope scope,
 {
     std::vector<BackgroundItem> items;
     for (const auto& file : entries(folder, ".plist")) {
-        const auto bytes = Files::read(file);
+        const auto bytes = Files::read(file, PropertyList::maxBytes);
         if (!bytes)
             continue;
         if (auto item = parse(*bytes, file.string(), scope, bundleRoot))

@@ -4,6 +4,7 @@
 #include "Core/Numbers.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 namespace corvane::Diagnosis {
 namespace {
@@ -13,6 +14,13 @@ constexpr int64_t uptimeSwapLimit = 2'147'483'648;   // 2 GiB
 constexpr double stuckSpotlightSeconds = 10'800;     // 3 hours
 constexpr int64_t browserMemoryLimit = 1'499'999'999;
 constexpr const char* virtualizationPrefix = "/System/Library/Frameworks/Virtualization.framework/";
+
+// Whether a CPU figure reaches a threshold. Written so that only a real number passes:
+// NaN fails every comparison, and `cpu < bound` would let it through.
+bool reaches(double value, double bound)
+{
+    return std::isfinite(value) && value >= bound;
+}
 
 struct ScoredFinding {
     Finding finding;
@@ -28,7 +36,11 @@ struct Work {
     std::vector<ScoredFinding> found;
     std::unordered_set<std::string> claimed;
 
-    void add(Finding finding, double score) { found.push_back({std::move(finding), score}); }
+    // A score that is not a real number would break the ordering, so it counts as none.
+    void add(Finding finding, double score)
+    {
+        found.push_back({std::move(finding), std::isfinite(score) ? score : 0});
+    }
 };
 
 void stuckAppRule(Work& w)
@@ -124,7 +136,7 @@ std::optional<BusyFamily> busyFamily(Work& w, const std::unordered_set<std::stri
             sum += w.input.groups[i].cpuPercent;
         }
     }
-    if (members.empty() || sum < threshold)
+    if (members.empty() || !reaches(sum, threshold))
         return std::nullopt;
     std::size_t top = members.front();
     for (const auto i : members) {
@@ -173,7 +185,7 @@ void windowServerRule(Work& w)
             continue;
         const auto& g = groups[i];
         w.claimed.insert(g.id);
-        if (g.cpuPercent >= 40.0) {
+        if (reaches(g.cpuPercent, 40.0)) {
             w.add(Finding(FindingKind::windowServer, Severity::medium, "WindowServer is busy drawing your screen.",
                           "Many windows, external displays or transparency effects keep it busy.", g.id,
                           FixID::explain),
@@ -189,7 +201,7 @@ void browserRule(Work& w)
         if (!isBrowser(g))
             continue;
         w.claimed.insert(g.id);
-        if (g.memoryBytes <= browserMemoryLimit && g.cpuPercent < 50.0)
+        if (g.memoryBytes <= browserMemoryLimit && !reaches(g.cpuPercent, 50.0))
             continue;
         w.add(Finding(FindingKind::browser, Severity::medium,
                       g.displayName + " and " + Numbers::toText(g.helperCount()) + " helpers are using "
@@ -226,9 +238,9 @@ void cpuHogRule(Work& w)
     const double highBound = std::max(static_cast<double>(w.input.signals.coreCount) * 25.0, 200.0);
     for (std::size_t i = 0; i < groups.size(); ++i) {
         const auto& g = groups[i];
-        if (g.cpuPercent < 80.0 || w.claimed.contains(g.id))
+        if (!reaches(g.cpuPercent, 80.0) || w.claimed.contains(g.id))
             continue;
-        const Severity severity = g.cpuPercent >= highBound ? Severity::high : Severity::medium;
+        const Severity severity = reaches(g.cpuPercent, highBound) ? Severity::high : Severity::medium;
         const std::string cpu = Format::percent(g.cpuPercent);
         if (w.primaries[i].path.starts_with(virtualizationPrefix)) {
             const std::string headline = "A virtual machine is using " + cpu + " CPU.";

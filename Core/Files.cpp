@@ -1,7 +1,9 @@
 #include "Core/Files.hpp"
 
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -11,7 +13,7 @@ namespace {
 
 // Plain reads rather than streams: this runs for several files of every process on
 // each tick. Returns 0, or the errno of the failure.
-int readInto(const std::filesystem::path& file, std::string& content)
+int readInto(const std::filesystem::path& file, std::string& content, std::size_t limit)
 {
     // Non-blocking so that opening a pipe does not wait for a writer.
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -23,11 +25,21 @@ int readInto(const std::filesystem::path& file, std::string& content)
         ::close(fd);
         return error;
     }
+    // A file larger than asked for is refused before a byte of it is held.
+    if (static_cast<std::uintmax_t>(info.st_size) > limit) {
+        ::close(fd);
+        return EFBIG;
+    }
+    content.reserve(static_cast<std::size_t>(info.st_size));  // 0 for /proc and /sys files
     char buffer[8192];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n > 0) {
             content.append(buffer, static_cast<std::size_t>(n));
+            if (content.size() > limit) {  // it grew while being read, or has no size
+                ::close(fd);
+                return EFBIG;
+            }
         } else if (n == 0) {
             break;
         } else if (errno != EINTR) {
@@ -42,10 +54,10 @@ int readInto(const std::filesystem::path& file, std::string& content)
 
 } // namespace
 
-std::optional<std::string> read(const std::filesystem::path& file)
+std::optional<std::string> read(const std::filesystem::path& file, std::size_t limit)
 {
     std::string content;
-    if (readInto(file, content) != 0)
+    if (readInto(file, content, limit) != 0)
         return std::nullopt;
     return content;
 }
@@ -53,7 +65,7 @@ std::optional<std::string> read(const std::filesystem::path& file)
 std::string readOrThrow(const std::filesystem::path& file)
 {
     std::string content;
-    if (const int error = readInto(file, content); error != 0)
+    if (const int error = readInto(file, content, std::numeric_limits<std::size_t>::max()); error != 0)
         throw std::system_error(error, std::generic_category(), file.string());
     return content;
 }

@@ -2,7 +2,7 @@
 
 #include "Core/Numbers.hpp"
 #include "Core/SafetyGate.hpp"
-#include "Core/Text.hpp"
+#include "Core/Utf8.hpp"
 #include "Platform/LinuxContinuousClock.hpp"
 #include "Platform/LinuxWorkspace.hpp"
 
@@ -139,7 +139,7 @@ FixOutcome FixRunner::outcome(int32_t status, std::string_view stderr)
         if (const auto value = Numbers::parseInt<int64_t>(*number))
             return FixOutcome::fromAppleScriptErrorNumber(*value);
     }
-    return FixOutcome::failed(std::string(Text::trim(stderr)));
+    return FixOutcome::failed(Utf8::trimWhitespace(stderr));
 }
 
 } // namespace corvane

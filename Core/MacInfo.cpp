@@ -44,14 +44,15 @@ std::optional<std::string> stringAt(const Json& object, const char* key)
 }
 
 // The document the hardware-profile tool would print, built from what Linux offers;
-// a piece the machine does not report is left out, as the tool would.
-std::string hardwareProfile(const std::string& model, const std::string& cpu, bool arm64)
+// a piece the machine does not report is left out, as the tool would. Only Apple's own
+// machines have a chip type: any other processor is a CPU type, never Apple silicon.
+std::string hardwareProfile(const std::string& model, const std::string& chip, bool appleHardware)
 {
     Json entry = Json::object();
     if (!model.empty())
         entry["machine_name"] = model;
-    if (!cpu.empty())
-        entry[arm64 ? "chip_type" : "cpu_type"] = cpu;
+    if (!chip.empty())
+        entry[appleHardware ? "chip_type" : "cpu_type"] = chip;
     Json document;
     document["SPHardwareDataType"] = Json::array({entry});
     return document.dump();
@@ -61,12 +62,16 @@ std::string hardwareProfile(const std::string& model, const std::string& cpu, bo
 
 MacInfo MacInfo::read(const std::filesystem::path& root)
 {
-    const bool arm64 = HardwareInfo::isArm64(root);
     const std::string model = HardwareInfo::machineModel(root);
+    // Apple's machines name themselves in their model ("Apple MacBook Air (M1, 2020)").
+    const bool appleHardware = HardwareInfo::isArm64(root) && model.starts_with("Apple ");
     const int64_t physicalMemory = HardwareInfo::physicalMemory(root);
-    if (auto info = parse(hardwareProfile(model, HardwareInfo::cpuModel(root), arm64), physicalMemory))
+    std::string chip = HardwareInfo::cpuModel(root);
+    if (chip.empty() && appleHardware)
+        chip = "Apple silicon";
+    if (auto info = parse(hardwareProfile(model, chip, appleHardware), physicalMemory))
         return *info;
-    return MacInfo{model, arm64 ? "Apple silicon" : "Intel", physicalMemory, arm64};
+    return MacInfo{model, chip.empty() ? "Unknown chip" : chip, physicalMemory, false};
 }
 
 std::optional<MacInfo> MacInfo::parse(std::string_view systemProfilerJSON)

@@ -16,7 +16,7 @@ struct MacInfo {
     bool isAppleSilicon = false;
 
     // Never fails: reads the hardware profile of the machine under `root`, or falls
-    // back to its architecture, model and physical memory. Blocks on file reads.
+    // back to its processor's name, model and physical memory. Blocks on file reads.
     static MacInfo read(const std::filesystem::path& root = "/");
 
     // The first entry of a hardware-profile document ({"SPHardwareDataType": [{...}]}),

@@ -24,8 +24,16 @@ struct MinuteRecord {
     std::string encode() const;
 
     // The record in one JSON object, or nothing when a key is missing or holds the
-    // wrong type, or the minute cannot be a Date. Extra keys are ignored.
+    // wrong type, or the minute cannot be a Date. Extra keys are ignored. Lines as
+    // encode writes them are read directly; any other text goes to the JSON parser,
+    // and both give the same record for the same text.
     static std::optional<MinuteRecord> decode(std::string_view json);
+
+    // The two halves of decode, apart so that tests can hold them against each other:
+    // the direct reader, which answers nothing for any text not in encode's own form,
+    // and the JSON parser, which reads any JSON.
+    static std::optional<MinuteRecord> decodeCompact(std::string_view line);
+    static std::optional<MinuteRecord> decodeJSON(std::string_view json);
 
     bool operator==(const MinuteRecord&) const = default;
 };

@@ -37,6 +37,14 @@ std::optional<int64_t> multiply(int64_t a, int64_t b)
     return product;
 }
 
+int64_t saturatingAdd(int64_t a, int64_t b)
+{
+    int64_t sum = 0;
+    if (__builtin_add_overflow(a, b, &sum))
+        return b > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
+    return sum;
+}
+
 std::string toText(double value)
 {
     std::array<char, 32> buffer{};

@@ -57,6 +57,9 @@ std::optional<T> truncateTo(double value)
 // a × b, or nothing when the product overflows.
 std::optional<int64_t> multiply(int64_t a, int64_t b);
 
+// a + b, held at the largest or smallest int64 instead of overflowing.
+int64_t saturatingAdd(int64_t a, int64_t b);
+
 // Decimal text of an integer.
 template <typename T>
 std::string toText(T value)

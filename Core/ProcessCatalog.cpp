@@ -128,7 +128,8 @@ std::vector<CatalogEntry> ProcessCatalog::decode(const std::string& json)
     Json document;
     try {
         document = Json::parse(json);
-    } catch (const Json::parse_error& error) {
+    } catch (const Json::exception& error) {
+        // Syntax errors, and numbers beyond what a double holds ("1e400").
         throw CatalogDecodingError(std::string("catalog is not JSON: ") + error.what());
     }
     if (!document.is_array())

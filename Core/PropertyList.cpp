@@ -3,7 +3,8 @@
 #include "Core/Utf8.hpp"
 
 #include <cstdint>
-#include <limits>
+#include <algorithm>
+#include <vector>
 #include <plist/plist.h>
 
 namespace corvane {
@@ -21,11 +22,192 @@ std::optional<std::string> textOf(plist_t node)
     return Utf8::decodeLossy(std::string_view(bytes, static_cast<std::size_t>(length)));
 }
 
+// The library recurses once per level, both when it parses and when it frees a list, and
+// a binary list is slower to parse the deeper it goes: real lists nest a handful of
+// levels, so anything past this is refused before the library sees it.
+constexpr std::size_t maxDepth = 64;
+
+// A binary list may use one object at many places, and the library builds a copy for
+// each: a few nested shared arrays would stand for more nodes than memory holds.
+constexpr uint64_t maxNodes = 1 << 20;
+
+// How deep the elements of an XML list nest, the plist element and the leaves counted:
+// more than the containers alone, never less. Text holds no "<" outside comments,
+// CDATA sections and declarations, which are passed over.
+bool xmlWithinLimits(std::string_view xml)
+{
+    std::size_t depth = 0;
+    std::size_t i = 0;
+    const auto skipPast = [&](std::string_view terminator) {
+        const auto end = xml.find(terminator, i);
+        i = end == std::string_view::npos ? xml.size() : end + terminator.size();
+    };
+    while ((i = xml.find('<', i)) != std::string_view::npos) {
+        const auto rest = xml.substr(i);
+        if (rest.starts_with("<!--")) {
+            skipPast("-->");
+        } else if (rest.starts_with("<![CDATA[")) {
+            skipPast("]]>");
+        } else if (rest.starts_with("<?")) {
+            skipPast("?>");
+        } else if (rest.starts_with("<!")) {
+            skipPast(">");
+        } else if (rest.starts_with("</")) {
+            depth -= depth > 0 ? 1 : 0;  // stray closing tags bank no room for deeper nesting
+            ++i;
+        } else {
+            // Looking no further than the next "<" keeps the whole scan linear.
+            const auto end = rest.find_first_of("<>", 1);
+            const bool selfClosing = end != std::string_view::npos && rest[end] == '>' && rest[end - 1] == '/';
+            if (!selfClosing && ++depth > maxDepth + 2)
+                return false;
+            ++i;
+        }
+    }
+    return true;
+}
+
+uint64_t bigEndian(std::string_view bytes)
+{
+    uint64_t value = 0;
+    for (const char byte : bytes)
+        value = value << 8 | static_cast<unsigned char>(byte);
+    return value;
+}
+
+// The object table of a binary list ("bplist00", the objects, their offsets, and a
+// 32-byte trailer), checked far enough that every reference can be followed safely.
+class BinaryObjects {
+public:
+    static std::optional<BinaryObjects> open(std::string_view data)
+    {
+        constexpr std::size_t header = 8, trailerSize = 32;
+        if (data.size() < header + trailerSize)
+            return std::nullopt;
+        const auto trailer = data.substr(data.size() - trailerSize);
+        BinaryObjects table;
+        table.data = data.substr(0, data.size() - trailerSize);
+        table.offsetSize = static_cast<unsigned char>(trailer[6]);
+        table.refSize = static_cast<unsigned char>(trailer[7]);
+        table.count = bigEndian(trailer.substr(8, 8));
+        table.root = bigEndian(trailer.substr(16, 8));
+        table.offsets = bigEndian(trailer.substr(24, 8));
+        if (table.offsetSize < 1 || table.offsetSize > 8 || table.refSize < 1 || table.refSize > 8 ||
+            table.root >= table.count || table.offsets < header || table.offsets > table.data.size() ||
+            table.count > (table.data.size() - table.offsets) / table.offsetSize)
+            return std::nullopt;
+        return table;
+    }
+
+    uint64_t objectCount() const { return count; }
+    uint64_t rootObject() const { return root; }
+
+    // The objects a container refers to, keys included; nothing for a malformed object.
+    // Other objects refer to none.
+    std::optional<std::vector<uint64_t>> children(uint64_t object) const
+    {
+        const uint64_t offset = bigEndian(data.substr(offsets + object * offsetSize, offsetSize));
+        if (offset < 8 || offset >= offsets)
+            return std::nullopt;
+        std::string_view rest = data.substr(offset, offsets - offset);
+        const auto marker = static_cast<unsigned char>(rest[0]);
+        const unsigned type = marker >> 4;
+        if (type != 0xA && type != 0xC && type != 0xD)  // array, set, dictionary
+            return std::vector<uint64_t>{};
+        rest.remove_prefix(1);
+        uint64_t entries = marker & 0xF;
+        if (entries == 0xF) {  // the count follows as an integer object
+            if (rest.empty() || static_cast<unsigned char>(rest[0]) >> 4 != 1)
+                return std::nullopt;
+            const std::size_t width = std::size_t{1} << (rest[0] & 0xF);
+            if (width > 8 || rest.size() < 1 + width)
+                return std::nullopt;
+            entries = bigEndian(rest.substr(1, width));
+            rest.remove_prefix(1 + width);
+        }
+        const uint64_t references = type == 0xD ? 2 : 1;
+        if (entries > rest.size() / refSize / references)
+            return std::nullopt;
+        std::vector<uint64_t> found(entries * references);
+        for (std::size_t k = 0; k < found.size(); ++k) {
+            found[k] = bigEndian(rest.substr(k * refSize, refSize));
+            if (found[k] >= count)
+                return std::nullopt;
+        }
+        return found;
+    }
+
+private:
+    std::string_view data;  // header and objects and offset table, without the trailer
+    std::size_t offsetSize = 0, refSize = 0;
+    uint64_t count = 0, root = 0, offsets = 0;
+};
+
+// Whether the list the library would build from a binary list stays within the limits,
+// found in one walk of the objects from the root, each visited once: the deepest path
+// and the number of nodes with shared objects counted at every place that uses them.
+// A list that refers to itself, or that cannot be walked, is refused too: it is broken.
+bool binaryWithinLimits(std::string_view data)
+{
+    const auto table = BinaryObjects::open(data);
+    if (!table)
+        return false;
+    enum class State : unsigned char { unseen, open, done };
+    std::vector<State> state(table->objectCount(), State::unseen);
+    std::vector<uint64_t> nodes(table->objectCount(), 0);  // nodes the object stands for, capped
+    struct Frame {
+        uint64_t object;
+        std::vector<uint64_t> children;
+        std::size_t next = 0;
+        uint64_t nodes = 1;
+    };
+    std::vector<Frame> path;
+    const auto enter = [&](uint64_t object) {
+        auto children = table->children(object);
+        if (!children || path.size() >= maxDepth)
+            return false;
+        state[object] = State::open;
+        path.push_back({object, std::move(*children)});
+        return true;
+    };
+    if (!enter(table->rootObject()))
+        return false;
+    while (!path.empty()) {
+        Frame& frame = path.back();
+        if (frame.next == frame.children.size()) {
+            state[frame.object] = State::done;
+            nodes[frame.object] = frame.nodes;
+            const uint64_t total = frame.nodes;
+            path.pop_back();
+            if (!path.empty())
+                path.back().nodes = std::min(path.back().nodes + total, maxNodes + 1);
+            else if (total > maxNodes)
+                return false;
+            continue;
+        }
+        const uint64_t child = frame.children[frame.next++];
+        if (state[child] == State::open)
+            return false;
+        if (state[child] == State::done)
+            frame.nodes = std::min(frame.nodes + nodes[child], maxNodes + 1);
+        else if (!enter(child))
+            return false;
+    }
+    return true;
+}
+
+// Checks the shape of the bytes before the library parses them; it tells binary lists
+// from XML by the same eight-byte signature.
+bool withinLimits(std::string_view bytes)
+{
+    return bytes.starts_with("bplist00") ? binaryWithinLimits(bytes) : xmlWithinLimits(bytes);
+}
+
 } // namespace
 
 std::optional<PropertyList> PropertyList::dictionary(std::string_view bytes)
 {
-    if (bytes.empty() || bytes.size() > std::numeric_limits<uint32_t>::max())
+    if (bytes.empty() || bytes.size() > maxBytes || !withinLimits(bytes))
         return std::nullopt;
     plist_t root = nullptr;
     plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,7 +13,12 @@ namespace corvane {
 // that knows the property-list library; callers ask for typed values by key.
 class PropertyList {
 public:
+    // Real lists are a few kilobytes; no file larger than this is read as one.
+    static constexpr std::size_t maxBytes = 1 << 20;
+
     // Nothing when the bytes are no property list or its top level is no dictionary.
+    // Bytes over maxBytes, and lists nested deeper than any real one, are refused
+    // unparsed, so a planted list costs next to nothing.
     static std::optional<PropertyList> dictionary(std::string_view bytes);
 
     // The value under `key` when it has the asked type, else nothing.

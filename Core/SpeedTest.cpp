@@ -1,7 +1,7 @@
 #include "Core/SpeedTest.hpp"
 
 #include "Core/Numbers.hpp"
-#include "Core/Text.hpp"
+#include "Core/Utf8.hpp"
 
 #include <nlohmann/json.hpp>
 
@@ -34,7 +34,7 @@ SpeedResult run(const CommandRunner& runner)
 {
     const auto output = runner("/usr/bin/networkQuality", arguments);
     if (output.status != 0)
-        throw SpeedTestError::failed(std::string(Text::trim(output.stderr)));
+        throw SpeedTestError::failed(Utf8::trimWhitespace(output.stderr));
     return parse(output.stdout, std::chrono::system_clock::now());
 }
 

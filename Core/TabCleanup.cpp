@@ -5,7 +5,6 @@
 #include "Core/URLComponents.hpp"
 
 #include <algorithm>
-#include <limits>
 #include <set>
 #include <utility>
 
@@ -153,8 +152,7 @@ ExtensionUsage extensions(std::string_view psArgs, std::string_view appPath)
             continue;
         usage.count += 1;
         // Saturate rather than overflow; no real listing comes near it.
-        if (__builtin_add_overflow(usage.memoryBytes, *bytes, &usage.memoryBytes))
-            usage.memoryBytes = *bytes > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
+        usage.memoryBytes = Numbers::saturatingAdd(usage.memoryBytes, *bytes);
     }
     return usage;
 }

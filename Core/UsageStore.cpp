@@ -17,6 +17,8 @@ namespace fs = std::filesystem;
 namespace corvane {
 namespace {
 
+constexpr std::size_t minutesPerDay = 1440;
+
 std::string padded(long long value, std::size_t width)
 {
     std::string text = Numbers::toText(value);
@@ -30,15 +32,26 @@ std::string padded(long long value, std::size_t width)
     throw std::system_error(errno, std::generic_category(), std::string(what) + " " + file.string());
 }
 
-// True when the file holds bytes and its last one is not a line feed: an earlier
-// write was cut short, and the next record must not be glued to that piece.
-bool endsInTornLine(int fd)
+// The size of the open day file. Only a regular file holds history: a record written
+// into a pipe or device named like a day file would be lost, so that is an error.
+off_t regularFileSize(int fd, const fs::path& file)
 {
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || info.st_size == 0)
-        return false;
+    if (::fstat(fd, &info) != 0)
+        throwFileError(file, "cannot inspect");
+    if (!S_ISREG(info.st_mode)) {
+        errno = EINVAL;
+        throwFileError(file, "is not a regular file:");
+    }
+    return info.st_size;
+}
+
+// True when the file holds bytes and its last one is not a line feed: an earlier
+// write was cut short, and the next record must not be glued to that piece.
+bool endsInTornLine(int fd, off_t size)
+{
     char last = '\n';
-    return ::pread(fd, &last, 1, info.st_size - 1) == 1 && last != '\n';
+    return size > 0 && ::pread(fd, &last, 1, size - 1) == 1 && last != '\n';
 }
 
 // Writes all bytes; one call in practice, continuing only after a short write.
@@ -73,12 +86,14 @@ void UsageStore::append(const MinuteRecord& record) const
     const fs::path file = directory / dayName(startOfMinute(record.t));
     std::string line = record.encode() + "\n";
 
-    // Append-only, so an existing day is never truncated or rewritten; readable to see its last byte.
-    const int fd = ::open(file.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    // Append-only, so an existing day is never truncated or rewritten; readable to see its
+    // last byte. A link planted in its place is refused rather than followed out of the
+    // folder, and a pipe does not hold the open up.
+    const int fd = ::open(file.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
     if (fd < 0)
         throwFileError(file, "cannot open");
     try {
-        if (endsInTornLine(fd))
+        if (endsInTornLine(fd, regularFileSize(fd, file)))
             line.insert(0, "\n");
         writeAll(fd, line, file);
     } catch (...) {
@@ -100,10 +115,12 @@ std::vector<MinuteRecord> UsageStore::load() const
 
 std::vector<MinuteRecord> UsageStore::read(const std::optional<Bound>& bound) const
 {
+    auto found = files();
+    if (bound)
+        std::erase_if(found, [&](const fs::path& file) { return file.filename().string() < bound->dayName; });
     std::vector<MinuteRecord> records;
-    for (const auto& file : files()) {
-        if (bound && file.filename().string() < bound->dayName)
-            continue;
+    records.reserve(found.size() * minutesPerDay);  // a day file holds a record a minute
+    for (const auto& file : found) {
         const auto text = Files::read(file);
         if (!text)
             continue;
@@ -114,8 +131,10 @@ std::vector<MinuteRecord> UsageStore::read(const std::optional<Bound>& bound) co
                 records.push_back(*record);
         }
     }
-    std::stable_sort(records.begin(), records.end(),
-                     [](const MinuteRecord& a, const MinuteRecord& b) { return a.t < b.t; });
+    // Days are read in order and written a minute at a time, so this is usually already sorted.
+    const auto earlier = [](const MinuteRecord& a, const MinuteRecord& b) { return a.t < b.t; };
+    if (!std::is_sorted(records.begin(), records.end(), earlier))
+        std::stable_sort(records.begin(), records.end(), earlier);
     return records;
 }
 

@@ -106,4 +106,20 @@ std::string trim(std::string_view text, const std::function<bool(char32_t)>& dro
     return first < last ? std::string(text.substr(first, last - first)) : std::string();
 }
 
+bool isLineBreak(char32_t c)
+{
+    return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
+}
+
+bool isWhitespace(char32_t c)
+{
+    return isLineBreak(c) || c == U' ' || c == U'\t' || c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) ||
+           c == 0x202F || c == 0x205F || c == 0x3000;
+}
+
+std::string trimWhitespace(std::string_view text)
+{
+    return trim(text, isWhitespace);
+}
+
 } // namespace corvane::Utf8

@@ -16,4 +16,14 @@ bool isValid(std::string_view bytes);
 // (an invalid byte is taken as U+FFFD).
 std::string trim(std::string_view text, const std::function<bool(char32_t)>& drop);
 
+// Line feed, vertical tab, form feed, carriage return, NEL, and the line and paragraph separators.
+bool isLineBreak(char32_t c);
+
+// Every Unicode White_Space character: the line breaks, tab, space, no-break space and
+// the other space separators.
+bool isWhitespace(char32_t c);
+
+// The text without whitespace and line breaks at either end, as tool messages are shown.
+std::string trimWhitespace(std::string_view text);
+
 } // namespace corvane::Utf8

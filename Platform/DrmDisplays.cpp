@@ -9,7 +9,7 @@ namespace corvane::DrmDisplays {
 namespace {
 
 // The pixel widths of a modes file ("1920x1080" lines), in order; lines that do not
-// start with a width are passed over.
+// start with a width, or with one no display has (zero or negative), are passed over.
 std::vector<int64_t> modeWidths(std::string_view modes)
 {
     std::vector<int64_t> widths;
@@ -17,7 +17,8 @@ std::vector<int64_t> modeWidths(std::string_view modes)
         const auto cross = line.find('x');
         if (cross == std::string_view::npos)
             continue;
-        if (const auto width = Numbers::parseInt<int64_t>(line.substr(0, cross)))
+        const auto width = Numbers::parseInt<int64_t>(line.substr(0, cross));
+        if (width && *width > 0)
             widths.push_back(*width);
     }
     return widths;

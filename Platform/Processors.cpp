@@ -13,13 +13,18 @@ std::optional<int> countList(std::string_view text)
     const auto ranges = Text::splitSkippingEmpty(Text::trim(text), ',');
     if (ranges.empty())
         return std::nullopt;
+    // The kernel writes the ranges in ascending order, apart: one that starts at or before
+    // the end of the one before names a processor twice, and the list is not the kernel's.
     int count = 0;
+    std::optional<int> previous;
     for (const auto range : ranges) {
         const auto dash = range.find('-');
         const auto first = Numbers::parseInt<int>(range.substr(0, dash));
         const auto last = dash == std::string_view::npos ? first : Numbers::parseInt<int>(range.substr(dash + 1));
-        if (!first || !last || *last < *first || __builtin_add_overflow(count, *last - *first + 1, &count))
+        if (!first || !last || *last < *first || (previous && *first <= *previous) ||
+            __builtin_add_overflow(count, *last - *first + 1, &count))
             return std::nullopt;
+        previous = last;
     }
     return count;
 }

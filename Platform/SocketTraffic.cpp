@@ -22,12 +22,13 @@ struct SocketCounters {
     int64_t bytesOut = 0;
 };
 
-// The number in a "key:value" word, when the word is that key's.
+// The count in a "key:value" word, when the word is that key's; a byte count is never negative.
 std::optional<int64_t> counter(std::string_view word, std::string_view key)
 {
     if (word.size() <= key.size() || !word.starts_with(key) || word[key.size()] != ':')
         return std::nullopt;
-    return Numbers::parseInt<int64_t>(word.substr(key.size() + 1));
+    const auto count = Numbers::parseInt<int64_t>(word.substr(key.size() + 1));
+    return count && *count >= 0 ? count : std::nullopt;
 }
 
 // The first user in `users:(("name",pid=N,fd=M),...)`. ss prints the name unescaped as the
@@ -86,7 +87,8 @@ std::vector<SocketCounters> parseListing(std::string_view text)
 }
 
 // A socket seen only in the second listing opened in between; a counter that went back
-// belongs to a new socket on the same addresses. Either way all its bytes are new.
+// belongs to a new socket on the same addresses. Either way all its bytes are new. Both
+// counts are not negative, so the difference cannot overflow.
 int64_t moved(int64_t before, int64_t after)
 {
     return after >= before ? after - before : after;
@@ -112,8 +114,10 @@ std::string csv(const std::vector<SocketCounters>& before, const std::vector<Soc
                                     [&](const ProcessTraffic& p) { return p.pid == socket.pid; });
         if (process == processes.end())
             process = processes.insert(processes.end(), {socket.pid, socket.name, 0, 0});
-        process->bytesIn += moved(seenBefore ? found->second->bytesIn : 0, socket.bytesIn);
-        process->bytesOut += moved(seenBefore ? found->second->bytesOut : 0, socket.bytesOut);
+        const int64_t inBefore = seenBefore ? found->second->bytesIn : 0;
+        const int64_t outBefore = seenBefore ? found->second->bytesOut : 0;
+        process->bytesIn = Numbers::saturatingAdd(process->bytesIn, moved(inBefore, socket.bytesIn));
+        process->bytesOut = Numbers::saturatingAdd(process->bytesOut, moved(outBefore, socket.bytesOut));
     }
     if (processes.empty())
         return {};

@@ -34,14 +34,15 @@ std::vector<StatsRow> statsRows(std::string_view text)
     return rows;
 }
 
-// A level in dBm as the kernel prints it ("-40." once updated). -256 is how it prints a
-// level the driver did not give; that, like anything unreadable, reads as 0.
+// A level in dBm as the kernel prints it ("-40." once updated): a byte less 256, so from
+// -255 to -1. -256 is how it prints a level the driver did not give, and a positive
+// figure is a driver's relative scale, not dBm: those, like anything unreadable, read as 0.
 int dBm(std::string_view field)
 {
     if (field.ends_with('.'))
         field.remove_suffix(1);
     const int value = Numbers::parseInt<int>(field).value_or(0);
-    return value == -256 ? 0 : value;
+    return value > -256 && value < 0 ? value : 0;
 }
 
 // The band code of a channel frequency in MHz: 1 for 2.4 GHz, 2 for 5 GHz, 3 for 6 GHz, else 0.
@@ -65,6 +66,12 @@ std::optional<double> linkValue(std::string_view line, std::string_view key)
     if (words.empty())
         return std::nullopt;
     return Numbers::parseFinite(words.front());
+}
+
+// The kernel counts a bit rate in an unsigned 32-bit number of 100 kbit/s steps.
+bool isKernelRate(double megabits)
+{
+    return megabits >= 0 && megabits <= 4'294'967'295 / 10.0;
 }
 
 std::optional<std::string> firstWirelessName(const fs::path& sysRoot, const fs::path& procRoot)
@@ -124,7 +131,7 @@ const WirelessInterface::LinkReport& WirelessInterface::link()
 {
     if (link_)
         return *link_;
-    link_.emplace();
+    link_ = LinkReport{};  // assigned: emplace() needs the report default-constructible inside the class
     if (!iwPath_)
         return *link_;
     std::string report;
@@ -135,9 +142,10 @@ const WirelessInterface::LinkReport& WirelessInterface::link()
     }
     for (const auto rawLine : Text::splitSkippingEmpty(report, '\n')) {
         const auto line = Text::trim(rawLine);
-        if (const auto rate = linkValue(line, "tx bitrate:"))
-            link_->rateMbps = *rate;
-        else if (const auto frequency = linkValue(line, "freq:"))
+        if (const auto rate = linkValue(line, "tx bitrate:")) {
+            if (isKernelRate(*rate))
+                link_->rateMbps = *rate;
+        } else if (const auto frequency = linkValue(line, "freq:"))
             link_->band = bandCode(*frequency);
     }
     return *link_;

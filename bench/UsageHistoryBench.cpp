@@ -57,6 +57,16 @@ void UsageHistoryLoad30Days(benchmark::State& state)
 }
 BENCHMARK(UsageHistoryLoad30Days)->Unit(benchmark::kMillisecond);
 
+// What the Usage screen does for its 30-day range: load the history, then daily buckets.
+void UsageHistoryLoadAndBucket30Days(benchmark::State& state)
+{
+    const UsageStore store(FullHistory::shared().folder);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(UsageBuckets::bucket(store.load(), 1440));
+    state.SetItemsProcessed(state.iterations() * historyMinutes);
+}
+BENCHMARK(UsageHistoryLoadAndBucket30Days)->Unit(benchmark::kMillisecond);
+
 void UsageHistoryBucket(benchmark::State& state)
 {
     const auto records = UsageStore(FullHistory::shared().folder).load();

@@ -1,5 +1,6 @@
 #include "Core/BackgroundItemsReader.hpp"
 #include "Core/PSProcessSource.hpp"
+#include "Core/PropertyList.hpp"
 
 #include "Tests/Support/FakeTree.hpp"
 
@@ -48,6 +49,50 @@ std::optional<BackgroundItem> parse(const std::string& body, const std::optional
     return Reader::parse(xml(body), "/x.plist", ItemScope::systemAgent, bundleRoot);
 }
 
+std::string bigEndian(uint64_t value, std::size_t width)
+{
+    std::string bytes(width, '\0');
+    for (std::size_t i = width; i-- > 0; value >>= 8)
+        bytes[i] = static_cast<char>(value & 0xFF);
+    return bytes;
+}
+
+// A binary list { Label = "l"; KeepAlive = [[[...]]] } with `levels` nested arrays, written
+// by hand: the library itself cannot write one that deep. With `shared`, each array
+// holds the next one twice, so the list stands for 2^levels arrays.
+std::string binaryNest(uint64_t levels, bool shared = false)
+{
+    constexpr std::size_t width = 4;  // offsets and references
+    std::vector<std::string> objects{
+        "\xD2" + bigEndian(1, width) + bigEndian(2, width) + bigEndian(3, width) + bigEndian(4, width),
+        "\x55Label", "\x59KeepAlive", "\x51l"};
+    for (uint64_t i = 0; i < levels; ++i) {
+        const uint64_t next = objects.size() + 1;
+        objects.push_back(shared ? "\xA2" + bigEndian(next, width) + bigEndian(next, width)
+                                 : "\xA1" + bigEndian(next, width));
+    }
+    objects.push_back("\xA0");
+    std::string data = "bplist00";
+    std::string offsets;
+    for (const auto& object : objects) {
+        offsets += bigEndian(data.size(), width);
+        data += object;
+    }
+    const uint64_t tableOffset = data.size();
+    return data + offsets + std::string(6, '\0') + static_cast<char>(width) + static_cast<char>(width) +
+           bigEndian(objects.size(), 8) + bigEndian(0, 8) + bigEndian(tableOffset, 8);
+}
+
+std::string xmlNest(std::size_t levels)
+{
+    std::string open, close;
+    for (std::size_t i = 0; i < levels; ++i) {
+        open += "<array>";
+        close += "</array>";
+    }
+    return xml(labelL + key("KeepAlive", open + close));
+}
+
 } // namespace
 
 TEST(BackgroundItemParsing, XmlAndBinaryGiveTheSameItem)
@@ -68,6 +113,46 @@ TEST(BackgroundItemParsing, NoItemWithoutADictionaryAndATextLabel)
     EXPECT_FALSE(parse(key("Label", "<integer>5</integer>")));
     EXPECT_FALSE(Reader::parse("<plist><array><string>l</string></array></plist>", "/x", ItemScope::userAgent, {}));
     EXPECT_FALSE(Reader::parse("", "/x", ItemScope::userAgent, {}));
+}
+
+TEST(BackgroundItemParsing, PlantedListsAreRefusedBeforeTheyAreParsed)
+{
+    const auto parseList = [](const std::string& bytes) {
+        return Reader::parse(bytes, "/x.plist", ItemScope::userAgent, {});
+    };
+    // Real nesting, shared objects, comments and CDATA pass.
+    EXPECT_TRUE(parseList(xmlNest(20)));
+    EXPECT_TRUE(parseList(binary(xmlNest(20))));
+    EXPECT_TRUE(parseList(binaryNest(20)));
+    EXPECT_TRUE(parseList(binaryNest(10, true)));
+    EXPECT_TRUE(parseList(xml(labelL + "<!-- <array><array> -->" + key("K", text("<![CDATA[<dict>]]>")))));
+
+    // Far deeper than any real list, yet within the size limit: the library would run out of stack.
+    EXPECT_FALSE(parseList(xmlNest(60'000)));
+    std::string unclosed;
+    for (int i = 0; i < 140'000; ++i)
+        unclosed += "<array>";
+    EXPECT_FALSE(parseList(xml(labelL + key("KeepAlive", unclosed))));
+    // Tags that never end, shallow but many: each one is looked at once.
+    std::string endless;
+    for (int i = 0; i < 200'000; ++i)
+        endless += "<x</";
+    EXPECT_FALSE(parseList(xml(labelL + endless)));
+    EXPECT_FALSE(parseList(binaryNest(100'000)));
+    EXPECT_FALSE(parseList(xml(labelL + std::string(100'000, '<'))));
+    // Sixty levels of shared arrays stand for 2^60 of them.
+    EXPECT_FALSE(parseList(binaryNest(60, true)));
+    // An array holding itself, and a reference past the object table.
+    std::string loop = binaryNest(1);
+    loop.replace(loop.find("\xA1") + 1, 4, bigEndian(4, 4));
+    EXPECT_FALSE(parseList(loop));
+    std::string outside = binaryNest(1);
+    outside.replace(outside.find("\xA1") + 1, 4, bigEndian(99, 4));
+    EXPECT_FALSE(parseList(outside));
+
+    // A valid list larger than any real one.
+    const auto padded = xml(labelL + "<!--" + std::string(PropertyList::maxBytes, ' ') + "-->");
+    EXPECT_FALSE(parseList(padded));
 }
 
 TEST(BackgroundItemParsing, ProgramComesFromProgramThenBundleProgramThenArguments)

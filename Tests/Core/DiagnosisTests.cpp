@@ -371,6 +371,21 @@ TEST(DiagnosisOrder, SeverityThenScoreThenRuleOrder)
                        }));
 }
 
+TEST(DiagnosisOrder, ACPUFigureThatIsNoRealNumberPassesNoThreshold)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    auto in = input({lone(1, "/opt/Cruncher", nan), lone(2, "/opt/Editor", inf),
+                     lone(3, "/System/Library/WindowServer", nan), app("/Applications/Google Chrome.app", nan),
+                     lone(4, "/System/Library/mds", nan), lone(5, "/System/Library/photoanalysisd", inf),
+                     app("/Applications/Big.app", nan, 8 * GiB), app("/Applications/Small.app", 5, GiB)});
+    EXPECT_TRUE(findings(in).empty());
+    // A finding scored by such a figure sorts as scored 0, behind a real one made later.
+    in.signals.pressure = Pressure::elevated;
+    in.groups.back().cpuPercent = 90;
+    EXPECT_EQ(ids(in), (std::vector<std::string>{"cpuHog:/Applications/Small.app", "memory:/Applications/Big.app"}));
+}
+
 TEST(DiagnosisLookups, IsRunningMatchesTheDisplayNameExactly)
 {
     const std::vector<ProcessGroup> groups{app("/Applications/Editor.app", 0), lone(3, "/usr/bin/helperd", 0)};

@@ -31,3 +31,15 @@ TEST(Files, ReadOrThrowRefusesAFolderWithItsReason)
         EXPECT_EQ(error.code(), std::errc::is_a_directory);
     }
 }
+
+TEST(Files, AFileOverTheLimitIsRefusedUnread)
+{
+    test::FakeTree tree;
+    tree.write("four", "1234");
+    EXPECT_EQ(Files::read(tree.path("four"), 4), "1234");
+    EXPECT_FALSE(Files::read(tree.path("four"), 3));
+    // A sparse gibibyte: refused by its size, so nothing of it is read or held.
+    const auto huge = tree.write("huge", "");
+    std::filesystem::resize_file(huge, std::uintmax_t{1} << 30);
+    EXPECT_FALSE(Files::read(huge, 1 << 20));
+}

@@ -164,6 +164,9 @@ TEST(ScriptOutcome, StatusThenFirstParenthesisedIntegerThenTrimmedOutput)
     EXPECT_EQ(FixRunner::outcome(1, " big (99999999999999999999)\n"), FixOutcome::failed("big (99999999999999999999)"));
     EXPECT_EQ(FixRunner::outcome(1, "\t unclosed (42 \n"), FixOutcome::failed("unclosed (42"));
     EXPECT_EQ(FixRunner::outcome(2, ""), FixOutcome::failed(""));
+    // Every kind of whitespace and line break goes, the no-break and wide spaces included.
+    EXPECT_EQ(FixRunner::outcome(1, "\v\f\u0085\u00A0\u2028 not allowed\u00A0here \u2029\u3000\u1680\n"),
+              FixOutcome::failed("not allowed\u00A0here"));
 }
 
 TEST_F(FixRunnerTest, ScriptsRunAsOneArgumentOfTheScriptTool)

@@ -49,7 +49,7 @@ TEST(HardwareProfile, MemorySizesReadOnlyInTheirExactForm)
     EXPECT_EQ(MacInfo::parse(profileWithMemory("512 MB"), physical)->memoryBytes, 536'870'912);
     EXPECT_EQ(MacInfo::parse(profileWithMemory("1 TB"), physical)->memoryBytes, 1'099'511'627'776);
     EXPECT_EQ(MacInfo::parse(profileWithMemory("  16   GB "), physical)->memoryBytes, 16 * GiB);
-    for (const char* memory : {"16GB", "1.5 TB", "16 gb", "16 KB", "16", "16 GB RAM", "0 GB", "-8 GB",
+    for (const char* memory : {"16GB", "1.5 TB", "16 gb", "16 KB", "16", "16 GB RAM", "0 GB", "-8 GB", "+16 GB",
                                "9223372036854775807 MB", "99999999999999999999 GB"}) {
         EXPECT_EQ(MacInfo::parse(profileWithMemory(memory), physical)->memoryBytes, physical) << memory;
     }
@@ -68,19 +68,29 @@ TEST(MacInfoReading, BuildsTheProfileFromTheMachinesOwnDescription)
     EXPECT_EQ(MacInfo::read(root.path()), (MacInfo{"ThinkPad X1 Carbon", "Intel(R) Core(TM) i7-8650U",
                                                    16'384'000'000, false}));
 
+    // An Arm processor is Apple silicon only in Apple's own machine.
     root.write("proc/sys/kernel/arch", "aarch64\n");
     root.write("proc/cpuinfo", "model name\t: Apple M1\n");
-    EXPECT_EQ(MacInfo::read(root.path()), (MacInfo{"ThinkPad X1 Carbon", "Apple M1", 16'384'000'000, true}));
+    EXPECT_EQ(MacInfo::read(root.path()), (MacInfo{"ThinkPad X1 Carbon", "Apple M1", 16'384'000'000, false}));
+    root.write("sys/class/dmi/id/product_name", "Apple MacBook Air (M1, 2020)\n");
+    EXPECT_EQ(MacInfo::read(root.path()),
+              (MacInfo{"Apple MacBook Air (M1, 2020)", "Apple M1", 16'384'000'000, true}));
+    root.write("proc/cpuinfo", "processor\t: 0\n");
+    EXPECT_EQ(MacInfo::read(root.path()),
+              (MacInfo{"Apple MacBook Air (M1, 2020)", "Apple silicon", 16'384'000'000, true}));
 }
 
-TEST(MacInfoReading, FallsBackToArchitectureAndMemoryWithoutAModelName)
+TEST(MacInfoReading, WithoutAModelNameTheChipIsTheProcessorsOwnName)
 {
     test::FakeTree root;
     root.write("proc/sys/kernel/arch", "aarch64\n");
     root.write("proc/cpuinfo", "model name\t: Some ARM core\n");
     root.write("proc/meminfo", "MemTotal: 1024 kB\n");
-    EXPECT_EQ(MacInfo::read(root.path()), (MacInfo{"", "Apple silicon", 1024 * 1024, true}));
+    EXPECT_EQ(MacInfo::read(root.path()), (MacInfo{"", "Some ARM core", 1024 * 1024, false}));
 
     root.write("proc/sys/kernel/arch", "x86_64\n");
-    EXPECT_EQ(MacInfo::read(root.path()), (MacInfo{"", "Intel", 1024 * 1024, false}));
+    root.write("proc/cpuinfo", "model name\t: AMD Ryzen 7 5800X\n");
+    EXPECT_EQ(MacInfo::read(root.path()), (MacInfo{"", "AMD Ryzen 7 5800X", 1024 * 1024, false}));
+    root.write("proc/cpuinfo", "processor\t: 0\n");
+    EXPECT_EQ(MacInfo::read(root.path()), (MacInfo{"", "Unknown chip", 1024 * 1024, false}));
 }

@@ -32,6 +32,7 @@ TEST(NetTopParse, SkipsLinesThatDoNotRead)
                                      "endless.4,inf,5,\n"
                                      "nothing.5,nan,5,\n"
                                      "netzero.7,-5,5,\n"
+                                     "signed.+9,5,5,\n"
                                      "good.8,1,0\n");
     EXPECT_EQ(usage, (std::vector<NetUsage>{{8, "good", 1, 0}}));
 }

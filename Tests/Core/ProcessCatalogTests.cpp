@@ -166,6 +166,9 @@ TEST(ProcessCatalog, OneBadRecordFailsTheWholeFile)
     EXPECT_THROW(ProcessCatalog::decode(noMatchKey), CatalogDecodingError);
     EXPECT_THROW(ProcessCatalog::decode("{"), CatalogDecodingError);
     EXPECT_THROW(ProcessCatalog::decode("{}"), CatalogDecodingError);
+    // A number no double holds is the JSON library's own range error, not a syntax error.
+    EXPECT_THROW(ProcessCatalog::decode(R"([{"id":1e400}])"), CatalogDecodingError);
+    EXPECT_THROW(ProcessCatalog::decode("[-1e400]"), CatalogDecodingError);
 }
 
 TEST(ProcessCatalog, LoadReportsMissingFile)

@@ -94,7 +94,8 @@ TEST(SpeedTestRun, NonZeroExitFailsWithTheTrimmedErrorTextAndLaunchErrorsPassUnc
 {
     try {
         SpeedTest::run([](const std::string&, const std::vector<std::string>&) {
-            return Shell::Output{1, R"({"dl_throughput": 1, "ul_throughput": 1})", "\n  No network connection.\n"};
+            return Shell::Output{1, R"({"dl_throughput": 1, "ul_throughput": 1})",
+                                 "\v\u00A0 No network connection.\u2028\f\u0085"};
         });
         ADD_FAILURE() << "expected a failure";
     } catch (const SpeedTestError& error) {

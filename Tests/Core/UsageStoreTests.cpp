@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <time.h>
 
 #include <algorithm>
@@ -105,6 +106,30 @@ TEST(UsageStoreWriting, FileFailuresAreThrown)
     tree.mkdir("history/usage-2026-03-07.jsonl");
     EXPECT_THROW(UsageStore(tree.path("history")).append(record(minuteAt(march7))), std::system_error);
     EXPECT_TRUE(fs::is_directory(tree.path("history/usage-2026-03-07.jsonl")));
+}
+
+TEST(UsageStoreWriting, OnlyAPlainFileInTheFolderTakesARecord)
+{
+    test::FakeTree tree;
+    tree.mkdir("history");
+    tree.write("elsewhere/target", "kept\n");
+    const fs::path day = tree.path("history/usage-2026-03-07.jsonl");
+    const UsageStore store(tree.path("history"));
+
+    // A link to an existing file is not written through, nor one to a missing file created.
+    fs::create_symlink(tree.path("elsewhere/target"), day);
+    EXPECT_THROW(store.append(record(minuteAt(march7))), std::system_error);
+    EXPECT_EQ(tree.read("elsewhere/target"), "kept\n");
+    fs::remove(day);
+    fs::create_symlink(tree.path("elsewhere/created"), day);
+    EXPECT_THROW(store.append(record(minuteAt(march7))), std::system_error);
+    EXPECT_FALSE(fs::exists(tree.path("elsewhere/created")));
+    fs::remove(day);
+
+    // A pipe would swallow the record: that is a failure, not a success.
+    ASSERT_EQ(::mkfifo(day.c_str(), 0600), 0);
+    EXPECT_THROW(store.append(record(minuteAt(march7))), std::system_error);
+    EXPECT_TRUE(fs::is_fifo(day));
 }
 
 TEST(UsageStoreReading, SinceAMomentReadsFromItsDayAndMinuteOn)

@@ -27,7 +27,7 @@ TEST(DrmDisplays, ReadsConnectedConnectorsWithThePreferredModeAsCurrent)
     root.write("sys/class/drm/version", "drm 1.1.0\n");
     connector(root, "card0-eDP-1", "connected", "2560x1600\n1920x1200\n3840x2400\n");
     connector(root, "card0-HDMI-A-1", "disconnected", "");
-    connector(root, "card0-DP-1", "connected", "1920x1080\n1920x1080i\nnonsense\n1280x720\n");
+    connector(root, "card0-DP-1", "connected", "1920x1080\n1920x1080i\nnonsense\n-3840x2160\n0x0\n1280x720\n");
     connector(root, "card0-DP-2", "connected", "1920x1080\n", "disabled");
     connector(root, "card1-Virtual-1", "connected", "");
 

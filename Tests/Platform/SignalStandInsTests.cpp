@@ -104,6 +104,9 @@ TEST(Processors, CountsKernelCPULists)
     EXPECT_FALSE(Processors::countList(""));
     EXPECT_FALSE(Processors::countList("3-1"));
     EXPECT_FALSE(Processors::countList("a-b"));
+    // Lists that name a processor twice.
+    for (const char* twice : {"0,0", "0-3,2", "0-3,3-5", "4-5,0-4"})
+        EXPECT_FALSE(Processors::countList(twice)) << twice;
 
     test::FakeTree root;
     root.write("sys/devices/system/cpu/online", "0-2\n");

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <system_error>
 
 using namespace corvane;
@@ -53,6 +54,20 @@ TEST(SocketTraffic, SocketsOfOneProcessAreSummed)
                      socket("10.0.0.2:1000 10.0.0.9:443", R"("curl",pid=7)", 400, 20) +
                          socket("10.0.0.2:1001 10.0.0.9:443", R"("curl",pid=7)", 50, 5)),
               ",bytes_in,bytes_out,\ncurl.7,350,15,\n");
+}
+
+TEST(SocketTraffic, HugeSumsStopAtTheLargestCountAndNegativeCountersAreRefused)
+{
+    constexpr int64_t most = std::numeric_limits<int64_t>::max();
+    EXPECT_EQ(sample("", socket("10.0.0.2:1000 10.0.0.9:443", R"("big",pid=7)", most, most) +
+                             socket("10.0.0.2:1001 10.0.0.9:443", R"("big",pid=7)", most, 1)),
+              ",bytes_in,bytes_out,\nbig.7," + std::to_string(most) + "," + std::to_string(most) + ",\n");
+    // A negative count before would turn the difference into more than was moved.
+    EXPECT_EQ(sample(socket("10.0.0.2:1000 10.0.0.9:443", R"("odd",pid=8)", -most, -5),
+                     socket("10.0.0.2:1000 10.0.0.9:443", R"("odd",pid=8)", most, 7)),
+              ",bytes_in,bytes_out,\nodd.8," + std::to_string(most) + ",7,\n");
+    EXPECT_EQ(sample("", socket("10.0.0.2:1000 10.0.0.9:443", R"("odd",pid=8)", -3, -4)),
+              ",bytes_in,bytes_out,\nodd.8,0,0,\n");
 }
 
 TEST(SocketTraffic, ReusedAddressesOrAResetCounterCountAsANewSocket)

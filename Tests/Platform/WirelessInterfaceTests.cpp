@@ -70,6 +70,20 @@ TEST(WirelessInterface, NotAssociatedOrNotListedHasNoLink)
                      .read(notConnected));
 }
 
+TEST(WirelessInterface, ValuesTheKernelNeverGivesReadAsUnknown)
+{
+    // A positive level is a driver's own scale, not dBm: the signal is unknown, so no link.
+    const auto row = [](const std::string& level, const std::string& noise) {
+        return statsHeader + "wlp2s0: 0000   70.  " + level + "  " + noise + "  0      0      0      0      0        0\n";
+    };
+    EXPECT_FALSE(Machine(row("40.", "-95.")).read(std::nullopt));
+    EXPECT_FALSE(Machine(row("-300.", "-95.")).read(std::nullopt));
+    EXPECT_EQ(Machine(row("-60.", "12.")).read(std::nullopt), (WiFiLink{-60, 0, 0, WiFiBand::unknown}));
+    for (const char* rate : {"-54.0", "1e12", "429496730"})
+        EXPECT_EQ(Machine().read(std::string("\ttx bitrate: ") + rate + " MBit/s\n")->transmitRateMbps, 0) << rate;
+    EXPECT_EQ(Machine().read("\ttx bitrate: 2882.4 MBit/s\n")->transmitRateMbps, 2882.4);
+}
+
 TEST(WirelessInterface, WithoutIwRateIsZeroAndBandUnknown)
 {
     Machine machine;

@@ -1,0 +1,164 @@
+#pragma once
+
+#include "Core/Finding.hpp"
+#include "Core/FixID.hpp"
+#include "Core/ProcessGroup.hpp"
+#include "Core/Verdict.hpp"
+#include "CorvaneApp/FixButton.hpp"
+
+#include <QColor>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QString>
+
+#include <optional>
+#include <string>
+
+class QBoxLayout;
+
+namespace corvane {
+
+class SymbolLabel;
+
+// The button text of a fix; only quitApp reads the group ("Quit Mail", or "Quit app" without one).
+std::string title(FixID fix, const ProcessGroup* group);
+
+// The symbol a fix button shows beside its title.
+std::string symbol(FixID fix);
+
+// The symbol shown beside a finding of that kind.
+std::string symbol(FindingKind kind);
+
+// "All quiet", "Busy", "Struggling".
+std::string label(Status status);
+
+// A plain-text label in a font and colour of the theme.
+QLabel* textLabel(const QString& text, const QFont& font, const QColor& colour, QWidget* parent = nullptr);
+
+// Sets the colour a widget draws its text (and a label its symbol) in.
+void setForeground(QWidget* widget, const QColor& colour);
+
+// A small rounded label: an optional symbol, then the text.
+class Pill : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(QString symbol READ symbol)
+    Q_PROPERTY(QString text READ text)
+
+public:
+    Pill(const QString& text, const QString& symbol, const QColor& fg, const QColor& bg, QWidget* parent = nullptr);
+
+    // Updates the pill in place; an empty symbol shows the text alone.
+    void set(const QString& text, const QString& symbol, const QColor& fg, const QColor& bg);
+
+    QString text() const;
+    QString symbol() const;
+    QColor foreground() const { return fg_; }
+    QColor background() const { return bg_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    SymbolLabel* icon_;
+    QLabel* label_;
+    QColor fg_;
+    QColor bg_;
+};
+
+// The verdict on quitting a process, as a pill.
+class VerdictPill : public Pill {
+    Q_OBJECT
+
+public:
+    explicit VerdictPill(Verdict verdict, QWidget* parent = nullptr);
+    void setVerdict(Verdict verdict);
+    Verdict verdict() const { return verdict_; }
+
+private:
+    Verdict verdict_;
+};
+
+// The overall status, as a pill without a symbol.
+class StatusPill : public Pill {
+    Q_OBJECT
+
+public:
+    explicit StatusPill(Status status, QWidget* parent = nullptr);
+    void setStatus(Status status);
+    Status status() const { return status_; }
+
+private:
+    Status status_;
+};
+
+// The quiet note shown where a row offers no action.
+class LeaveNote : public QLabel {
+    Q_OBJECT
+
+public:
+    explicit LeaveNote(const QString& text, QWidget* parent = nullptr);
+};
+
+// The small caption above a group of content, always in upper case.
+class SectionLabel : public QLabel {
+    Q_OBJECT
+
+public:
+    explicit SectionLabel(const QString& text, QWidget* parent = nullptr);
+    void setCaption(const QString& text);
+};
+
+// A rounded panel on the card colour with a thin outline and 24 of padding.
+// Content goes into contentLayout() (a vertical layout) or is given at construction.
+class Card : public QFrame {
+    Q_OBJECT
+
+public:
+    explicit Card(QWidget* content = nullptr, QWidget* parent = nullptr);
+    QBoxLayout* contentLayout() const { return layout_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QBoxLayout* layout_;
+};
+
+// The filled button for the main action: white 13.5 semibold on the button colour.
+struct PrimaryButtonStyle {
+    static void apply(QPushButton* button);
+};
+
+// The quiet button for other actions: 13.5 medium on a faint fill with a thin outline.
+struct SecondaryButtonStyle {
+    static void apply(QPushButton* button);
+};
+
+// A push button in one of the two styles.
+QPushButton* primaryButton(const QString& text, QWidget* parent = nullptr);
+QPushButton* secondaryButton(const QString& text, QWidget* parent = nullptr);
+
+// The square icon beside a process group: the app's own icon when the group is an
+// app with an icon, else the symbol on a raised rounded square.
+class ProcessIcon : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(QString symbol READ symbol)
+
+public:
+    ProcessIcon(const ProcessGroup& group, const QString& symbol, double size, QWidget* parent = nullptr);
+
+    void setGroup(const ProcessGroup& group, const QString& symbol);
+    QString symbol() const { return symbol_; }
+    bool showsAppIcon() const { return !appIcon_.isNull(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString symbol_;
+    QIcon appIcon_;
+    double size_;
+};
+
+} // namespace corvane

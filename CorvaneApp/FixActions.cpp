@@ -1,0 +1,173 @@
+#include "CorvaneApp/FixActions.hpp"
+
+#include "Core/ChromiumBrowser.hpp"
+#include "CorvaneApp/Executor.hpp"
+#include "CorvaneApp/Logging.hpp"
+#include "CorvaneApp/Monitor.hpp"
+#include "CorvaneApp/Published.hpp"
+#include "CorvaneApp/Router.hpp"
+
+#include <unistd.h>
+
+namespace corvane {
+namespace {
+
+FixActions::Confirmation makeConfirmation(std::string title, std::string message, std::string confirm,
+                                          bool destructive, std::function<void()> action)
+{
+    return {QUuid::createUuid(), std::move(title), std::move(message), std::move(confirm), destructive,
+            std::move(action)};
+}
+
+// The outcome as the log shows it: its case name, and failed("<message>") for a failure.
+std::string describe(const FixOutcome& outcome)
+{
+    switch (outcome.kind()) {
+    case FixOutcome::Case::failed: return "failed(\"" + outcome.message() + "\")";
+    case FixOutcome::Case::done: return "done";
+    case FixOutcome::Case::alreadyGone: return "alreadyGone";
+    case FixOutcome::Case::stillRunning: return "stillRunning";
+    case FixOutcome::Case::cancelled: return "cancelled";
+    case FixOutcome::Case::refused: return "refused";
+    }
+    return "done";
+}
+
+} // namespace
+
+FixActions::FixActions(Monitor& monitor, Router& router, Executor& executor, std::shared_ptr<FixBackend> backend,
+                       QObject* parent)
+    : QObject(parent), monitor_(monitor), router_(router), executor_(executor),
+      backend_(backend ? std::move(backend) : std::make_shared<SystemFixBackend>(::getuid()))
+{
+}
+
+void FixActions::setConfirmation(std::optional<Confirmation> confirmation)
+{
+    confirmation_ = std::move(confirmation);
+    Q_EMIT confirmationChanged();
+}
+
+void FixActions::setToast(std::optional<std::string> toast)
+{
+    if (store(toast_, std::move(toast)))
+        Q_EMIT toastChanged();
+}
+
+void FixActions::setStuckAlert(std::optional<std::string> app)
+{
+    if (store(stuckAlert_, std::move(app)))
+        Q_EMIT stuckAlertChanged();
+}
+
+void FixActions::perform(FixID fix, const std::optional<ProcessGroup>& group)
+{
+    switch (fix) {
+    case FixID::explain:
+        router_.setExpandedID(group ? std::optional(group->id) : std::nullopt);
+        router_.setScreen(Screen::processes);
+        return;
+    case FixID::openSpotlightSettings: open(SettingsPane::spotlight); return;
+    case FixID::openLoginItemsSettings: open(SettingsPane::loginItems); return;
+    case FixID::openDisplaySettings: open(SettingsPane::displays); return;
+    case FixID::openAccessibilityDisplay: open(SettingsPane::accessibilityDisplay); return;
+    case FixID::openBatterySettings: open(SettingsPane::battery); return;
+    case FixID::openWiFiSettings: open(SettingsPane::wifi); return;
+    case FixID::quitApp:
+        if (group)
+            confirmQuit(*group);
+        return;
+    case FixID::rebuildSpotlightIndex:
+        setConfirmation(makeConfirmation(
+            "Rebuild the Spotlight index?",
+            "macOS will ask for your password. Search results may be incomplete for a few hours while it rebuilds.",
+            "Rebuild", false, [this] {
+                executor_.run(
+                    this, [backend = backend_] { return backend->rebuildSpotlightIndex(); },
+                    [this](WorkResult<FixOutcome> outcome) {
+                        report(outcome ? outcome.value() : FixOutcome::failed(outcome.errorMessage()), std::nullopt);
+                    });
+            }));
+        return;
+    case FixID::reviewTabs:
+        if (group && group->appPath) {
+            if (const auto browser = browserFromAppPath(*group->appPath))
+                router_.setBrowser(browser);
+        }
+        return;
+    case FixID::openFerncourt:
+        executor_.run(this, [backend = backend_] { backend->openFerncourt(); });
+        return;
+    case FixID::restartMac: confirmRestart(); return;
+    }
+}
+
+void FixActions::open(SettingsPane pane)
+{
+    executor_.run(this, [backend = backend_, pane] { backend->open(pane); });
+}
+
+void FixActions::confirmQuit(const ProcessGroup& group)
+{
+    const std::string& name = group.displayName;
+    setConfirmation(makeConfirmation("Quit " + name + "?", name + " may ask you to save your work first.",
+                                     "Quit " + name, false, [this, group] { quit(group, false); }));
+}
+
+void FixActions::confirmRestart()
+{
+    setConfirmation(makeConfirmation(
+        "Restart your Mac?", "Save your work first. macOS will ask you to confirm.", "Restart\u2026", false, [this] {
+            executor_.run(
+                this, [backend = backend_] { return backend->restartMac(); },
+                [this](WorkResult<FixOutcome> outcome) {
+                    if (!outcome || outcome.value().kind() == FixOutcome::Case::failed)
+                        setToast("Choose Apple menu > Restart.");
+                });
+        }));
+}
+
+void FixActions::quit(const ProcessGroup& group, bool force)
+{
+    executor_.run(
+        this, [backend = backend_, group, force] { return backend->quit(group, force, quitTimeout); },
+        [this, group, force](WorkResult<FixOutcome> outcome) {
+            afterQuit(group, force, outcome ? outcome.value() : FixOutcome::failed(outcome.errorMessage()));
+        });
+}
+
+void FixActions::afterQuit(const ProcessGroup& group, bool force, const FixOutcome& outcome)
+{
+    qCInfo(fixesLog, "quit outcome: %s", describe(outcome).c_str());
+    if (outcome.kind() != FixOutcome::Case::stillRunning) {
+        report(outcome, group.displayName);
+        monitor_.checkNow();
+        return;
+    }
+    const std::string& name = group.displayName;
+    if (!force) {
+        setConfirmation(makeConfirmation(name + " isn't responding.",
+                                         "Force quit it? Unsaved work in " + name + " will be lost.", "Force Quit",
+                                         true, [this, group] { quit(group, true); }));
+        return;
+    }
+    monitor_.setStuckApp(name);
+    monitor_.checkNow();
+    setStuckAlert(name);
+}
+
+void FixActions::report(const FixOutcome& outcome, const std::optional<std::string>& app)
+{
+    switch (outcome.kind()) {
+    case FixOutcome::Case::done: setToast("Done"); return;
+    case FixOutcome::Case::alreadyGone: setToast(app.value_or("It") + " already quit"); return;
+    case FixOutcome::Case::stillRunning: setToast(app.value_or("It") + " is still running"); return;
+    case FixOutcome::Case::cancelled: setToast("Cancelled"); return;
+    case FixOutcome::Case::refused:
+        setToast(app.value_or("That app") + " is protected, so Corvane won't quit it.");
+        return;
+    case FixOutcome::Case::failed: setToast("Couldn't finish: " + outcome.message()); return;
+    }
+}
+
+} // namespace corvane

@@ -1,0 +1,32 @@
+#include "CorvaneApp/FixBackend.hpp"
+
+namespace corvane {
+
+SystemFixBackend::SystemFixBackend(uint32_t currentUID) : runner_(currentUID) {}
+
+FixOutcome SystemFixBackend::quit(const ProcessGroup& group, bool force, std::chrono::nanoseconds timeout)
+{
+    return runner_.quit(group, force, timeout);
+}
+
+void SystemFixBackend::open(SettingsPane pane)
+{
+    runner_.open(pane);
+}
+
+void SystemFixBackend::openFerncourt()
+{
+    runner_.openFerncourt();
+}
+
+FixOutcome SystemFixBackend::rebuildSpotlightIndex()
+{
+    return runner_.rebuildSpotlightIndex();
+}
+
+FixOutcome SystemFixBackend::restartMac()
+{
+    return runner_.restartMac();
+}
+
+} // namespace corvane

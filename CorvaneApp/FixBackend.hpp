@@ -1,0 +1,39 @@
+#pragma once
+
+#include "Core/FixOutcome.hpp"
+#include "Core/FixRunner.hpp"
+#include "Core/ProcessGroup.hpp"
+#include "Core/SettingsPane.hpp"
+
+#include <chrono>
+#include <cstdint>
+
+namespace corvane {
+
+// What the fix dispatcher asks of the system. Every call may block; the dispatcher
+// makes them on a worker, one object shared by overlapping fixes.
+class FixBackend {
+public:
+    virtual ~FixBackend() = default;
+    virtual FixOutcome quit(const ProcessGroup& group, bool force, std::chrono::nanoseconds timeout) = 0;
+    virtual void open(SettingsPane pane) = 0;
+    virtual void openFerncourt() = 0;
+    virtual FixOutcome rebuildSpotlightIndex() = 0;
+    virtual FixOutcome restartMac() = 0;
+};
+
+// The engine's fix runner for the current user.
+class SystemFixBackend final : public FixBackend {
+public:
+    explicit SystemFixBackend(uint32_t currentUID);
+    FixOutcome quit(const ProcessGroup& group, bool force, std::chrono::nanoseconds timeout) override;
+    void open(SettingsPane pane) override;
+    void openFerncourt() override;
+    FixOutcome rebuildSpotlightIndex() override;
+    FixOutcome restartMac() override;
+
+private:
+    FixRunner runner_;
+};
+
+} // namespace corvane

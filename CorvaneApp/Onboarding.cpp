@@ -1,0 +1,132 @@
+#include "CorvaneApp/Onboarding.hpp"
+
+#include "CorvaneApp/Components.hpp"
+#include "CorvaneApp/Fonts.hpp"
+#include "CorvaneApp/SymbolIcons.hpp"
+#include "CorvaneApp/Theme.hpp"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace corvane {
+
+namespace {
+
+// The app's badge: the pulse symbol on a purple gradient square.
+class Badge final : public QWidget {
+public:
+    explicit Badge(QWidget* parent) : QWidget(parent)
+    {
+        setFixedSize(52, 52);
+        setProperty("symbol", QStringLiteral("waveform.path.ecg"));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QLinearGradient gradient(rect().topLeft(), rect().bottomRight());
+        gradient.setColorAt(0, QColor(159, 122, 250));
+        gradient.setColorAt(1, QColor(109, 62, 242));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(gradient);
+        painter.drawRoundedRect(rect(), 13, 13);
+        constexpr double side = 28;
+        painter.drawPixmap(QRectF((width() - side) / 2, (height() - side) / 2, side, side),
+                           SymbolIcons::pixmap(QStringLiteral("waveform.path.ecg"), Qt::white, side,
+                                               devicePixelRatioF()),
+                           QRectF());
+    }
+};
+
+QWidget* point(const QString& icon, const QString& text, QWidget* parent)
+{
+    auto* row = new QWidget(parent);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(12);
+    auto* symbol = new SymbolLabel(icon, Theme::accentLight(), 18, row);
+    symbol->setFixedWidth(22);
+    layout->addWidget(symbol, 0, Qt::AlignVCenter);
+    layout->addWidget(textLabel(text, Fonts::system(15), Theme::text(), row), 1, Qt::AlignVCenter);
+    return row;
+}
+
+} // namespace
+
+Onboarding::Onboarding(QWidget* parent, std::unique_ptr<LoginItem> loginItem)
+    : QWidget(parent),
+      loginItem_(std::move(loginItem)),
+      startAtLogin_(new QCheckBox(QStringLiteral("Start Corvane at login"), this)),
+      getStarted_(primaryButton(QStringLiteral("Get started"), this))
+{
+    setFixedWidth(520);
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Theme::card());
+    palette.setColor(QPalette::WindowText, Theme::text());
+    palette.setColor(QPalette::Text, Theme::text());
+    palette.setColor(QPalette::Base, Theme::line());
+    palette.setColor(QPalette::Button, Theme::raised());
+    palette.setColor(QPalette::ButtonText, Theme::text());
+    palette.setColor(QPalette::Highlight, Theme::accent());
+    setPalette(palette);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(32, 32, 32, 32);
+    column->setSpacing(18);
+
+    column->addWidget(new Badge(this), 0, Qt::AlignLeft);
+    column->addWidget(textLabel(QStringLiteral("Find out why your Mac is slow"), Fonts::system(24, QFont::Bold),
+                                Theme::text(), this));
+
+    auto* points = new QVBoxLayout;
+    points->setSpacing(12);
+    points->addWidget(point(QStringLiteral("text.magnifyingglass"), QStringLiteral("See the cause in plain English."), this));
+    points->addWidget(point(QStringLiteral("lock.shield"),
+                            QStringLiteral("Everything stays on your Mac. Nothing is uploaded."), this));
+    column->addLayout(points);
+
+    startAtLogin_->setFont(Fonts::system(13));
+    // The style outlines the box in a shade of the window colour, lost on the dark card.
+    QPalette box = startAtLogin_->palette();
+    box.setColor(QPalette::Window, Theme::text3());
+    startAtLogin_->setPalette(box);
+    startAtLogin_->setChecked(false);
+    column->addWidget(startAtLogin_);
+
+    auto* caption = textLabel(QStringLiteral("This lets Corvane learn how your Mac is used, for upgrade advice. "
+                                             "macOS will show a \"Background Items Added\" notice."),
+                              Fonts::system(12), Theme::text3(), this);
+    caption->setWordWrap(true);
+    column->addWidget(caption);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    getStarted_->setDefault(true);
+    getStarted_->setAutoDefault(true);
+    buttons->addWidget(getStarted_);
+    column->addLayout(buttons);
+
+    connect(getStarted_, &QPushButton::clicked, this, &Onboarding::getStarted);
+}
+
+Onboarding::~Onboarding() = default;
+
+void Onboarding::getStarted()
+{
+    if (finished_)
+        return;
+    finished_ = true;
+    // A login item that cannot be written is not worth a message here: the user can
+    // turn it on later in Settings or the tray popover, which show its real state.
+    if (startAtLogin_->isChecked())
+        loginItem_->registerApp();
+    Q_EMIT done();
+}
+
+} // namespace corvane

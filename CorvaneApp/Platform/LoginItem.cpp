@@ -1,0 +1,110 @@
+#include "CorvaneApp/Platform/LoginItem.hpp"
+
+#include "CorvaneApp/Platform/DesktopEntry.hpp"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace corvane {
+
+namespace {
+
+const QString entryName = QStringLiteral("corvane.desktop");
+
+// An Exec argument: quoted when it holds a reserved character, with the characters
+// that stay special inside quotes escaped; then every backslash and percent sign
+// escaped again for the desktop entry's own string rules.
+QString execArgument(const QString& argument)
+{
+    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    bool needsQuotes = argument.isEmpty();
+    for (const QChar c : argument)
+        needsQuotes = needsQuotes || reserved.contains(c);
+    QString quoted;
+    if (needsQuotes) {
+        quoted += u'"';
+        for (const QChar c : argument) {
+            if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+                quoted += u'\\';
+            quoted += c;
+        }
+        quoted += u'"';
+    } else {
+        quoted = argument;
+    }
+    QString escaped;
+    for (const QChar c : quoted) {
+        if (c == u'\\')
+            escaped += u'\\';
+        else if (c == u'%')
+            escaped += u'%';
+        escaped += c;
+    }
+    return escaped;
+}
+
+} // namespace
+
+std::unique_ptr<LoginItem> LoginItem::mainApp()
+{
+    return std::make_unique<LoginItem>(
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/autostart"),
+        QCoreApplication::applicationFilePath());
+}
+
+LoginItem::LoginItem(QString autostartFolder, QString executable)
+    : folder_(std::move(autostartFolder)), executable_(std::move(executable))
+{
+}
+
+QString LoginItem::entryPath() const
+{
+    return folder_ + u'/' + entryName;
+}
+
+bool LoginItem::isEnabled() const
+{
+    if (!QFileInfo(entryPath()).isFile())
+        return false;
+    const auto keys = DesktopEntry::read(entryPath());
+    return keys.value(QStringLiteral("Hidden")) != QLatin1String("true") &&
+           keys.value(QStringLiteral("X-GNOME-Autostart-enabled")) != QLatin1String("false");
+}
+
+QString LoginItem::entryText(const QString& executable)
+{
+    return QStringLiteral("[Desktop Entry]\n"
+                          "Type=Application\n"
+                          "Name=Corvane\n"
+                          "Comment=What is holding your computer back right now\n"
+                          "Exec=%1\n"
+                          "Icon=corvane\n"
+                          "Terminal=false\n"
+                          "X-GNOME-Autostart-enabled=true\n")
+        .arg(execArgument(executable));
+}
+
+bool LoginItem::registerApp()
+{
+    if (executable_.isEmpty() || !QDir().mkpath(folder_))
+        return false;
+    QSaveFile file(entryPath());
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(entryText(executable_).toUtf8());
+    return file.commit();
+}
+
+bool LoginItem::unregisterApp()
+{
+    QFile file(entryPath());
+    if (!file.exists() && !QFileInfo(entryPath()).isSymLink())
+        return true;
+    return file.remove();
+}
+
+} // namespace corvane

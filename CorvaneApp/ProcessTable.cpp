@@ -1,0 +1,239 @@
+#include "CorvaneApp/ProcessTable.hpp"
+
+#include "CorvaneApp/Components.hpp"
+#include "CorvaneApp/FixButton.hpp"
+#include "CorvaneApp/Fonts.hpp"
+#include "CorvaneApp/Theme.hpp"
+#include "CorvaneApp/ViewEnvironment.hpp"
+
+#include <QAbstractButton>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace corvane {
+
+const QColor& toneColour(Tone tone)
+{
+    static const QColor causeHeadline(0xD4, 0xD4, 0xD8);
+    switch (tone) {
+    case Tone::text: return Theme::text();
+    case Tone::text2: return Theme::text2();
+    case Tone::text3: return Theme::text3();
+    case Tone::accent: return Theme::accent();
+    case Tone::accentLight: return Theme::accentLight();
+    case Tone::green: return Theme::green();
+    case Tone::greenBG: return Theme::greenBG();
+    case Tone::amber: return Theme::amber();
+    case Tone::amberBG: return Theme::amberBG();
+    case Tone::red: return Theme::red();
+    case Tone::redBG: return Theme::redBG();
+    case Tone::notePillFG: return Theme::leaveFG();
+    case Tone::notePillBG: return Theme::leaveBG();
+    case Tone::causeHeadline: return causeHeadline;
+    }
+    return Theme::text();
+}
+
+QWidget* horizontalRule(QWidget* parent)
+{
+    auto* rule = new QWidget(parent);
+    rule->setFixedHeight(1);
+    rule->setAutoFillBackground(true);
+    QPalette palette = rule->palette();
+    palette.setColor(QPalette::Window, Theme::line());
+    rule->setPalette(palette);
+    return rule;
+}
+
+void applyTrailingIcon(QAbstractButton* button)
+{
+    // Mirroring the button's layout moves the icon behind the title; the title itself
+    // still reads left to right.
+    button->setLayoutDirection(Qt::RightToLeft);
+}
+
+QWidget* fixedSlot(int width, QWidget* parent)
+{
+    auto* slot = new QWidget(parent);
+    slot->setFixedWidth(width);
+    auto* layout = new QHBoxLayout(slot);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addStretch(1);
+    return slot;
+}
+
+QBoxLayout* processColumns(QWidget* icon, QWidget* name, QWidget* verdict, QWidget* action, QLabel* cpu,
+                           QLabel* memory)
+{
+    auto* line = new QHBoxLayout;
+    line->setContentsMargins(ProcessColumns::margin, 0, ProcessColumns::margin, 0);
+    line->setSpacing(ProcessColumns::spacing);
+    icon->setFixedWidth(ProcessColumns::icon);
+    cpu->setFixedWidth(ProcessColumns::cpu);
+    cpu->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    memory->setFixedWidth(ProcessColumns::memory);
+    memory->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    line->addWidget(icon, 0, Qt::AlignVCenter);
+    line->addWidget(name, 1);
+    line->addWidget(verdict);
+    line->addWidget(action);
+    line->addWidget(cpu);
+    line->addWidget(memory);
+    return line;
+}
+
+void fillSlot(QWidget* slot, QWidget* content)
+{
+    // Before the stretch that keeps the content at the leading edge.
+    static_cast<QHBoxLayout*>(slot->layout())->insertWidget(0, content, 0, Qt::AlignVCenter);
+}
+
+QVBoxLayout* bareColumn(QWidget* owner, int spacing)
+{
+    auto* layout = new QVBoxLayout(owner);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
+QLabel* wrappingLabel(QLabel* label)
+{
+    label->setWordWrap(true);
+    label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
+    return label;
+}
+
+ElidingLabel::ElidingLabel(const QFont& font, const QColor& colour, QWidget* parent) : QLabel(parent)
+{
+    setTextFormat(Qt::PlainText);
+    setFont(font);
+    setForeground(this, colour);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+}
+
+QSize ElidingLabel::minimumSizeHint() const
+{
+    return {0, QLabel::minimumSizeHint().height()};
+}
+
+void ElidingLabel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::WindowText));
+    const QRect area = contentsRect();
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
+                     fontMetrics().elidedText(text(), Qt::ElideRight, area.width()));
+}
+
+void setFittedText(QLabel* label, const QString& text, int width)
+{
+    const QString fitted = label->fontMetrics().elidedText(text, Qt::ElideRight, width);
+    label->setToolTip(fitted == text ? QString() : text);
+    label->setText(fitted);
+}
+
+void fitTitle(QPushButton* button, int width)
+{
+    const QString title = button->text();
+    const QFontMetrics metrics = button->fontMetrics();
+    const int frame = button->sizeHint().width() - metrics.horizontalAdvance(title);
+    const QString fitted = metrics.elidedText(title, Qt::ElideRight, width - frame);
+    button->setToolTip(fitted == title ? QString() : title);
+    button->setText(fitted);
+}
+
+ProcessTableHeader::ProcessTableHeader(QWidget* parent) : QWidget(parent)
+{
+    const QFont font = Fonts::system(12.5);
+    auto title = [&](const char* text) { return textLabel(QString::fromUtf8(text), font, Theme::text3(), this); };
+    auto* verdict = fixedSlot(ProcessColumns::verdict, this);
+    fillSlot(verdict, title("Verdict"));
+    auto* action = fixedSlot(ProcessColumns::action, this);
+    fillSlot(action, title("Action"));
+    auto* columns = processColumns(title(""), title("Process"), verdict, action, title("CPU"), title("Memory"));
+
+    auto* layout = bareColumn(this, 0);
+    layout->addLayout(columns);
+    layout->addSpacing(10);
+    layout->addWidget(horizontalRule(this));
+}
+
+ProcessRow::ProcessRow(const ProcessGroup& group, ViewEnvironment& environment, QWidget* parent)
+    : QWidget(parent),
+      env_(environment),
+      group_(group),
+      icon_(new ProcessIcon(group, QStringLiteral("gearshape"), ProcessColumns::icon, this)),
+      name_(new ElidingLabel(Theme::mono(), Theme::text(), this)),
+      subtitle_(new ElidingLabel(Fonts::system(12.5), Theme::text2(), this)),
+      verdict_(new VerdictPill(Verdict::review, this)),
+      cpu_(textLabel({}, Fonts::system(13.5), Theme::text(), this)),
+      memory_(textLabel({}, Fonts::system(13.5), Theme::text(), this))
+{
+    auto* names = new QWidget(this);
+    auto* nameColumn = bareColumn(names, 3);
+    nameColumn->addWidget(name_);
+    nameColumn->addWidget(subtitle_);
+
+    auto* verdictSlot = fixedSlot(ProcessColumns::verdict, this);
+    fillSlot(verdictSlot, verdict_);
+    actionSlot_ = fixedSlot(ProcessColumns::action, this);
+
+    auto* columns = processColumns(icon_, names, verdictSlot, actionSlot_, cpu_, memory_);
+    columns->setContentsMargins(ProcessColumns::margin, 12, ProcessColumns::margin, 12);
+    auto* layout = bareColumn(this, 0);
+    layout->addLayout(columns);
+    layout->addWidget(horizontalRule(this));
+
+    connect(&env_.monitor, &Monitor::explanationsChanged, this, &ProcessRow::refresh);
+    refresh();
+}
+
+void ProcessRow::setGroup(const ProcessGroup& group)
+{
+    if (group == group_)
+        return;
+    group_ = group;
+    refresh();
+}
+
+void ProcessRow::refresh()
+{
+    model_ = processRow(group_, env_.monitor.explanation(group_));
+    icon_->setGroup(group_, QString::fromStdString(model_.symbol));
+    name_->setText(QString::fromStdString(model_.name));
+    subtitle_->setText(QString::fromStdString(model_.subtitle));
+    subtitle_->setToolTip(subtitle_->text());
+    verdict_->setVisible(model_.verdict.has_value());
+    if (model_.verdict)
+        verdict_->setVerdict(*model_.verdict);
+    // Most rows offer nothing, so the button and the note are made on first need.
+    const bool quit = model_.action.kind == RowAction::Kind::quit;
+    if (quit && !quit_) {
+        quit_ = new FixButton(FixID::quitApp, group_, false, env_.fixActions, actionSlot_);
+        quit_->setMaximumWidth(ProcessColumns::action);
+        fillSlot(actionSlot_, quit_);
+    }
+    if (quit_) {
+        quit_->setVisible(quit);
+        quit_->setFix(FixID::quitApp, group_);
+        fitTitle(quit_, ProcessColumns::action);
+    }
+    const bool note = model_.action.kind == RowAction::Kind::note;
+    if (note && !note_) {
+        note_ = new LeaveNote({}, actionSlot_);
+        fillSlot(actionSlot_, note_);
+    }
+    if (note_) {
+        note_->setVisible(note);
+        setFittedText(note_, fromStd(model_.action.note), ProcessColumns::action);
+    }
+    cpu_->setText(QString::fromStdString(model_.cpu));
+    setForeground(cpu_, toneColour(model_.cpuTone));
+    memory_->setText(QString::fromStdString(model_.memory));
+}
+
+} // namespace corvane

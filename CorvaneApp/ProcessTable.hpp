@@ -1,0 +1,116 @@
+#pragma once
+
+#include "Core/ProcessGroup.hpp"
+#include "CorvaneApp/ProcessTableModel.hpp"
+
+#include <QColor>
+#include <QLabel>
+#include <QWidget>
+
+#include <string>
+
+class QAbstractButton;
+class QBoxLayout;
+class QLabel;
+class QPushButton;
+class QVBoxLayout;
+
+namespace corvane {
+
+class FixButton;
+class LeaveNote;
+class ProcessIcon;
+class VerdictPill;
+struct ViewEnvironment;
+
+// The palette colour of a model's tone.
+const QColor& toneColour(Tone tone);
+
+// A model's UTF-8 text for a widget.
+inline QString fromStd(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+// A vertical layout on `owner` without margins.
+QVBoxLayout* bareColumn(QWidget* owner, int spacing);
+
+// The label, wrapping onto as many lines as its text needs.
+QLabel* wrappingLabel(QLabel* label);
+
+// A 1-point line in the theme's line colour, across whatever holds it.
+QWidget* horizontalRule(QWidget* parent = nullptr);
+
+// Puts a button's icon after its title instead of before it.
+void applyTrailingIcon(QAbstractButton* button);
+
+// A fixed-width cell that lays its content at the leading edge and centres it vertically.
+QWidget* fixedSlot(int width, QWidget* parent = nullptr);
+
+// Shortens a button's title with "…" so the whole button fits `width`; the full title
+// becomes its tool tip.
+void fitTitle(QPushButton* button, int width);
+
+// Sets a label's one-line text, shortened with "…" to fit `width`; the full text becomes
+// its tool tip.
+void setFittedText(QLabel* label, const QString& text, int width);
+
+// Puts `content` into a slot made by fixedSlot, at its leading edge.
+void fillSlot(QWidget* slot, QWidget* content);
+
+// Lays the six cells of the process table out in its columns: icon, name, verdict,
+// action, CPU and memory, with the table's spacing and side margins. The verdict and
+// action cells are expected to be fixed slots; the CPU and memory cells are given
+// their widths here.
+QBoxLayout* processColumns(QWidget* icon, QWidget* name, QWidget* verdict, QWidget* action, QLabel* cpu,
+                           QLabel* memory);
+
+// A one-line label that ends its text with "…" when it is too narrow, instead of cutting it.
+class ElidingLabel : public QLabel {
+    Q_OBJECT
+public:
+    ElidingLabel(const QFont& font, const QColor& colour, QWidget* parent = nullptr);
+
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// The column titles of the process table.
+class ProcessTableHeader : public QWidget {
+    Q_OBJECT
+public:
+    explicit ProcessTableHeader(QWidget* parent = nullptr);
+};
+
+// One process group as a table row, updated in place as ticks bring new values.
+class ProcessRow : public QWidget {
+    Q_OBJECT
+public:
+    ProcessRow(const ProcessGroup& group, ViewEnvironment& environment, QWidget* parent = nullptr);
+
+    void setGroup(const ProcessGroup& group);
+    const ProcessGroup& group() const { return group_; }
+    const ProcessRowModel& model() const { return model_; }
+    // Null until the row first offers quitting.
+    FixButton* quitButton() const { return quit_; }
+
+private:
+    void refresh();
+
+    ViewEnvironment& env_;
+    ProcessGroup group_;
+    ProcessRowModel model_;
+    ProcessIcon* icon_;
+    QLabel* name_;
+    QLabel* subtitle_;
+    VerdictPill* verdict_;
+    QWidget* actionSlot_;
+    FixButton* quit_ = nullptr;
+    LeaveNote* note_ = nullptr;
+    QLabel* cpu_;
+    QLabel* memory_;
+};
+
+} // namespace corvane

@@ -1,0 +1,216 @@
+#include "Core/EnumNames.hpp"
+#include "Core/ProcessCatalog.hpp"
+#include "CorvaneApp/Components.hpp"
+#include "CorvaneApp/Fonts.hpp"
+#include "CorvaneApp/Screen.hpp"
+#include "CorvaneApp/ScreenHeader.hpp"
+#include "CorvaneApp/SymbolIcons.hpp"
+#include "CorvaneApp/Theme.hpp"
+#include "Tests/App/ShellHarness.hpp"
+
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace corvane;
+
+namespace {
+
+QString q(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+TEST(Theme, PaletteIsTheExactOpaqueColours)
+{
+    EXPECT_EQ(Theme::window(), QColor(17, 17, 22));
+    EXPECT_EQ(Theme::sidebar(), QColor(20, 20, 26));
+    EXPECT_EQ(Theme::card(), QColor(25, 25, 33));
+    EXPECT_EQ(Theme::button(), QColor(124, 77, 255));
+    EXPECT_EQ(Theme::greenBG(), QColor(20, 51, 42));
+    EXPECT_EQ(Theme::redBG(), QColor(58, 28, 31));
+    EXPECT_EQ(Theme::text3().alpha(), 255);
+    EXPECT_EQ(&Theme::green(), &Theme::green());
+    EXPECT_EQ(Theme::css(Theme::amber()), "#f5b841");
+    EXPECT_EQ(Theme::css(QColor(255, 255, 255, 51)), "rgba(255, 255, 255, 0.200)");
+}
+
+TEST(Fonts, DesignSizesAreLogicalPixelsIncludingHalves)
+{
+    // One design point renders as one logical pixel, so a 13.5 font is taller than a 13 one.
+    const QFont half = Fonts::system(13.5, QFont::DemiBold);
+    EXPECT_NEAR(QFontInfo(half).pixelSize(), 13.5, 0.51);
+    EXPECT_EQ(half.weight(), QFont::DemiBold);
+    EXPECT_NEAR(QFontInfo(Fonts::system(30, QFont::Bold)).pixelSize(), 30, 0.51);
+    EXPECT_GT(QFontMetricsF(Fonts::system(13.5)).height(), QFontMetricsF(Fonts::system(13)).height());
+    EXPECT_TRUE(QFontInfo(Theme::mono()).fixedPitch());
+}
+
+TEST(SymbolIcons, EveryNamedSymbolIsBundledAndRecoloured)
+{
+    for (const auto kind : allCases<FindingKind>())
+        EXPECT_TRUE(SymbolIcons::has(q(symbol(kind)))) << toString(kind);
+    for (const auto fix : allCases<FixID>())
+        EXPECT_TRUE(SymbolIcons::has(q(symbol(fix)))) << toString(fix);
+    for (const auto screen : allCases<Screen>())
+        EXPECT_TRUE(SymbolIcons::has(q(icon(screen)))) << toString(screen);
+    for (const char* name : {"checkmark.circle", "exclamationmark.triangle", "checkmark.shield", "lock.shield",
+                             "checkmark.seal", "gearshape", "circle.fill", "pause.fill", "play.fill",
+                             "chevron.right", "chevron.down", "questionmark.app", "hourglass"})
+        EXPECT_TRUE(SymbolIcons::has(name)) << name;
+
+    // The drawing keeps its shape and takes the asked colour; an unknown name still draws.
+    for (const auto& entry : ProcessCatalog::load(CORVANE_CATALOG).entries)
+        EXPECT_TRUE(SymbolIcons::has(q(entry.symbol.value_or("gearshape")))) << entry.id;
+
+    const QImage red = SymbolIcons::pixmap("circle.fill", QColor(248, 113, 113), 24).toImage();
+    EXPECT_EQ(red.size(), QSize(24, 24));
+    EXPECT_EQ(red.pixelColor(12, 12), QColor(248, 113, 113));
+    EXPECT_EQ(red.pixelColor(0, 0).alpha(), 0);
+    const QImage unknown = SymbolIcons::pixmap("no.such.symbol", Qt::white, 24, 2.0).toImage();
+    EXPECT_EQ(unknown.size(), QSize(48, 48));
+    EXPECT_FALSE(SymbolIcons::has("no.such.symbol"));
+}
+
+TEST(Components, FixTitlesAndSymbols)
+{
+    ProcessGroup mail;
+    mail.displayName = "Mail";
+    EXPECT_EQ(title(FixID::quitApp, nullptr), "Quit app");
+    EXPECT_EQ(title(FixID::quitApp, &mail), "Quit Mail");
+    EXPECT_EQ(title(FixID::explain, &mail), "Explain this process");
+    EXPECT_EQ(title(FixID::openAccessibilityDisplay, nullptr), "Reduce transparency");
+    EXPECT_EQ(title(FixID::openFerncourt, nullptr), "Free up space");
+    EXPECT_EQ(title(FixID::restartMac, nullptr), "Restart\u2026");
+    EXPECT_EQ(symbol(FixID::openWiFiSettings), "slider.horizontal.3");
+    EXPECT_EQ(symbol(FindingKind::band24), symbol(FindingKind::weakWiFi));
+    EXPECT_EQ(symbol(FindingKind::windowServer), "macwindow.on.rectangle");
+}
+
+TEST(Components, PillsShowTheirTextSymbolAndColours)
+{
+    VerdictPill verdict(Verdict::leave);
+    EXPECT_EQ(verdict.text(), "Leave it");
+    EXPECT_EQ(verdict.property("symbol").toString(), "checkmark.shield");
+    EXPECT_EQ(verdict.foreground(), QColor(196, 196, 204));
+    EXPECT_EQ(verdict.background(), QColor(36, 36, 44));
+    EXPECT_EQ(verdict.accessibleName(), "Verdict: Leave it");
+    verdict.setVerdict(Verdict::safe);
+    EXPECT_EQ(verdict.text(), "Safe to quit");
+    EXPECT_EQ(verdict.property("symbol").toString(), "checkmark.circle");
+    EXPECT_EQ(verdict.foreground(), Theme::green());
+
+    StatusPill status(Status::struggling);
+    EXPECT_EQ(status.text(), "Struggling");
+    EXPECT_EQ(status.property("symbol").toString(), "");
+    EXPECT_EQ(status.background(), Theme::redBG());
+    status.setStatus(Status::quiet);
+    EXPECT_EQ(status.accessibleName(), "Status: All quiet");
+
+    // Padding 8 and 4 around the text whether or not a symbol leads it.
+    Pill plain("Idle", "", Theme::text(), Theme::card());
+    Pill withSymbol("Idle", "cpu", Theme::text(), Theme::card());
+    const QSize text = QFontMetrics(Fonts::system(11.5, QFont::DemiBold)).size(0, "Idle");
+    EXPECT_EQ(plain.sizeHint().width(), text.width() + 16);
+    EXPECT_EQ(plain.sizeHint().height(), std::max(text.height(), 12) + 8);
+    EXPECT_EQ(withSymbol.sizeHint().width(), text.width() + 16 + 12 + 5);
+}
+
+TEST(Components, CaptionsNotesCardsAndHeader)
+{
+    EXPECT_EQ(SectionLabel("And 2 more Causes").text(), "AND 2 MORE CAUSES");
+    EXPECT_EQ(SectionLabel("and 2 MORE causes").text(), SectionLabel("And 2 more Causes").text());
+    EXPECT_EQ(LeaveNote("Needed by macOS.").palette().color(QPalette::WindowText), Theme::text3());
+
+    auto* content = new QLabel("x");
+    content->setFixedSize(100, 20);
+    Card card(content);
+    EXPECT_EQ(card.sizeHint(), QSize(148, 68));
+
+    ScreenHeader header("Overview", "Understand what's happening on your Mac.");
+    EXPECT_EQ(header.titleLabel()->text(), "Overview");
+    EXPECT_EQ(header.subtitleLabel()->palette().color(QPalette::WindowText), Theme::text2());
+    EXPECT_EQ(header.titleLabel()->font().weight(), QFont::Bold);
+}
+
+TEST(Components, ProcessIconShowsTheSymbolSquareWithoutAnApp)
+{
+    ProcessGroup lone;
+    lone.id = "pid:42";
+    ProcessIcon icon(lone, "cpu", 34);
+    EXPECT_EQ(icon.size(), QSize(34, 34));
+    EXPECT_EQ(icon.property("symbol").toString(), "cpu");
+    EXPECT_FALSE(icon.showsAppIcon());
+    const QImage image = icon.grab().toImage();
+    EXPECT_EQ(image.pixelColor(17, 4), Theme::raised());
+
+    ProcessGroup missing;
+    missing.appPath = "/nonexistent/Nowhere.app";
+    icon.setGroup(missing, "gearshape");
+    EXPECT_FALSE(icon.showsAppIcon());
+    EXPECT_EQ(icon.property("symbol").toString(), "gearshape");
+}
+
+TEST(Components, ProcessIconShowsTheIconOfTheAppsDesktopEntry)
+{
+    // The bundle's identifier names the desktop entry; its Icon is a file here.
+    QTemporaryDir data;
+    const QString bundle = data.path() + "/Apps/Notes.app";
+    ASSERT_TRUE(QDir().mkpath(bundle + "/Contents"));
+    ASSERT_TRUE(QDir().mkpath(data.path() + "/applications"));
+    const auto write = [](const QString& path, const QByteArray& text) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    };
+    write(bundle + "/Contents/Info.plist",
+          "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleIdentifier</key>"
+          "<string>org.example.Notes</string></dict></plist>");
+    QImage square(16, 16, QImage::Format_ARGB32);
+    square.fill(Qt::red);
+    ASSERT_TRUE(square.save(data.path() + "/notes.png"));
+    write(data.path() + "/applications/org.example.Notes.desktop",
+          "[Desktop Entry]\nType=Application\nName=Notes\nIcon=" + (data.path() + "/notes.png").toUtf8() + "\n");
+
+    const QByteArray previous = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    ProcessGroup notes;
+    notes.appPath = bundle.toStdString();
+    ProcessIcon icon(notes, "note.text", 32);
+    qputenv("XDG_DATA_HOME", previous);
+    EXPECT_TRUE(icon.showsAppIcon());
+    EXPECT_EQ(icon.grab().toImage().pixelColor(16, 16), QColor(Qt::red));
+}
+
+TEST(Components, FixButtonShowsItsFixAndAsksTheDispatcher)
+{
+    test::ShellHarness shell;
+    FixButton quit(FixID::quitApp, std::nullopt, false, shell.actions);
+    EXPECT_EQ(quit.text(), "Quit app");
+    EXPECT_EQ(quit.property("symbol").toString(), "xmark.circle");
+    EXPECT_EQ(quit.accessibleName(), "Quit app");
+    // Without a group there is nothing to quit: the click still reaches the dispatcher, which asks nothing.
+    quit.click();
+    EXPECT_FALSE(shell.actions.confirmation());
+
+    ProcessGroup mail;
+    mail.id = "/Applications/Mail.app";
+    mail.displayName = "Mail";
+    mail.appPath = mail.id;
+    quit.setFix(FixID::quitApp, mail);
+    EXPECT_EQ(quit.text(), "Quit Mail");
+    quit.click();
+    ASSERT_TRUE(shell.actions.confirmation());
+
+    FixButton settings(FixID::openSpotlightSettings, std::nullopt, true, shell.actions);
+    EXPECT_EQ(settings.property("symbol").toString(), "slider.horizontal.3");
+    settings.click();
+    shell.harness.settle();
+    ASSERT_EQ(shell.fixes->opened.size(), 1u);
+}

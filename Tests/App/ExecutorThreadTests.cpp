@@ -1,0 +1,58 @@
+#include "CorvaneApp/Executor.hpp"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using namespace corvane;
+
+// The one test on real threads: work runs off the GUI thread, its result and its
+// exception come back on the GUI thread, and a result for a destroyed receiver is dropped.
+TEST(ThreadPoolExecutor, DeliversResultsAndErrorsOnTheApplicationThread)
+{
+    ThreadPoolExecutor executor(2);
+    QObject receiver;
+    QEventLoop loop;
+    QThread* worker = nullptr;
+    QThread* deliveredOn = nullptr;
+    int value = 0;
+    std::string error;
+    int delivered = 0;
+    const auto finish = [&] {
+        if (++delivered == 2)
+            loop.quit();
+    };
+
+    executor.run(
+        &receiver,
+        [&worker] {
+            worker = QThread::currentThread();
+            return 42;
+        },
+        [&](WorkResult<int> result) {
+            deliveredOn = QThread::currentThread();
+            value = result.value();
+            finish();
+        });
+    executor.run(
+        &receiver, []() -> int { throw std::runtime_error("no table"); },
+        [&](WorkResult<int> result) {
+            error = result.errorMessage();
+            finish();
+        });
+    {
+        QObject gone;
+        executor.run(&gone, [] { return 1; }, [&](WorkResult<int>) { ADD_FAILURE() << "delivered to a dead receiver"; });
+    }
+    loop.exec();
+    EXPECT_NE(worker, QCoreApplication::instance()->thread());
+    EXPECT_EQ(deliveredOn, QCoreApplication::instance()->thread());
+    EXPECT_EQ(value, 42);
+    EXPECT_EQ(error, "no table");
+    // Let the third delivery reach the (dropped) receiver before the test ends.
+    executor.run(&receiver, [] {}, [&](WorkResult<Nothing>) { loop.quit(); });
+    loop.exec();
+}

@@ -1,0 +1,106 @@
+#include "CorvaneApp/Platform/LoginItem.hpp"
+#include "CorvaneApp/Platform/DesktopEntry.hpp"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace corvane;
+
+namespace {
+
+void write(const QString& path, const QByteArray& text)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+} // namespace
+
+TEST(LoginItem, EnabledMeansPresentNotHiddenNotSwitchedOff)
+{
+    QTemporaryDir config;
+    const QString folder = config.path() + "/autostart";
+    LoginItem item(folder, "/opt/corvane/bin/corvane");
+    EXPECT_FALSE(item.isEnabled());
+    EXPECT_TRUE(item.unregisterApp());  // nothing to remove is success
+
+    ASSERT_TRUE(item.registerApp());
+    EXPECT_TRUE(item.isEnabled());
+    const auto keys = DesktopEntry::read(item.entryPath());
+    EXPECT_EQ(keys.value("Exec"), "/opt/corvane/bin/corvane");
+    EXPECT_EQ(keys.value("Type"), "Application");
+
+    write(item.entryPath(), "[Desktop Entry]\nType=Application\nExec=corvane\nHidden=true\n");
+    EXPECT_FALSE(item.isEnabled());
+    write(item.entryPath(), "[Desktop Entry]\nExec=corvane\nX-GNOME-Autostart-enabled=false\n");
+    EXPECT_FALSE(item.isEnabled());
+    // The keys count only in the main group.
+    write(item.entryPath(), "[Desktop Entry]\nExec=corvane\n[Desktop Action x]\nHidden=true\n");
+    EXPECT_TRUE(item.isEnabled());
+
+    // Registering replaces a switched-off entry; unregistering removes it.
+    write(item.entryPath(), "[Desktop Entry]\nExec=corvane\nHidden=true\n");
+    ASSERT_TRUE(item.registerApp());
+    EXPECT_TRUE(item.isEnabled());
+    EXPECT_TRUE(item.unregisterApp());
+    EXPECT_FALSE(QFile::exists(item.entryPath()));
+    EXPECT_FALSE(item.isEnabled());
+}
+
+TEST(LoginItem, FailuresReportFalseAndKeepWhatWasThere)
+{
+    QTemporaryDir config;
+    // A file where the autostart folder should be: nothing can be written.
+    write(config.path() + "/autostart", "not a folder");
+    LoginItem blocked(config.path() + "/autostart", "/usr/bin/corvane");
+    EXPECT_FALSE(blocked.registerApp());
+    EXPECT_FALSE(blocked.isEnabled());
+
+    // A folder in place of the entry cannot be removed as an entry.
+    const QString folder = config.path() + "/other";
+    LoginItem item(folder, "/usr/bin/corvane");
+    ASSERT_TRUE(QDir().mkpath(item.entryPath() + "/inside"));
+    EXPECT_FALSE(item.unregisterApp());
+    EXPECT_FALSE(item.registerApp());
+    EXPECT_TRUE(QFileInfo(item.entryPath()).isDir());
+}
+
+TEST(LoginItem, ExecLineQuotesAndEscapesThePath)
+{
+    const auto exec = [](const QString& path) {
+        return DesktopEntry::parse(LoginItem::entryText(path)).value("Exec");
+    };
+    EXPECT_EQ(exec("/usr/bin/corvane"), "/usr/bin/corvane");
+    EXPECT_EQ(exec("/home/a b/corvane"), "\"/home/a b/corvane\"");
+    // Inside quotes $ and " are escaped; after parsing the entry's own escapes one backslash stays.
+    EXPECT_EQ(exec("/x/$HOME\"/c"), "\"/x/\\$HOME\\\"/c\"");
+    EXPECT_EQ(exec("/x/100%/c"), "/x/100%%/c");
+    EXPECT_TRUE(LoginItem::entryText("/a\\b").contains("Exec=\"/a\\\\\\\\b\"\n"));
+}
+
+TEST(LoginItem, MainAppFollowsTheSessionConfigFolder)
+{
+    QTemporaryDir config;
+    const QByteArray previous = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    const auto item = LoginItem::mainApp();
+    EXPECT_EQ(item->entryPath(), config.path() + "/autostart/corvane.desktop");
+    ASSERT_TRUE(item->registerApp());
+    EXPECT_TRUE(item->isEnabled());
+    qputenv("XDG_CONFIG_HOME", previous);
+}
+
+TEST(DesktopEntry, ReadsTheMainGroupWithItsEscapes)
+{
+    const auto keys = DesktopEntry::parse("# comment\n[Other]\nName=Wrong\n[Desktop Entry]\n Name = My\\sApp \n"
+                                          "Comment=one\\ntwo\\\\three\nName=Second\nName[de]=Meine\nbroken line\n");
+    EXPECT_EQ(keys.value("Name"), "My App");
+    EXPECT_EQ(keys.value("Comment"), "one\ntwo\\three");
+    EXPECT_EQ(keys.value("Name[de]"), "Meine");
+    EXPECT_EQ(keys.size(), 3);
+    EXPECT_TRUE(DesktopEntry::read("/nonexistent/x.desktop").isEmpty());
+}
