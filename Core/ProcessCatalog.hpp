@@ -85,7 +85,9 @@ public:
     Explanation explain(const std::string& launchdLabel,
                         const std::optional<std::string>& ownerApp) const;
 
-    const std::vector<CatalogEntry>& entries() const { return entries_; }
+    const std::vector<CatalogEntry>& entries() const& { return entries_; }
+    // From a temporary catalog, a copy of its own: a loop over it must not dangle.
+    std::vector<CatalogEntry> entries() && { return std::move(entries_); }
 
 private:
     std::vector<CatalogEntry> entries_;

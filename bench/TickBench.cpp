@@ -7,6 +7,7 @@
 #include "Core/CPUMeter.hpp"
 #include "Core/Diagnosis.hpp"
 #include "Core/Files.hpp"
+#include "Core/MemoryReader.hpp"
 #include "Core/MemoryStats.hpp"
 #include "Core/Numbers.hpp"
 #include "Core/ProcessCatalog.hpp"
@@ -145,9 +146,14 @@ public:
             if (process.uid == uid_)
                 own.insert(process.pid);
         }
-        const ProcFootprint::Reader footprints(procRoot_, ProcProcessSource::Units::system().pageSize);
+        // The app's own reader on this machine; the same reader over a generated tree.
+        std::optional<ProcFootprint::Reader> footprints;
+        if (procRoot_ != "/proc")
+            footprints.emplace(procRoot_, ProcProcessSource::Units::system().pageSize);
         const auto usage = CPUMeter::usage(previous_, current, [&](int32_t pid) -> std::optional<int64_t> {
-            return own.contains(pid) ? footprints.read(pid) : std::nullopt;
+            if (!own.contains(pid))
+                return std::nullopt;
+            return footprints ? footprints->read(pid) : MemoryReader::footprint(pid);
         });
         auto groups = AppGrouper::group(usage, uid_);
         std::map<std::string, Explanation> explanations;

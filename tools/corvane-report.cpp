@@ -4,11 +4,11 @@
 #include "Core/AppGrouper.hpp"
 #include "Core/CPUMeter.hpp"
 #include "Core/Diagnosis.hpp"
+#include "Core/MemoryReader.hpp"
 #include "Core/ProcessCatalog.hpp"
 #include "Core/Report.hpp"
 #include "Core/SignalReader.hpp"
 #include "Platform/LowPowerMode.hpp"
-#include "Platform/ProcFootprint.hpp"
 #include "Platform/ProcProcessSource.hpp"
 
 #include <chrono>
@@ -45,9 +45,8 @@ int main()
     std::unordered_map<int32_t, uint32_t> owner;
     for (const auto& process : current.processes)
         owner[process.pid] = process.uid;
-    const ProcFootprint::Reader footprints("/proc", ProcProcessSource::Units::system().pageSize);
     const auto usage = CPUMeter::usage(previous, current, [&](int32_t pid) -> std::optional<int64_t> {
-        return owner[pid] == uid ? footprints.read(pid) : std::nullopt;
+        return owner[pid] == uid ? MemoryReader::footprint(pid) : std::nullopt;
     });
     const auto groups = AppGrouper::group(usage, uid);
 
