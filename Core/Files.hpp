@@ -6,7 +6,9 @@
 #include <optional>
 #include <string>
 
-// Reading whole files: the one reader every component uses, /proc and /sys included.
+// Reading whole files: the reader every component uses, /proc and /sys included,
+// except the per-process /proc files of the sampling tick, which ProcFS reads with
+// fewer calls.
 namespace corvane::Files {
 
 // The whole content of a regular file, or nothing when it cannot be read. Folders,

@@ -181,21 +181,19 @@ ProcessCatalog ProcessCatalog::bundled()
     return load(*location);
 }
 
+ProcessCatalog::ProcessCatalog(std::vector<CatalogEntry> entries)
+    : entries_(std::move(entries)), index_(std::make_shared<const CatalogIndex>(entries_))
+{
+}
+
 Explanation ProcessCatalog::explain(const std::string& name, const std::string& path,
                                     const std::optional<std::string>& appName) const
 {
-    for (const auto& entry : entries) {
-        for (const auto& candidate : entry.match.names) {
-            if (candidate == name)
-                return fromEntry(entry);
-        }
-    }
-    for (const auto& entry : entries) {
-        for (const auto& prefix : entry.match.pathPrefixes) {
-            if (path.starts_with(prefix))
-                return fromEntry(entry);
-        }
-    }
+    // A name match wins over any path match, whichever entry comes first.
+    if (const auto entry = index_->byName(name))
+        return fromEntry(entries_[*entry]);
+    if (const auto entry = index_->byPath(path))
+        return fromEntry(entries_[*entry]);
 
     static constexpr std::array<std::string_view, 6> systemFolders{
         "/System/", "/usr/libexec/", "/usr/sbin/", "/sbin/", "/usr/bin/", "/bin/"};
@@ -222,12 +220,8 @@ Explanation ProcessCatalog::explain(const ProcessGroup& group) const
 Explanation ProcessCatalog::explain(const std::string& launchdLabel,
                                     const std::optional<std::string>& ownerApp) const
 {
-    for (const auto& entry : entries) {
-        for (const auto& prefix : entry.match.launchdLabels) {
-            if (launchdLabel.starts_with(prefix))
-                return fromEntry(entry);
-        }
-    }
+    if (const auto entry = index_->byLabel(launchdLabel))
+        return fromEntry(entries_[*entry]);
     if (ownerApp)
         return fallback("Added by " + *ownerApp, "A background helper installed by " + *ownerApp + ".",
                         Verdict::review);

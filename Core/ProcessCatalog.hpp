@@ -1,10 +1,12 @@
 #pragma once
 
+#include "Core/CatalogIndex.hpp"
 #include "Core/FixID.hpp"
 #include "Core/ProcessGroup.hpp"
 #include "Core/Verdict.hpp"
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -59,10 +61,11 @@ public:
 };
 
 // The known processes, in file order; every lookup takes the first entry that matches.
+// Immutable once built, so copies share one index and any thread may read it.
 class ProcessCatalog {
 public:
-    ProcessCatalog() = default;
-    explicit ProcessCatalog(std::vector<CatalogEntry> entries) : entries(std::move(entries)) {}
+    ProcessCatalog() : ProcessCatalog(std::vector<CatalogEntry>{}) {}
+    explicit ProcessCatalog(std::vector<CatalogEntry> entries);
 
     // The shipped catalog, found next to the executable, then in the installed share
     // folder, then in the source tree. Throws std::system_error (no such file) when
@@ -82,7 +85,13 @@ public:
     Explanation explain(const std::string& launchdLabel,
                         const std::optional<std::string>& ownerApp) const;
 
-    std::vector<CatalogEntry> entries;
+    const std::vector<CatalogEntry>& entries() const& { return entries_; }
+    // From a temporary catalog, a copy of its own: a loop over it must not dangle.
+    std::vector<CatalogEntry> entries() && { return std::move(entries_); }
+
+private:
+    std::vector<CatalogEntry> entries_;
+    std::shared_ptr<const CatalogIndex> index_;
 };
 
 } // namespace corvane

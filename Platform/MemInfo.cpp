@@ -14,16 +14,20 @@ MemInfo::MemInfo(std::string_view text)
         const auto colon = line.find(':');
         if (colon == std::string_view::npos)
             continue;
-        const auto words = Text::splitSkippingEmpty(Text::trim(line.substr(colon + 1)), ' ');
-        if (words.empty() || words.size() > 2 || (words.size() == 2 && words[1] != "kB"))
-            continue;
-        const auto count = Numbers::parseInt<int64_t>(words[0]);
-        if (!count || *count < 0)
-            continue;
-        const auto value = words.size() == 2 ? Numbers::multiply(*count, 1024) : count;
-        if (value)
+        if (const auto value = valueBytes(line.substr(colon + 1)))
             bytes_.emplace(std::string(line.substr(0, colon)), *value);
     }
+}
+
+std::optional<int64_t> MemInfo::valueBytes(std::string_view value)
+{
+    const auto words = Text::splitSkippingEmpty(Text::trim(value), ' ');
+    if (words.empty() || words.size() > 2 || (words.size() == 2 && words[1] != "kB"))
+        return std::nullopt;
+    const auto count = Numbers::parseInt<int64_t>(words[0]);
+    if (!count || *count < 0)
+        return std::nullopt;
+    return words.size() == 2 ? Numbers::multiply(*count, 1024) : count;
 }
 
 std::optional<MemInfo> MemInfo::read(const std::filesystem::path& root)

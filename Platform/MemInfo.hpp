@@ -21,6 +21,9 @@ public:
     // The value in bytes (a "kB" figure times 1024), or nothing when absent or too large.
     std::optional<int64_t> bytes(std::string_view key) const;
 
+    // One line's value ("  600 kB") in bytes, or nothing when it is not a count.
+    static std::optional<int64_t> valueBytes(std::string_view value);
+
     // MemTotal; 0 when absent.
     int64_t totalBytes() const;
     // SwapTotal - SwapFree; 0 when either is absent.

@@ -5,29 +5,164 @@
 #include "Core/Text.hpp"
 
 #include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace corvane::ProcFS {
+namespace {
+
+constexpr std::size_t mostRead = 1 << 20;
+
+// One read call, retried only when a signal interrupted it.
+ssize_t readSome(int fd, char* into, std::size_t size)
+{
+    ssize_t n = 0;
+    do {
+        n = ::read(fd, into, size);
+    } while (n < 0 && errno == EINTR);
+    return n;
+}
+
+bool readRest(int fd, std::string& text)
+{
+    char chunk[16384];
+    for (;;) {
+        const ssize_t n = readSome(fd, chunk, sizeof chunk);
+        if (n < 0 || text.size() + static_cast<std::size_t>(n) > mostRead)
+            return false;
+        if (n == 0)
+            return true;
+        text.append(chunk, static_cast<std::size_t>(n));
+    }
+}
+
+[[noreturn]] void fail(const fs::path& path, int error)
+{
+    throw fs::filesystem_error("cannot list processes", path, std::error_code(error, std::generic_category()));
+}
+
+} // namespace
+
+bool readFile(int folder, const char* relative, FileText& text)
+{
+    text.size_ = 0;
+    text.spill_.clear();
+    const int fd = ::openat(folder, relative, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    const ssize_t n = readSome(fd, text.inline_.data(), text.inline_.size());
+    bool good = n >= 0;
+    if (good)
+        text.size_ = static_cast<std::size_t>(n);
+    if (good && text.size_ == text.inline_.size()) {
+        text.spill_.assign(text.inline_.data(), text.size_);
+        good = readRest(fd, text.spill_);
+    }
+    ::close(fd);
+    if (!good) {
+        text.size_ = 0;
+        text.spill_.clear();
+    }
+    return good;
+}
+
+Root::Root(const fs::path& path) : path_(path)
+{
+    fd_ = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd_ < 0)
+        fail(path, errno);
+}
+
+Root::~Root()
+{
+    ::close(fd_);
+}
+
+std::vector<Entry> Root::processes() const
+{
+    // The listing needs a descriptor of its own: closedir closes it.
+    const int listing = ::openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* folder = listing < 0 ? nullptr : ::fdopendir(listing);
+    if (folder == nullptr) {
+        const int error = errno;
+        if (listing >= 0)
+            ::close(listing);
+        fail(path_, error);
+    }
+    std::vector<Entry> entries;
+    while (const dirent* entry = ::readdir(folder)) {
+        if (const auto pid = Numbers::parseInt<int32_t>(entry->d_name))
+            entries.push_back({*pid, static_cast<uint64_t>(entry->d_ino)});
+    }
+    ::closedir(folder);
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.pid < b.pid; });
+    return entries;
+}
+
+std::optional<uint32_t> Root::owner(const char* relative) const
+{
+    struct stat info {};
+    if (::fstatat(fd_, relative, &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return std::nullopt;
+    return static_cast<uint32_t>(info.st_uid);
+}
+
+std::optional<std::string_view> Root::readLink(const char* relative, std::array<char, 4096>& buffer) const
+{
+    const ssize_t n = ::readlinkat(fd_, relative, buffer.data(), buffer.size());
+    // A full buffer may hold a cut-off target; the kernel never makes one that long.
+    if (n < 0 || static_cast<std::size_t>(n) >= buffer.size())
+        return std::nullopt;
+    return std::string_view(buffer.data(), static_cast<std::size_t>(n));
+}
+
+ProcessFile::ProcessFile(int32_t pid, std::string_view name)
+{
+    char* end = text_.data() + text_.size() - 1;  // room for the terminating zero
+    char* cursor = std::to_chars(text_.data(), end, pid).ptr;
+    if (!name.empty() && cursor + 1 + name.size() <= end) {
+        *cursor++ = '/';
+        cursor = std::copy(name.begin(), name.end(), cursor);
+    }
+    *cursor = '\0';
+}
 
 std::vector<int32_t> listPids(const fs::path& procRoot)
 {
     std::vector<int32_t> pids;
-    for (const auto& entry : fs::directory_iterator(procRoot)) {
-        if (const auto pid = Numbers::parseInt<int32_t>(entry.path().filename().string()))
-            pids.push_back(*pid);
-    }
-    std::sort(pids.begin(), pids.end());
+    for (const Entry& entry : Root(procRoot).processes())
+        pids.push_back(entry.pid);
     return pids;
+}
+
+std::optional<std::string_view> fieldView(std::string_view text, std::string_view key)
+{
+    // Keys start lines; the kernel escapes line breaks inside values.
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        const std::string_view line = text.substr(start, end - start);
+        if (line.size() > key.size() && line.starts_with(key) && line[key.size()] == ':')
+            return Text::trim(line.substr(key.size() + 1));
+        start = end + 1;
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> field(std::string_view text, std::string_view key)
 {
-    for (const auto line : Text::splitSkippingEmpty(text, '\n')) {
-        if (line.size() > key.size() && line.starts_with(key) && line[key.size()] == ':')
-            return std::string(Text::trim(line.substr(key.size() + 1)));
-    }
-    return std::nullopt;
+    const auto value = fieldView(text, key);
+    if (!value)
+        return std::nullopt;
+    return std::string(*value);
 }
 
 std::optional<uint32_t> effectiveUID(const fs::path& procRoot, int32_t pid)
@@ -45,21 +180,35 @@ std::optional<uint32_t> effectiveUID(const fs::path& procRoot, int32_t pid)
     return Numbers::parseInt<uint32_t>(words[1]);
 }
 
+std::optional<std::string> pathFromLink(std::string_view target)
+{
+    if (target.empty() || target.starts_with("/memfd:"))
+        return std::nullopt;
+    constexpr std::string_view deleted = " (deleted)";
+    if (target.ends_with(deleted))
+        target.remove_suffix(deleted.size());
+    return std::string(target);
+}
+
+std::optional<std::string> absoluteArgv0(std::string_view cmdline)
+{
+    const std::string_view argv0 = cmdline.substr(0, cmdline.find('\0'));
+    if (!argv0.starts_with('/'))
+        return std::nullopt;
+    return std::string(argv0);
+}
+
 std::optional<std::string> executablePath(const fs::path& procRoot, int32_t pid)
 {
     const fs::path folder = procRoot / Numbers::toText(pid);
-    std::error_code error;
-    auto target = fs::read_symlink(folder / "exe", error).string();
-    // A program run from an anonymous memory file has no path worth showing.
-    if (!error && !target.empty() && !target.starts_with("/memfd:")) {
-        constexpr std::string_view deleted = " (deleted)";
-        if (target.ends_with(deleted))
-            target.erase(target.size() - deleted.size());
-        return target;
+    std::array<char, 4096> target;
+    const ssize_t n = ::readlink((folder / "exe").c_str(), target.data(), target.size());
+    if (n > 0 && static_cast<std::size_t>(n) < target.size()) {
+        if (auto path = pathFromLink(std::string_view(target.data(), static_cast<std::size_t>(n))))
+            return path;
     }
     if (const auto cmdline = Files::read(folder / "cmdline")) {
-        const std::string argv0 = cmdline->substr(0, cmdline->find('\0'));
-        if (argv0.starts_with('/'))
+        if (auto argv0 = absoluteArgv0(*cmdline))
             return argv0;
     }
     if (auto comm = Files::read(folder / "comm")) {

@@ -1,12 +1,11 @@
 #include "Platform/ProcProcessSource.hpp"
 
-#include "Core/Files.hpp"
 #include "Core/Numbers.hpp"
-#include "Core/Text.hpp"
 #include "Platform/BootClock.hpp"
 #include "Platform/ProcFS.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <pwd.h>
@@ -21,6 +20,7 @@ constexpr uint32_t kernelThreadFlag = 0x00200000;  // PF_KTHREAD
 
 // The fields of /proc/PID/stat the table needs.
 struct Stat {
+    std::string_view comm;
     int32_t ppid = 0;
     uint32_t flags = 0;
     uint64_t cpuTicks = 0;  // utime + stime
@@ -33,11 +33,25 @@ struct Stat {
 // 11 utime, 12 stime, 19 starttime, 21 rss.
 std::optional<Stat> parseStat(std::string_view text)
 {
+    const auto open = text.find('(');
     const auto close = text.rfind(')');
-    if (close == std::string_view::npos)
+    if (open == std::string_view::npos || close == std::string_view::npos || close < open)
         return std::nullopt;
-    const auto words = Text::splitSkippingEmpty(Text::trim(text.substr(close + 1)), ' ');
-    if (words.size() < 22)
+    std::array<std::string_view, 22> words;
+    std::size_t count = 0;
+    const auto separator = [](char c) { return c == ' ' || c == '\n'; };
+    for (std::size_t i = close + 1; count < words.size();) {
+        while (i < text.size() && separator(text[i]))
+            ++i;
+        if (i == text.size())
+            break;
+        std::size_t end = i;
+        while (end < text.size() && !separator(text[end]))
+            ++end;
+        words[count++] = text.substr(i, end - i);
+        i = end;
+    }
+    if (count < words.size())
         return std::nullopt;
     const auto ppid = Numbers::parseInt<int32_t>(words[1]);
     const auto flags = Numbers::parseInt<uint32_t>(words[6]);
@@ -50,7 +64,7 @@ std::optional<Stat> parseStat(std::string_view text)
     uint64_t cpuTicks = 0;
     if (__builtin_add_overflow(*utime, *stime, &cpuTicks))
         return std::nullopt;
-    return Stat{*ppid, *flags, cpuTicks, *start, *rss};
+    return Stat{text.substr(open + 1, close - open - 1), *ppid, *flags, cpuTicks, *start, *rss};
 }
 
 std::string lookUpUser(uint32_t uid)
@@ -85,38 +99,62 @@ ProcProcessSource::ProcProcessSource(std::filesystem::path procRoot, Units units
 
 Snapshot ProcProcessSource::sample()
 {
-    const auto pids = ProcFS::listPids(procRoot_);
+    const ProcFS::Root root(procRoot_);
+    const auto entries = root.processes();
+    ++samples_;
     // The finer figure first, as ps does.
     auto uptime = BootClock::uptime(procRoot_);
     if (!uptime)
         uptime = BootClock::sinceBootTime(procRoot_);
     std::vector<ProcessSample> processes;
-    processes.reserve(pids.size());
-    for (const int32_t pid : pids) {
-        if (auto sample = read(pid, uptime))
+    processes.reserve(entries.size());
+    for (const auto& entry : entries) {
+        if (auto sample = read(root, entry, uptime))
             processes.push_back(std::move(*sample));
     }
+    std::erase_if(known_, [this](const auto& item) { return item.second.seenInSample != samples_; });
     return Snapshot{std::chrono::system_clock::now(), std::move(processes)};
 }
 
 // Nothing when the process is a kernel thread, has gone away between the listing
 // and the read, or its files do not parse.
-std::optional<ProcessSample> ProcProcessSource::read(int32_t pid, std::optional<double> uptime)
+std::optional<ProcessSample> ProcProcessSource::read(const ProcFS::Root& root, const ProcFS::Entry& entry,
+                                                     std::optional<double> uptime)
 {
-    const auto text = Files::read(procRoot_ / Numbers::toText(pid) / "stat");
-    if (!text)
+    const int32_t pid = entry.pid;
+    auto found = known_.find(pid);
+    // The kernel gives a process's folder a new inode when its pid is reused, so a
+    // known kernel thread whose folder is unchanged is still that thread. (It lists
+    // inode 1 when it could not make the folder's inode, which proves nothing.)
+    if (found != known_.end() && found->second.kernelThread && entry.inode > 1
+        && found->second.inode == entry.inode) {
+        found->second.seenInSample = samples_;
         return std::nullopt;
-    const auto stat = parseStat(*text);
-    if (!stat || (stat->flags & kernelThreadFlag) != 0)
+    }
+    ProcFS::FileText text;
+    if (!root.read(ProcFS::ProcessFile(pid, "stat").c_str(), text))
         return std::nullopt;
+    const auto stat = parseStat(text.view());
+    if (!stat)
+        return std::nullopt;
+    if (found == known_.end() || found->second.startTicks != stat->startTicks || found->second.inode != entry.inode) {
+        Known fresh;
+        fresh.startTicks = stat->startTicks;
+        fresh.inode = entry.inode;
+        found = known_.insert_or_assign(pid, std::move(fresh)).first;
+    }
+    Known& known = found->second;
+    known.seenInSample = samples_;
+    if ((stat->flags & kernelThreadFlag) != 0) {
+        known.kernelThread = true;
+        return std::nullopt;
+    }
     const auto rssBytes = Numbers::multiply(stat->rssPages, units_.pageSize);
     if (!rssBytes)
         return std::nullopt;
-    const auto uid = ProcFS::effectiveUID(procRoot_, pid);
+    // Read on every sample: a process may change its user at any time.
+    const auto uid = root.owner(ProcFS::ProcessFile(pid, {}).c_str());
     if (!uid)
-        return std::nullopt;
-    auto path = ProcFS::executablePath(procRoot_, pid);
-    if (!path)
         return std::nullopt;
 
     const double ticks = static_cast<double>(units_.ticksPerSecond);
@@ -128,7 +166,47 @@ std::optional<ProcessSample> ProcProcessSource::read(int32_t pid, std::optional<
         if (elapsed > 0)
             psCPU = cpuTime / elapsed * 100;
     }
-    return ProcessSample{pid, stat->ppid, *uid, userName(*uid), cpuTime, *rssBytes, psCPU, std::move(*path)};
+    return ProcessSample{pid,      stat->ppid, *uid, userName(*uid), cpuTime, *rssBytes, psCPU,
+                         pathOf(root, pid, stat->comm, known)};
+}
+
+// The executable: the exe link's target, else an absolute argv[0], else the
+// command name. Starting another program keeps the pid and start time but
+// changes the exe link, so the link (one call) tells whether the kept path still
+// holds. Where it cannot be read (another user's process), a changed command name
+// is the sign: a new program brings its own name.
+const std::string& ProcProcessSource::pathOf(const ProcFS::Root& root, int32_t pid, std::string_view comm,
+                                             Known& known)
+{
+    std::array<char, 4096> buffer;
+    const auto link = root.readLink(ProcFS::ProcessFile(pid, "exe").c_str(), buffer);
+    if (link) {
+        if (known.resolved && known.exeReadable && *link == known.exeLink)
+            return known.path;
+        known.exeLink.assign(*link);
+    } else {
+        if (known.resolved && !known.exeReadable && comm == known.comm)
+            return known.path;
+        known.exeLink.clear();
+    }
+    known.resolved = true;
+    known.exeReadable = link.has_value();
+    known.comm.assign(comm);
+    if (link) {
+        if (auto path = ProcFS::pathFromLink(*link)) {
+            known.path = std::move(*path);
+            return known.path;
+        }
+    }
+    ProcFS::FileText cmdline;
+    if (root.read(ProcFS::ProcessFile(pid, "cmdline").c_str(), cmdline)) {
+        if (auto argv0 = ProcFS::absoluteArgv0(cmdline.view())) {
+            known.path = std::move(*argv0);
+            return known.path;
+        }
+    }
+    known.path.assign(comm);
+    return known.path;
 }
 
 const std::string& ProcProcessSource::userName(uint32_t uid)

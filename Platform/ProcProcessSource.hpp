@@ -6,15 +6,23 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 namespace corvane {
+
+namespace ProcFS {
+class Root;
+struct Entry;
+} // namespace ProcFS
 
 // The process table read from /proc. Linux's ps prints truncated task names
 // instead of executable paths and whole seconds of CPU time, so the system reads
 // the kernel's own files. Kernel threads are left out.
 //
-// One source keeps a cache of user names; sample it from one thread at a time.
+// A source keeps what changes only when a process starts a program (its path) or
+// never (being a kernel thread) between samples, and a cache of user names;
+// sample it from one thread at a time.
 class ProcProcessSource : public ProcessSource {
 public:
     // The kernel's units: clock ticks per second and bytes per page.
@@ -31,12 +39,29 @@ public:
     Snapshot sample() override;
 
 private:
-    std::optional<ProcessSample> read(int32_t pid, std::optional<double> uptime);
+    // What is kept of one process, valid while its pid and start time hold.
+    struct Known {
+        uint64_t startTicks = 0;
+        uint64_t inode = 0;  // of its /proc folder
+        bool kernelThread = false;
+        bool resolved = false;     // path holds a value for this process
+        bool exeReadable = false;
+        std::string exeLink;  // the exe link the path was worked out from
+        std::string comm;     // the command name it was worked out with, when exe was unreadable
+        std::string path;
+        uint64_t seenInSample = 0;
+    };
+
+    std::optional<ProcessSample> read(const ProcFS::Root& root, const ProcFS::Entry& entry,
+                                      std::optional<double> uptime);
+    const std::string& pathOf(const ProcFS::Root& root, int32_t pid, std::string_view comm, Known& known);
     const std::string& userName(uint32_t uid);
 
     std::filesystem::path procRoot_;
     Units units_;
     std::unordered_map<uint32_t, std::string> users_;
+    std::unordered_map<int32_t, Known> known_;
+    uint64_t samples_ = 0;
 };
 
 } // namespace corvane

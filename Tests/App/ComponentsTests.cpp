@@ -66,7 +66,7 @@ TEST(SymbolIcons, EveryNamedSymbolIsBundledAndRecoloured)
         EXPECT_TRUE(SymbolIcons::has(name)) << name;
 
     // The drawing keeps its shape and takes the asked colour; an unknown name still draws.
-    for (const auto& entry : ProcessCatalog::load(CORVANE_CATALOG).entries)
+    for (const auto& entry : ProcessCatalog::load(CORVANE_CATALOG).entries())
         EXPECT_TRUE(SymbolIcons::has(q(entry.symbol.value_or("gearshape")))) << entry.id;
 
     const QImage red = SymbolIcons::pixmap("circle.fill", QColor(248, 113, 113), 24).toImage();

@@ -48,6 +48,54 @@ TEST(ProcessCatalog, EmptyPrefixMatchesEverything)
     EXPECT_EQ(catalog.explain("any.label", std::nullopt).entryID, "all");
 }
 
+// The lookups answer as a walk from the top of the catalog would: first entry
+// listing the name, else first entry with a prefix of the path or label, over
+// overlapping, repeated, empty and whole-text prefixes.
+TEST(ProcessCatalog, LookupsAgreeWithAWalkInCatalogOrder)
+{
+    const std::vector<CatalogEntry> all{
+        entry("long", {}, {"/opt/app/bin/"}, {"com.vendor.agent"}),
+        entry("short", {"", "agent"}, {"/opt/", "/opt/app/bin/"}, {"com.vendor."}),
+        entry("exact", {"tool"}, {"/opt/app/bin/tool"}, {"com.vendor.agent.x"}),
+        entry("dup", {"tool", "agent"}, {"/opt/app"}, {"com."}),
+        entry("all", {}, {""}, {""}),
+        entry("late", {"late"}, {"/opt/app/bin/tool/more"}, {"com.vendor.agent"}),
+    };
+    std::vector<CatalogEntry> entries;
+    const auto walkByName = [&](const std::string& name) -> std::optional<std::string> {
+        for (const auto& e : entries)
+            for (const auto& candidate : e.match.names)
+                if (candidate == name)
+                    return e.id;
+        return std::nullopt;
+    };
+    const auto walkByPrefix = [&](const std::string& text, auto field) -> std::optional<std::string> {
+        for (const auto& e : entries)
+            for (const auto& prefix : e.match.*field)
+                if (text.starts_with(prefix))
+                    return e.id;
+        return std::nullopt;
+    };
+    for (const auto& skip : {0, 1, 2, 3, 4}) {
+        // The same lookups with the leading entries left out, so each entry gets to be first.
+        entries.assign(all.begin() + skip, all.end());
+        const ProcessCatalog catalog(entries);
+        for (const std::string name : {"", "tool", "agent", "late", "none", "Tool"}) {
+            for (const std::string path : {"", "/", "/opt", "/opt/", "/opt/app", "/opt/app/bin/tool",
+                                           "/opt/app/bin/tool/more/x", "/usr/bin/tool", "/opt/app/binary"}) {
+                auto expected = walkByName(name);
+                if (!expected)
+                    expected = walkByPrefix(path, &CatalogEntry::Match::pathPrefixes);
+                EXPECT_EQ(catalog.explain(name, path, std::nullopt).entryID, expected) << name << " " << path;
+            }
+        }
+        for (const std::string label : {"", "com", "com.", "com.vendor.agent", "com.vendor.agent.x.y", "org.x"})
+            EXPECT_EQ(catalog.explain(label, std::nullopt).entryID,
+                      walkByPrefix(label, &CatalogEntry::Match::launchdLabels))
+                << label;
+    }
+}
+
 TEST(ProcessCatalog, FallbacksForUnknownProcesses)
 {
     const ProcessCatalog catalog;
@@ -132,5 +180,5 @@ TEST(ProcessCatalog, LoadReportsMissingFile)
     } catch (const std::system_error& error) {
         EXPECT_EQ(error.code(), std::errc::no_such_file_or_directory);
     }
-    EXPECT_EQ(ProcessCatalog::load(tree.write("p.json", oneEntry)).entries.size(), 1u);
+    EXPECT_EQ(ProcessCatalog::load(tree.write("p.json", oneEntry)).entries().size(), 1u);
 }

@@ -35,7 +35,7 @@ Explanation known(const std::string& name, const std::string& path = "/nowhere/k
 
 TEST(ShippedCatalog, EntriesAreCompleteAndWellFormed)
 {
-    const auto& entries = shipped().entries;
+    const auto& entries = shipped().entries();
     EXPECT_GE(entries.size(), 100u);
 
     const std::regex kebab("[a-z0-9]+(-[a-z0-9]+)*");
@@ -66,7 +66,7 @@ TEST(ShippedCatalog, EntriesAreCompleteAndWellFormed)
 // already covers it, can never be reached.
 TEST(ShippedCatalog, NoMatchIsHiddenBehindAnEarlierEntry)
 {
-    const auto& entries = shipped().entries;
+    const auto& entries = shipped().entries();
     std::map<std::string, std::string> ownerOfName;
     for (const auto& entry : entries) {
         for (const auto& name : entry.match.names) {
@@ -94,7 +94,7 @@ TEST(ShippedCatalog, VerdictsAgreeWithTheFixesOffered)
     // Tabs can only be reviewed in the three browsers the tab panel scripts, by their app bundles.
     const std::set<std::string> scriptableBundles{"/Applications/Google Chrome.app/", "/Applications/Brave Browser.app/",
                                                   "/Applications/Microsoft Edge.app/"};
-    for (const auto& entry : shipped().entries) {
+    for (const auto& entry : shipped().entries()) {
         SCOPED_TRACE(entry.id);
         if (entry.verdict == Verdict::safe) {
             EXPECT_TRUE(offers(entry.fixes, FixID::quitApp));

@@ -69,3 +69,38 @@ TEST(HostStatistics, NothingWithoutMeminfoOrFreeCount)
     root.write("proc/meminfo", "MemTotal: 100 kB\nMemFree: 8 kB\n");
     EXPECT_EQ(HostStatistics::read(root.path(), 4096), (HostPageCounts{0, 0, 0, 0, 0, 2}));
 }
+
+// With nothing in swap the tick's reader takes resident less shared pages from
+// statm; with anything in swap, or swap use unknown, it reads status as read() does.
+TEST(ProcFootprint, TickReaderUsesStatmOnlyWhileNothingIsInSwap)
+{
+    test::FakeTree proc;
+    proc.write("10/status", "Name:\tapp\nRssAnon:\t   600 kB\nVmSwap:\t  50 kB\n");
+    proc.write("10/statm", "5000 300 120 10 0 900 0\n");
+    proc.write("11/statm", "0 0 0 0 0 0 0\n");  // a kernel thread
+    proc.write("12/statm", "5000 300\n");
+    proc.write("13/statm", "5000 100 300 10 0 900 0\n");
+
+    proc.write("meminfo", "MemTotal: 1000 kB\nSwapTotal: 2048 kB\nSwapFree: 2048 kB\n");
+    const ProcFootprint::Reader idleSwap(proc.path(), 4096);
+    EXPECT_EQ(idleSwap.read(10), 180 * 4096);
+    EXPECT_FALSE(idleSwap.read(11));
+    EXPECT_FALSE(idleSwap.read(12));
+    EXPECT_FALSE(idleSwap.read(13));
+    EXPECT_FALSE(idleSwap.read(14));
+
+    proc.write("meminfo", "SwapTotal: 2048 kB\nSwapFree: 2000 kB\n");
+    EXPECT_EQ(ProcFootprint::Reader(proc.path(), 4096).read(10), 650 * 1024);
+    proc.write("meminfo", "MemTotal: 1000 kB\n");
+    EXPECT_EQ(ProcFootprint::Reader(proc.path(), 4096).read(10), 650 * 1024);
+}
+
+TEST(ProcFootprint, TickReaderAgreesWithStatusOnThisProcess)
+{
+    const ProcFootprint::Reader reader("/proc", ::sysconf(_SC_PAGESIZE));
+    const auto fromStatus = ProcFootprint::read("/proc", ::getpid());
+    const auto fromReader = reader.read(::getpid());
+    ASSERT_TRUE(fromStatus && fromReader);
+    // The two files are made a moment apart; a test process's memory barely moves.
+    EXPECT_NEAR(static_cast<double>(*fromReader), static_cast<double>(*fromStatus), 1 << 20);
+}

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace corvane;
 
 TEST(ProcFS, ListsOnlyNumericEntriesInOrder)
@@ -40,4 +42,32 @@ TEST(ProcFS, ExecutablePathFallsBackFromExeToArgvToComm)
     EXPECT_EQ(ProcFS::executablePath(proc.path(), 3), "kworker");
     EXPECT_FALSE(ProcFS::executablePath(proc.path(), 4));
     EXPECT_EQ(ProcFS::executablePath(proc.path(), 5), "runner");
+}
+
+// Files of the tree are read whole whatever their size, and what is not a plain
+// file cannot redirect, stall or flood the reader.
+TEST(ProcFS, ReadsFilesWholeAndRefusesLinksPipesAndFloods)
+{
+    test::FakeTree proc;
+    const std::string longStatus = std::string(5000, 'x') + "\nRssAnon:\t 12 kB\n";
+    proc.write("1/status", longStatus);
+    proc.write("1/stat", "1 (init) S 0\n");
+    proc.write("1/huge", std::string((1 << 20) + 1, 'y'));
+    proc.symlink("1/linked", proc.path("1/stat"));
+    ASSERT_EQ(::mkfifo(proc.path("1/fifo").c_str(), 0600), 0);
+
+    const ProcFS::Root root(proc.path());
+    ProcFS::FileText text;
+    ASSERT_TRUE(root.read(ProcFS::ProcessFile(1, "status").c_str(), text));
+    EXPECT_EQ(text.view(), longStatus);
+    ASSERT_TRUE(root.read("1/stat", text));
+    EXPECT_EQ(text.view(), "1 (init) S 0\n");
+    EXPECT_FALSE(root.read("1/huge", text));
+    EXPECT_EQ(text.view(), "");
+    EXPECT_FALSE(root.read("1/linked", text));
+    EXPECT_FALSE(root.read("1", text));
+    EXPECT_FALSE(root.read("1/missing", text));
+    // A pipe without a writer reads as empty at once.
+    EXPECT_TRUE(!root.read("1/fifo", text) || text.view().empty());
+    EXPECT_EQ(ProcFS::fieldView(longStatus, "RssAnon"), "12 kB");
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <stdexcept>
 #include <filesystem>
 #include <unistd.h>
 
@@ -35,19 +36,42 @@ std::string statLine(int pid, const Stat& s)
            + " 1000000 " + s.rssPages + " 18446744073709551615 1 1 0 0 0 0 0 0 0 0 0 0 17 3 0 0 0 0 0\n";
 }
 
+// The kernel makes a process's folder owned by the process's effective user;
+// giving a fake folder another owner takes root, so the tests that need one are
+// skipped for other users.
+bool canOwnFolders()
+{
+    return ::geteuid() == 0;
+}
+
+const uint32_t me = ::geteuid();
+
+void own(const test::FakeTree& proc, int pid, uint32_t uid)
+{
+    if (uid != me && ::chown(proc.path(Numbers::toText(pid)).c_str(), uid, static_cast<gid_t>(-1)) != 0)
+        throw std::runtime_error("cannot chown a fake process folder");
+}
+
 void addProcess(const test::FakeTree& proc, int pid, const Stat& stat, uint32_t uid, const std::string& exe)
 {
     const std::string folder = Numbers::toText(pid);
     proc.write(folder + "/stat", statLine(pid, stat));
-    proc.write(folder + "/status", "Name:\tx\nUid:\t" + Numbers::toText(uid) + "\t" + Numbers::toText(uid) + "\t"
-                                       + Numbers::toText(uid) + "\t" + Numbers::toText(uid) + "\n");
     proc.symlink(folder + "/exe", exe);
+    own(proc, pid, uid);
+}
+
+void replaceExe(const test::FakeTree& proc, int pid, const std::string& exe)
+{
+    std::filesystem::remove(proc.path(Numbers::toText(pid) + "/exe"));
+    proc.symlink(Numbers::toText(pid) + "/exe", exe);
 }
 
 } // namespace
 
-TEST(ProcProcessSource, ReadsEachProcessFromItsStatStatusAndExe)
+TEST(ProcProcessSource, ReadsEachProcessFromItsStatFolderAndExe)
 {
+    if (!canOwnFolders())
+        GTEST_SKIP() << "needs root to own fake process folders";
     test::FakeTree proc;
     proc.write("uptime", "110.00 500.00\n");
     // A command name with spaces and ")" must not shift the numeric fields.
@@ -65,8 +89,8 @@ TEST(ProcProcessSource, CPUPercentIsCPUTimeOverTimeSinceStart)
 {
     test::FakeTree proc;
     proc.write("uptime", "1000.5 0\n");
-    addProcess(proc, 10, {.utime = 30000, .stime = 10000, .startTicks = 50}, 0, "/bin/busy");   // 400 s over 1000 s
-    addProcess(proc, 11, {.utime = 100, .startTicks = 100050}, 0, "/bin/new");                  // started this instant
+    addProcess(proc, 10, {.utime = 30000, .stime = 10000, .startTicks = 50}, me, "/bin/busy");   // 400 s over 1000 s
+    addProcess(proc, 11, {.utime = 100, .startTicks = 100050}, me, "/bin/new");                  // started this instant
     const auto processes = ProcProcessSource(proc.path(), units).sample().processes;
     ASSERT_EQ(processes.size(), 2u);
     EXPECT_DOUBLE_EQ(processes[0].psCPU, 40.0);
@@ -77,13 +101,13 @@ TEST(ProcProcessSource, CPUPercentFallsBackToBootTimeAndElseZero)
 {
     test::FakeTree withBoot;
     withBoot.write("stat", "cpu  1 2 3\nbtime 1000\nprocesses 5\n");
-    addProcess(withBoot, 5, {.utime = 100, .startTicks = 0}, 0, "/bin/a");
+    addProcess(withBoot, 5, {.utime = 100, .startTicks = 0}, me, "/bin/a");
     const double psCPU = ProcProcessSource(withBoot.path(), units).sample().processes.at(0).psCPU;
     EXPECT_GT(psCPU, 0.0);
     EXPECT_LT(psCPU, 1e-6);  // one second over decades since 1970 plus 1000 s
 
     test::FakeTree withoutClock;
-    addProcess(withoutClock, 5, {.utime = 100}, 0, "/bin/a");
+    addProcess(withoutClock, 5, {.utime = 100}, me, "/bin/a");
     EXPECT_EQ(ProcProcessSource(withoutClock.path(), units).sample().processes.at(0).psCPU, 0.0);
 }
 
@@ -91,14 +115,13 @@ TEST(ProcProcessSource, LeavesOutKernelThreadsVanishedAndUnreadableProcesses)
 {
     test::FakeTree proc;
     proc.write("uptime", "100 0\n");
-    addProcess(proc, 1, {}, 0, "/sbin/init");
-    addProcess(proc, 2, {.comm = "kthreadd", .flags = 0x00208040}, 0, "kthreadd");
+    addProcess(proc, 1, {}, me, "/sbin/init");
+    addProcess(proc, 2, {.comm = "kthreadd", .flags = 0x00208040}, me, "kthreadd");
     proc.mkdir("3");  // gone between the listing and the read
-    addProcess(proc, 4, {.rssPages = "4611686018427387904"}, 0, "/bin/huge");  // bytes overflow
-    addProcess(proc, 5, {.rssPages = "lots"}, 0, "/bin/garbled");
-    proc.write("6/stat", statLine(6, {}));  // no status file: exited mid-read
+    addProcess(proc, 4, {.rssPages = "4611686018427387904"}, me, "/bin/huge");  // bytes overflow
+    addProcess(proc, 5, {.rssPages = "lots"}, me, "/bin/garbled");
     proc.write("7/stat", "7 (truncated) S 1 1\n");
-    addProcess(proc, 8, {}, 0, "/usr/bin/last");
+    addProcess(proc, 8, {}, me, "/usr/bin/last");
     proc.mkdir("self");
 
     const auto processes = ProcProcessSource(proc.path(), units).sample().processes;
@@ -109,6 +132,8 @@ TEST(ProcProcessSource, LeavesOutKernelThreadsVanishedAndUnreadableProcesses)
 
 TEST(ProcProcessSource, NamesUsersAndFallsBackToTheNumber)
 {
+    if (!canOwnFolders())
+        GTEST_SKIP() << "needs root to own fake process folders";
     test::FakeTree proc;
     addProcess(proc, 20, {}, 0, "/bin/a");
     addProcess(proc, 21, {}, 3999999999u, "/bin/b");
@@ -122,6 +147,92 @@ TEST(ProcProcessSource, NamesUsersAndFallsBackToTheNumber)
         EXPECT_EQ(processes[1].uid, 3999999999u);
         EXPECT_EQ(processes[2].user, "root");
     }
+}
+
+// What the source keeps between samples must follow a process that starts another
+// program or whose pid is reused by a new process.
+TEST(ProcProcessSource, KeptPathsFollowExecAndPidReuse)
+{
+    test::FakeTree proc;
+    addProcess(proc, 30, {.comm = "firefox", .startTicks = 500}, me, "/usr/bin/bash");  // a launcher script
+    addProcess(proc, 31, {.comm = "worker", .startTicks = 600}, me, "/opt/a/worker");
+    ProcProcessSource source(proc.path(), units);
+    auto processes = source.sample().processes;
+    ASSERT_EQ(processes.size(), 2u);
+    EXPECT_EQ(processes[0].path, "/usr/bin/bash");
+
+    // The launcher replaces itself with the program, keeping pid, start time and name.
+    replaceExe(proc, 30, "/usr/lib/firefox/firefox");
+    // A new process takes pid 31.
+    proc.write("31/stat", statLine(31, {.comm = "worker", .startTicks = 900}));
+    replaceExe(proc, 31, "/opt/b/worker");
+    processes = source.sample().processes;
+    ASSERT_EQ(processes.size(), 2u);
+    EXPECT_EQ(processes[0].path, "/usr/lib/firefox/firefox");
+    EXPECT_EQ(processes[1].path, "/opt/b/worker");
+}
+
+TEST(ProcProcessSource, UserFollowsAProcessThatChangesIt)
+{
+    if (!canOwnFolders())
+        GTEST_SKIP() << "needs root to own fake process folders";
+    test::FakeTree proc;
+    addProcess(proc, 32, {.comm = "daemon", .startTicks = 700}, 0, "/usr/sbin/daemon");
+    ProcProcessSource source(proc.path(), units);
+    EXPECT_EQ(source.sample().processes.at(0).user, "root");
+    // The daemon drops root for a user of its own.
+    own(proc, 32, 3999999999u);
+    const auto processes = source.sample().processes;
+    ASSERT_EQ(processes.size(), 1u);
+    EXPECT_EQ(processes[0].uid, 3999999999u);
+    EXPECT_EQ(processes[0].user, "3999999999");
+    EXPECT_EQ(processes[0].path, "/usr/sbin/daemon");
+}
+
+TEST(ProcProcessSource, WithoutTheExeLinkPathComesFromArgvOrNameAndFollowsANewName)
+{
+    test::FakeTree proc;
+    proc.write("40/stat", statLine(40, {.comm = "sshd"}));
+    proc.write("40/cmdline", std::string("/usr/sbin/sshd\0-D\0", 18));
+    proc.write("41/stat", statLine(41, {.comm = "zombie"}));  // exited, not yet reaped
+    proc.write("42/stat", statLine(42, {.comm = "python3", .startTicks = 10}));
+    proc.write("42/cmdline", std::string("/usr/bin/python3\0", 17));
+    for (const int pid : {40, 41, 42})
+        own(proc, pid, me);
+    ProcProcessSource source(proc.path(), units);
+    auto processes = source.sample().processes;
+    ASSERT_EQ(processes.size(), 3u);
+    EXPECT_EQ(processes[0].path, "/usr/sbin/sshd");
+    EXPECT_EQ(processes[1].path, "zombie");
+    EXPECT_EQ(processes[2].path, "/usr/bin/python3");
+
+    proc.write("40/stat", statLine(40, {.comm = "helper"}));
+    proc.write("40/cmdline", std::string("/usr/lib/helper\0", 16));
+    // Another process of the same name takes pid 42.
+    proc.write("42/stat", statLine(42, {.comm = "python3", .startTicks = 20}));
+    proc.write("42/cmdline", std::string("/opt/py/bin/python3\0", 20));
+    processes = source.sample().processes;
+    ASSERT_EQ(processes.size(), 3u);
+    EXPECT_EQ(processes[0].path, "/usr/lib/helper");
+    EXPECT_EQ(processes[2].path, "/opt/py/bin/python3");
+}
+
+// A kernel thread is recognised once and then passed over; a user process that
+// later takes its pid is listed.
+TEST(ProcProcessSource, PidOfAKernelThreadReusedByAProcessIsListed)
+{
+    test::FakeTree proc;
+    addProcess(proc, 2, {.comm = "kworker/0:1", .flags = 0x04208060, .startTicks = 5}, me, "kworker");
+    ProcProcessSource source(proc.path(), units);
+    EXPECT_TRUE(source.sample().processes.empty());
+    EXPECT_TRUE(source.sample().processes.empty());
+
+    // The old folder is kept aside so the new one cannot get its inode back.
+    std::filesystem::rename(proc.path("2"), proc.path("gone"));
+    addProcess(proc, 2, {.comm = "app", .startTicks = 8000}, me, "/usr/bin/app");
+    const auto processes = source.sample().processes;
+    ASSERT_EQ(processes.size(), 1u);
+    EXPECT_EQ(processes[0].path, "/usr/bin/app");
 }
 
 TEST(ProcProcessSource, UnreadableRootThrows)
