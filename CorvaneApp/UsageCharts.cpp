@@ -77,6 +77,9 @@ CPUChart::CPUChart(QWidget* parent)
 {
     auto* chart = plainChart();
     auto* area = new QAreaSeries(upper_, lower_);
+    // The area reads its edges but does not own them; the chart owns the area.
+    upper_->setParent(area);
+    lower_->setParent(area);
     QLinearGradient fill(0, 0, 0, 1);
     fill.setCoordinateMode(QGradient::ObjectBoundingMode);
     QColor accent = Theme::accent();
