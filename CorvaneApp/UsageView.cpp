@@ -143,7 +143,6 @@ UsageView::UsageView(ViewEnvironment& environment, UsageProbes probes, QWidget* 
     macLine_->setWordWrap(true);
     macRow->addWidget(macBusy_, 0, Qt::AlignVCenter);
     macRow->addWidget(macLine_, 1, Qt::AlignVCenter);
-    macRow->addStretch(1);
     column->addWidget(mac);
 
     // The verdict.
