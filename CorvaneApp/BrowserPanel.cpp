@@ -112,6 +112,9 @@ TabRowWidget::TabRowWidget(QWidget* parent)
     layout->addWidget(title_, 1);
     layout->addWidget(host_);
     layout->addWidget(active_);
+    // Every row as tall as one with the "Active" pill, so the list keeps an even rhythm.
+    const QMargins margins = layout->contentsMargins();
+    setMinimumHeight(active_->sizeHint().height() + margins.top() + margins.bottom());
     connect(check_, &QCheckBox::toggled, this, &TabRowWidget::toggled);
 }
 
