@@ -453,11 +453,7 @@ void BrowserPanel::setConfirm(std::optional<Confirm> confirm)
     state_.confirm = std::move(confirm);
     const Confirm pending = *state_.confirm;
 
-    auto* box = new QMessageBox(this);
-    box->setIcon(QMessageBox::Warning);
-    box->setWindowTitle(q(pending.title));
-    box->setText(q(pending.title));
-    box->setInformativeText(q(pending.message));
+    auto* box = alertBox(this, q(pending.title), q(pending.message));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
     auto* go = box->addButton(q(pending.button), QMessageBox::DestructiveRole);

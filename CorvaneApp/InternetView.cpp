@@ -317,11 +317,9 @@ void InternetView::askTest()
 {
     if (confirmation_ && confirmation_->isVisible())
         return;
-    auto* box = new QMessageBox(this);
+    auto* box = alertBox(this, QString::fromUtf8(InternetModel::confirmTitle),
+                         QString::fromUtf8(InternetModel::confirmMessage));
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setIcon(QMessageBox::Question);
-    box->setText(QString::fromUtf8(InternetModel::confirmTitle));
-    box->setInformativeText(QString::fromUtf8(InternetModel::confirmMessage));
     auto* run = box->addButton(QString::fromUtf8(InternetModel::confirmRun), QMessageBox::AcceptRole);
     box->addButton(QString::fromUtf8(InternetModel::confirmCancel), QMessageBox::RejectRole);
     box->setDefaultButton(run);
