@@ -209,8 +209,9 @@ UsageView::UsageView(ViewEnvironment& environment, UsageProbes probes, QWidget* 
 
     auto* live = new QHBoxLayout;
     live->setSpacing(16);
-    live->addWidget(cpu, 1, Qt::AlignTop);
-    live->addWidget(memory, 1, Qt::AlignTop);
+    // Side by side at one height, the shorter card's content at its top.
+    live->addWidget(cpu, 1);
+    live->addWidget(memory, 1);
     column->addLayout(live);
 
     // History.
