@@ -203,7 +203,7 @@ BackgroundItemsView::BackgroundItemsView(ViewEnvironment& environment, QWidget* 
 
     auto* page = new QWidget(scroll);
     auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(28, 28, 28, 28);
+    layout->setContentsMargins(34, 28, 34, 28);  // the other screens' margins
     layout->setSpacing(22);
     auto* loginItems = new FixButton(FixID::openLoginItemsSettings, std::nullopt, false, env_.fixActions, page);
     layout->addWidget(new ScreenHeader(BackgroundItemsModel::title, BackgroundItemsModel::subtitle, loginItems, page));
