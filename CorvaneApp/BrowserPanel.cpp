@@ -322,6 +322,7 @@ QWidget* BrowserPanel::buildLoaded()
     merge_ = actionButton({}, actionRow_);
     memorySaver_ = secondaryButton(BrowserPanelModel::memorySaverTitle, actionRow_);
     memorySaver_->setIcon(SymbolIcons::icon(BrowserPanelModel::memorySaverSymbol, Theme::text()));
+    memorySaver_->setIconSize(QSize(16, 14));  // as a fix button's: the symbol stands 6 from the title
     memorySaver_->setProperty("symbol", QString(BrowserPanelModel::memorySaverSymbol));
     for (QWidget* item : std::initializer_list<QWidget*>{noDuplicates_, closeDuplicates_, closeSelected_, merge_})
         actions->addWidget(item, 0, Qt::AlignVCenter);
