@@ -18,6 +18,8 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace corvane {
 
 namespace {
@@ -39,6 +41,18 @@ QWidget* column(QWidget* content, int width, QWidget* parent)
     layout->addWidget(content, 0, Qt::AlignLeft | Qt::AlignVCenter);
     layout->addStretch();
     return cell;
+}
+
+// 110 points, or as wide as the widest verdict pill where this machine's font draws it wider.
+int verdictColumnWidth()
+{
+    static const int width = [] {
+        int widest = 110;
+        for (const Verdict verdict : allCases<Verdict>())
+            widest = std::max(widest, VerdictPill(verdict).sizeHint().width());
+        return widest;
+    }();
+    return width;
 }
 
 QWidget* emptyState(QWidget* parent)
@@ -114,7 +128,7 @@ ItemRow::ItemRow(QWidget* parent)
     runningLayout->addWidget(runningText_);
     layout->addWidget(column(running, 190, this));
 
-    layout->addWidget(column(verdict_, 110, this));
+    layout->addWidget(column(verdict_, verdictColumnWidth(), this));
 }
 
 void ItemRow::set(const BackgroundItemsModel::Row& row)
@@ -189,7 +203,7 @@ BackgroundItemsView::BackgroundItemsView(ViewEnvironment& environment, QWidget* 
 
     auto* page = new QWidget(scroll);
     auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(28, 28, 28, 28);
+    layout->setContentsMargins(34, 28, 34, 28);  // the other screens' margins
     layout->setSpacing(22);
     auto* loginItems = new FixButton(FixID::openLoginItemsSettings, std::nullopt, false, env_.fixActions, page);
     layout->addWidget(new ScreenHeader(BackgroundItemsModel::title, BackgroundItemsModel::subtitle, loginItems, page));

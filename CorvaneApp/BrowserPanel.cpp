@@ -112,6 +112,9 @@ TabRowWidget::TabRowWidget(QWidget* parent)
     layout->addWidget(title_, 1);
     layout->addWidget(host_);
     layout->addWidget(active_);
+    // Every row as tall as one with the "Active" pill, so the list keeps an even rhythm.
+    const QMargins margins = layout->contentsMargins();
+    setMinimumHeight(active_->sizeHint().height() + margins.top() + margins.bottom());
     connect(check_, &QCheckBox::toggled, this, &TabRowWidget::toggled);
 }
 
@@ -319,6 +322,7 @@ QWidget* BrowserPanel::buildLoaded()
     merge_ = actionButton({}, actionRow_);
     memorySaver_ = secondaryButton(BrowserPanelModel::memorySaverTitle, actionRow_);
     memorySaver_->setIcon(SymbolIcons::icon(BrowserPanelModel::memorySaverSymbol, Theme::text()));
+    memorySaver_->setIconSize(QSize(16, 14));  // as a fix button's: the symbol stands 6 from the title
     memorySaver_->setProperty("symbol", QString(BrowserPanelModel::memorySaverSymbol));
     for (QWidget* item : std::initializer_list<QWidget*>{noDuplicates_, closeDuplicates_, closeSelected_, merge_})
         actions->addWidget(item, 0, Qt::AlignVCenter);
@@ -450,16 +454,7 @@ void BrowserPanel::setConfirm(std::optional<Confirm> confirm)
     state_.confirm = std::move(confirm);
     const Confirm pending = *state_.confirm;
 
-    auto* box = new QMessageBox(this);
-    box->setIcon(QMessageBox::Warning);
-    box->setWindowTitle(q(pending.title));
-    box->setText(q(pending.title));
-    box->setInformativeText(q(pending.message));
-    // The message quotes tab titles, which web pages choose: show them as typed, never
-    // as markup or as links the box would open.
-    box->setTextFormat(Qt::PlainText);
-    if (auto* informative = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
-        informative->setTextFormat(Qt::PlainText);
+    auto* box = alertBox(this, q(pending.title), q(pending.message));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
     auto* go = box->addButton(q(pending.button), QMessageBox::DestructiveRole);

@@ -5,6 +5,8 @@
 #include "CorvaneApp/SymbolIcons.hpp"
 #include "CorvaneApp/Theme.hpp"
 
+#include <QApplication>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -313,6 +315,25 @@ QPushButton* primaryButton(const QString& text, QWidget* parent)
     auto* button = new QPushButton(text, parent);
     PrimaryButtonStyle::apply(button);
     return button;
+}
+
+QMessageBox* alertBox(QWidget* parent, const QString& title, const QString& message)
+{
+    auto* box = new QMessageBox(parent);
+    box->setWindowTitle(QStringLiteral("Corvane"));
+    box->setIconPixmap(QApplication::windowIcon().pixmap(48, 48));
+    box->setTextFormat(Qt::PlainText);
+    box->setText(title);
+    box->setInformativeText(message);
+    // Messages quote names that apps and web pages choose: show them as typed, never as
+    // markup or as links the box would open (the informative line ignores setTextFormat).
+    if (auto* informative = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+        informative->setTextFormat(Qt::PlainText);
+    box->setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { font-weight: bold; }"));
+    // Message boxes size themselves to their words; a floor keeps short ones from wrapping early.
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
+        grid->addItem(new QSpacerItem(380, 0), grid->rowCount(), 0, 1, grid->columnCount());
+    return box;
 }
 
 QPushButton* secondaryButton(const QString& text, QWidget* parent)

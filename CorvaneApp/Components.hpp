@@ -9,6 +9,7 @@
 #include <QColor>
 #include <QFrame>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QString>
 
@@ -134,6 +135,10 @@ struct PrimaryButtonStyle {
 struct SecondaryButtonStyle {
     static void apply(QPushButton* button);
 };
+
+// An alert over `parent`: the app's icon, a bold title and a plain message, wide enough
+// that a short message does not wrap early. The caller adds its buttons and opens it.
+QMessageBox* alertBox(QWidget* parent, const QString& title, const QString& message);
 
 // A push button in one of the two styles.
 QPushButton* primaryButton(const QString& text, QWidget* parent = nullptr);

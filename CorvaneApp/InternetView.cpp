@@ -214,6 +214,7 @@ InternetView::InternetView(ViewEnvironment& environment, InternetProbes probes, 
     runButton_ = primaryButton(QStringLiteral("Run speed test"));
     runButton_->setObjectName(QStringLiteral("runSpeedTest"));
     runButton_->setIcon(SymbolIcons::icon(QStringLiteral("speedometer"), Qt::white));
+    runButton_->setIconSize(QSize(16, 14));  // as a fix button's: the symbol stands 6 from the title
     runButton_->setProperty("symbol", QStringLiteral("speedometer"));
     connect(runButton_, &QPushButton::clicked, this, &InternetView::askTest);
     speed->contentLayout()->addWidget(lastTested_);
@@ -316,11 +317,9 @@ void InternetView::askTest()
 {
     if (confirmation_ && confirmation_->isVisible())
         return;
-    auto* box = new QMessageBox(this);
+    auto* box = alertBox(this, QString::fromUtf8(InternetModel::confirmTitle),
+                         QString::fromUtf8(InternetModel::confirmMessage));
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setIcon(QMessageBox::Question);
-    box->setText(QString::fromUtf8(InternetModel::confirmTitle));
-    box->setInformativeText(QString::fromUtf8(InternetModel::confirmMessage));
     auto* run = box->addButton(QString::fromUtf8(InternetModel::confirmRun), QMessageBox::AcceptRole);
     box->addButton(QString::fromUtf8(InternetModel::confirmCancel), QMessageBox::RejectRole);
     box->setDefaultButton(run);

@@ -44,6 +44,8 @@ LiveBadge::LiveBadge(ViewEnvironment& environment, QWidget* parent)
       button_(secondaryButton({}, this))
 {
     button_->setFont(Fonts::system(12.5, QFont::Medium));
+    // 12 for the symbol and 2 more, so the wide play symbol does not touch "Resume".
+    button_->setIconSize(QSize(14, 12));
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(10);

@@ -28,6 +28,9 @@ namespace corvane {
 
 namespace {
 
+// The column of the rows' disclosure chevron, before the table's own columns.
+constexpr int chevronWidth = 14;
+
 ExplanationLookup lookupIn(const Monitor& monitor)
 {
     return [&monitor](const ProcessGroup& group) { return monitor.explanation(group); };
@@ -94,7 +97,7 @@ RowButton::RowButton(QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    chevron_->setFixedWidth(14);
+    chevron_->setFixedWidth(chevronWidth);
     chevron_->setAlignment(Qt::AlignCenter);
     layout->addWidget(chevron_);
 }
@@ -260,9 +263,9 @@ ProcessesView::ProcessesView(ViewEnvironment& environment, DetailProbes probes, 
     chipRow->addStretch(1);
     page->addLayout(chipRow);
 
-    // The header leaves room for the list's scroll bar so the columns line up.
+    // The header leaves room for the rows' chevron and the list's scroll bar so the columns line up.
     auto* header = new ProcessTableHeader(this);
-    header->setContentsMargins(0, 0, style()->pixelMetric(QStyle::PM_ScrollBarExtent), 0);
+    header->setContentsMargins(chevronWidth, 0, style()->pixelMetric(QStyle::PM_ScrollBarExtent), 0);
     auto* headerAndList = bareColumn(nullptr, 0);
     headerAndList->addWidget(header);
     auto* rows = bareColumn(listContent_, 0);

@@ -16,9 +16,7 @@
 #include "CorvaneApp/UsageView.hpp"
 #include "CorvaneApp/ViewEnvironment.hpp"
 
-#include <QApplication>
 #include <QDialog>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -62,22 +60,6 @@ QDialog* makeSheet(QWidget* parent, QWidget* content)
     content->setParent(sheet);
     layout->addWidget(content);
     return sheet;
-}
-
-// An alert over the main window: the app's icon, a bold title and a plain message.
-QMessageBox* makeAlert(QWidget* parent, const std::string& title, const std::string& message)
-{
-    auto* box = new QMessageBox(parent);
-    box->setWindowTitle(QStringLiteral("Corvane"));
-    box->setIconPixmap(QApplication::windowIcon().pixmap(48, 48));
-    box->setTextFormat(Qt::PlainText);
-    box->setText(QString::fromStdString(title));
-    box->setInformativeText(QString::fromStdString(message));
-    box->setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { font-weight: bold; }"));
-    // Message boxes size themselves to their words; a floor keeps short ones from wrapping early.
-    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
-        grid->addItem(new QSpacerItem(380, 0), grid->rowCount(), 0, 1, grid->columnCount());
-    return box;
 }
 
 // Closes a sheet or alert without running what its dismissal would do.
@@ -210,7 +192,7 @@ void RootView::presentAlerts()
 void RootView::showConfirmation()
 {
     const FixActions::Confirmation& confirmation = *environment_.fixActions.confirmation();
-    auto* box = makeAlert(this, confirmation.title, confirmation.message);
+    auto* box = alertBox(this, QString::fromStdString(confirmation.title), QString::fromStdString(confirmation.message));
     auto* confirm = box->addButton(QString::fromStdString(confirmation.confirm),
                                    confirmation.destructive ? QMessageBox::DestructiveRole : QMessageBox::AcceptRole);
     box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
@@ -237,8 +219,9 @@ void RootView::showConfirmation()
 void RootView::showStuckAlert()
 {
     const std::string& app = *environment_.fixActions.stuckAlert();
-    auto* box = makeAlert(this, (app.empty() ? std::string("This app") : app) + " won't quit. Restart your Mac to clear it.",
-                          std::string());
+    auto* box = alertBox(
+        this, QString::fromStdString(app.empty() ? std::string("This app") : app) + " won't quit. Restart your Mac to clear it.",
+        QString());
     auto* restart = box->addButton(QStringLiteral("Restart\u2026"), QMessageBox::AcceptRole);
     box->addButton(QStringLiteral("Not now"), QMessageBox::RejectRole);
     alert_ = box;

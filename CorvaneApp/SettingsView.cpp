@@ -1,5 +1,6 @@
 #include "CorvaneApp/SettingsView.hpp"
 
+#include "CorvaneApp/Components.hpp"
 #include "CorvaneApp/Fonts.hpp"
 #include "CorvaneApp/Platform/AppUpdater.hpp"
 #include "CorvaneApp/Platform/LoginItem.hpp"
@@ -133,10 +134,9 @@ void SettingsView::askClear()
 {
     if (confirmation_)
         return;
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Clear usage history?"),
-                                QStringLiteral("Clear usage history?"), QMessageBox::NoButton, this);
-    box->setInformativeText(QStringLiteral("This deletes the CPU and memory history Corvane has recorded. "
-                                           "Your upgrade advice starts over."));
+    auto* box = alertBox(this, QStringLiteral("Clear usage history?"),
+                         QStringLiteral("This deletes the CPU and memory history Corvane has recorded. "
+                                        "Your upgrade advice starts over."));
     QPushButton* confirm = box->addButton(QStringLiteral("Clear History"), QMessageBox::DestructiveRole);
     box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
     box->setDefaultButton(qobject_cast<QPushButton*>(box->buttons().last()));

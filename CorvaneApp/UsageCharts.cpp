@@ -182,12 +182,13 @@ void HistoryChartView::setData(const UsageModel::HistoryChart& chart, const std:
         labels.emplace_back(QString::fromStdString(UsageModel::axisLabel(tick, chart.unit)), tick);
     setCategories(value_, labels);
 
-    // A few time labels, spread over the bars: hours of the day, or days of the month.
+    // Three or so time labels, spread over the bars: hours of the day, or days of the month.
+    // Closer together, a date like "Feb 26" no longer fits between its neighbours and is cut.
     const int count = int(buckets.size());
     time_->setRange(-0.5, std::max(count, 1) - 0.5);
     time_->setStartValue(-0.5);
     std::vector<std::pair<QString, double>> times;
-    const int step = std::max(1, (count + 3) / 4);
+    const int step = std::max(1, (count + 2) / 3);
     for (int i = step / 2; i < count; i += step) {
         const auto start = QDateTime::fromMSecsSinceEpoch(msecs(buckets[std::size_t(i)].start));
         const QString text = rangeHours == 24 ? start.toLocalTime().toString(QStringLiteral("HH:mm"))

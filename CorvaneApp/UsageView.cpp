@@ -143,7 +143,6 @@ UsageView::UsageView(ViewEnvironment& environment, UsageProbes probes, QWidget* 
     macLine_->setWordWrap(true);
     macRow->addWidget(macBusy_, 0, Qt::AlignVCenter);
     macRow->addWidget(macLine_, 1, Qt::AlignVCenter);
-    macRow->addStretch(1);
     column->addWidget(mac);
 
     // The verdict.
@@ -210,8 +209,9 @@ UsageView::UsageView(ViewEnvironment& environment, UsageProbes probes, QWidget* 
 
     auto* live = new QHBoxLayout;
     live->setSpacing(16);
-    live->addWidget(cpu, 1, Qt::AlignTop);
-    live->addWidget(memory, 1, Qt::AlignTop);
+    // Side by side at one height, the shorter card's content at its top.
+    live->addWidget(cpu, 1);
+    live->addWidget(memory, 1);
     column->addLayout(live);
 
     // History.

@@ -9,24 +9,41 @@ namespace {
 constexpr int64_t gigabyte = 1LL << 30;
 constexpr int64_t megabyte = 1LL << 20;
 
-ProcessGroup app(const std::string& name, int32_t pid, double cpu, int64_t memory, int helpers = 0)
+std::vector<CPUPoint> cpuHistory(Date now, double level)
+{
+    std::vector<CPUPoint> points;
+    for (int i = 200; i > 0; --i) {
+        const double wave = (i % 17) * 1.5 + (i % 5) * 2.0;
+        points.push_back({now - std::chrono::seconds(3 * i), std::min(100.0, level + wave)});
+    }
+    return points;
+}
+
+} // namespace
+
+ProcessGroup app(const std::string& name, int32_t pid, double cpu, int64_t memory, int helpers,
+                 std::optional<std::string> appPath)
 {
     ProcessGroup group;
-    group.id = "/usr/lib/" + name;
+    group.id = appPath ? *appPath : "/usr/lib/" + name;
     group.displayName = name;
+    group.appPath = appPath;
     group.cpuPercent = cpu;
     group.memoryBytes = memory;
     group.quittable = true;
+    // The primary works hardest, each helper a little less than the one before.
+    const double shares = (helpers + 1) * (helpers + 2) / 2.0;
     for (int i = 0; i <= helpers; ++i) {
+        const double share = (helpers + 1 - i) / shares;
         ProcessUsage member;
         member.pid = pid + i;
         member.ppid = 1;
         member.uid = 1000;
         member.user = "user";
-        member.path = group.id + "/" + name;
-        member.name = name;
-        member.cpuPercent = cpu / (helpers + 1);
-        member.memoryBytes = memory / (helpers + 1);
+        member.path = appPath ? *appPath + "/Contents/MacOS/" + name : group.id + "/" + name;
+        member.name = i == 0 ? name : name + " Helper";
+        member.cpuPercent = cpu * share;
+        member.memoryBytes = static_cast<int64_t>(static_cast<double>(memory) * share);
         group.members.push_back(member);
     }
     return group;
@@ -47,17 +64,6 @@ SystemSignals signals(double cpu, Pressure pressure, Thermal thermal)
     return s;
 }
 
-std::vector<CPUPoint> cpuHistory(Date now, double level)
-{
-    std::vector<CPUPoint> points;
-    for (int i = 200; i > 0; --i) {
-        const double wave = (i % 17) * 1.5 + (i % 5) * 2.0;
-        points.push_back({now - std::chrono::seconds(3 * i), std::min(100.0, level + wave)});
-    }
-    return points;
-}
-
-// A checked, published state: groups, signals, memory and the findings with their status.
 void publish(FixtureWorld& world, std::vector<ProcessGroup> groups, SystemSignals reading, double cpuLevel,
              std::vector<Finding> findings)
 {
@@ -84,8 +90,6 @@ std::vector<ProcessGroup> everydayApps()
             app("Xorg", 900, 3.2, 210 * megabyte), app("pipewire", 1500, 0.8, 40 * megabyte),
             app("thunderbird", 4100, 0.4, 600 * megabyte, 2)};
 }
-
-} // namespace
 
 std::vector<Fixture> fixtures()
 {
@@ -127,6 +131,41 @@ std::vector<Fixture> fixtures()
                               FixID::reviewTabs)});
              world.monitor.setStuckApp("chromium");
              world.actions.setStuckAlert("chromium");
+         }},
+        {"error", true,
+         [](FixtureWorld& world) {
+             publish(world, everydayApps(), signals(9, Pressure::normal, Thermal::normal), 6, {});
+             world.monitor.setError("Couldn't read the process list: permission denied.");
+         }},
+        {"paused", true,
+         [](FixtureWorld& world) {
+             publish(world, everydayApps(), signals(12, Pressure::normal, Thermal::normal), 10, {});
+             world.monitor.setIsPaused(true);
+         }},
+        {"many-findings", true,
+         [](FixtureWorld& world) {
+             std::vector<ProcessGroup> groups = everydayApps();
+             groups.insert(groups.begin(), app("ffmpeg", 5200, 186.5, 420 * megabyte));
+             publish(world, std::move(groups), signals(71, Pressure::elevated, Thermal::warm), 64,
+                     {Finding(FindingKind::cpuHog, Severity::high, "ffmpeg is using a lot of CPU",
+                              "It has kept about 2 cores busy for the last minute.", "/usr/lib/ffmpeg",
+                              FixID::quitApp),
+                      Finding(FindingKind::memory, Severity::medium, "Memory is getting tight",
+                              "firefox uses the most, so your computer is swapping.", "/usr/lib/firefox",
+                              FixID::quitApp),
+                      Finding(FindingKind::heat, Severity::medium, "Your computer is warm",
+                              "It may slow itself down to cool off.", std::nullopt, FixID::openBatterySettings),
+                      Finding(FindingKind::lowDisk, Severity::low, "Your disk is almost full",
+                              "Only 9 GB is free.", std::nullopt, FixID::openFerncourt),
+                      Finding(FindingKind::longUptime, Severity::low, "Your computer hasn't restarted in 3 weeks",
+                              "A restart clears out memory that apps never gave back.", std::nullopt,
+                              FixID::restartMac),
+                      Finding(FindingKind::spotlight, Severity::low, "Search indexing is busy",
+                              "The search index is being rebuilt in the background.", std::nullopt,
+                              FixID::openSpotlightSettings),
+                      Finding(FindingKind::lowPower, Severity::low, "Low Power Mode is on",
+                              "Your computer runs slower to save energy.", std::nullopt,
+                              FixID::openBatterySettings)});
          }},
         {"missing-catalog", false, [](FixtureWorld&) {}},
     };

@@ -1,0 +1,57 @@
+#include "ScreenshotWorld.hpp"
+
+#include <QCoreApplication>
+#include <QWidget>
+
+#include <cstdio>
+
+namespace corvane::screenshots {
+
+World::World(bool withCatalog)
+    : settings(folder.filePath(QStringLiteral("settings.ini")))
+    , monitor(environment(withCatalog), settings)
+    , actions(monitor, router, held)
+    , view{monitor, router, actions, settings, clock, scheduler, work}
+    , loginItem(folder.filePath(QStringLiteral("autostart")), QStringLiteral("/usr/bin/corvane"))
+{
+    settings.setOnboarded(true);
+}
+
+void World::apply(const Fixture& fixture)
+{
+    FixtureWorld world = fixtureWorld();
+    fixture.apply(world);
+}
+
+MonitorEnvironment World::environment(bool withCatalog)
+{
+    MonitorEnvironment env{clock, scheduler, held};
+    env.sleepWatcher = [] { return std::make_unique<SleepWatcher>(); };
+    env.home = folder.filePath(QStringLiteral("home")).toStdString();
+    env.usageFolder = folder.filePath(QStringLiteral("usage")).toStdString();
+    if (!withCatalog)
+        env.loadCatalog = [] { return std::optional<ProcessCatalog>(); };
+    return env;
+}
+
+void settle()
+{
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+void Camera::shoot(QWidget& widget, const QString& name)
+{
+    settle();
+    const QString path = folder_.filePath(name + QStringLiteral(".png"));
+    if (!widget.grab().save(path)) {
+        std::fprintf(stderr, "corvane-screenshots: cannot write %s\n", qPrintable(path));
+        ok_ = false;
+        return;
+    }
+    std::printf("%s\n", qPrintable(path));
+}
+
+} // namespace corvane::screenshots
