@@ -13,13 +13,13 @@ TEST(LiveBadgeModel, PausedWinsOverCheckingAndFlipsDotAndButton)
 {
     const auto paused = liveBadge(true, std::nullopt, checked);
     EXPECT_EQ(paused.text, "Paused");
-    EXPECT_EQ(paused.dot, Tone::text3);
+    EXPECT_EQ(paused.dot, ColorRole::text3);
     EXPECT_EQ(paused.buttonTitle, "Resume");
     EXPECT_EQ(paused.buttonSymbol, "play.fill");
 
     const auto running = liveBadge(false, std::nullopt, checked);
     EXPECT_EQ(running.text, "Checking\u2026");
-    EXPECT_EQ(running.dot, Tone::green);
+    EXPECT_EQ(running.dot, ColorRole::green);
     EXPECT_EQ(running.buttonTitle, "Pause");
     EXPECT_EQ(running.buttonSymbol, "pause.fill");
 }

@@ -172,12 +172,12 @@ TEST(ProcessesRows, ToggleOpensOneRowAndClosesTheOpenOne)
 
 TEST(ProcessesRows, KernelRowReadsTheThermalState)
 {
-    EXPECT_EQ(kernelRow(std::nullopt), (KernelRowModel{"Not cooling right now", "heat ok", Tone::green}));
+    EXPECT_EQ(kernelRow(std::nullopt), (KernelRowModel{"Not cooling right now", "heat ok", ColorRole::green}));
     SystemSignals s;
     s.thermal = Thermal::warm;
-    EXPECT_EQ(kernelRow(s), (KernelRowModel{"Cooling your Mac", "Warm", Tone::amber}));
+    EXPECT_EQ(kernelRow(s), (KernelRowModel{"Cooling your Mac", "Warm", ColorRole::amber}));
     s.thermal = Thermal::hot;
-    EXPECT_EQ(kernelRow(s), (KernelRowModel{"Cooling your Mac", "Hot", Tone::red}));
+    EXPECT_EQ(kernelRow(s), (KernelRowModel{"Cooling your Mac", "Hot", ColorRole::red}));
     s.thermal = Thermal::veryHot;
-    EXPECT_EQ(kernelRow(s), (KernelRowModel{"Cooling your Mac", "Very hot", Tone::red}));
+    EXPECT_EQ(kernelRow(s), (KernelRowModel{"Cooling your Mac", "Very hot", ColorRole::red}));
 }
