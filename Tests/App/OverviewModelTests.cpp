@@ -151,21 +151,6 @@ TEST(OverviewHero, ListsAtMostFourOtherCausesWithACountedLabel)
     EXPECT_TRUE(heroCard(DiagnosisResult({seven[0]}), now, {}).moreLabel.empty());
 }
 
-TEST(OverviewSignals, DashesBeforeTheFirstReading)
-{
-    const auto tiles = signalTiles(std::nullopt);
-    for (const auto& tile : tiles) {
-        EXPECT_EQ(tile.value, "\u2014");
-        EXPECT_EQ(tile.valueTone, ColorRole::text);
-    }
-    EXPECT_EQ(tiles[0].note, "Across all CPU cores");
-    EXPECT_EQ(tiles[1].note, "");
-    EXPECT_EQ(tiles[2].note, "");
-    EXPECT_EQ(tiles[0].title, "CPU load");
-    EXPECT_EQ(tiles[1].symbol, "memorychip");
-    EXPECT_EQ(tiles[2].title, "Thermal state");
-}
-
 TEST(OverviewSignals, RoundsLoadHalfAwayAndColoursPressureAndHeat)
 {
     SystemSignals s;

@@ -157,19 +157,6 @@ TEST(ProcessesRows, SearchComparesComposedUnicodeLowerCase)
     EXPECT_EQ(visibleRows(rows, options, lookup({})).size(), 1u);
 }
 
-TEST(ProcessesRows, EmptyLineQuotesTheSearchAsTyped)
-{
-    EXPECT_EQ(emptyListText(QString()), "Nothing here right now.");
-    EXPECT_EQ(emptyListText(QStringLiteral("  zz ")), "No process matches \"  zz \".");
-}
-
-TEST(ProcessesRows, ToggleOpensOneRowAndClosesTheOpenOne)
-{
-    EXPECT_EQ(toggledExpansion(std::nullopt, "a"), "a");
-    EXPECT_EQ(toggledExpansion(std::string("a"), "a"), std::nullopt);
-    EXPECT_EQ(toggledExpansion(std::string("a"), "b"), "b");
-}
-
 TEST(ProcessesRows, KernelRowReadsTheThermalState)
 {
     EXPECT_EQ(kernelRow(std::nullopt), (KernelRowModel{"Not cooling right now", "heat ok", ColorRole::green}));
