@@ -33,9 +33,6 @@ TEST(Sidebar, RowsSelectTheirScreenAndExactlyOneIsHighlighted)
 {
     AppHarness h;
     Sidebar sidebar(h.env);
-    EXPECT_EQ(sidebar.row(Screen::overview)->accessibleName(), QStringLiteral("Overview"));
-    EXPECT_EQ(sidebar.row(Screen::usage)->property("symbol").toString(), QStringLiteral("chart.xyaxis.line"));
-    EXPECT_GE(sidebar.width(), 230);
     EXPECT_EQ(sidebar.width(), Sidebar::columnWidth());
 
     int changes = 0;
