@@ -26,11 +26,6 @@ namespace {
 
 constexpr int iconSize = 24;
 
-QString q(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
-
 // A fixed-width cell whose content is leading-aligned.
 QWidget* column(QWidget* content, int width, QWidget* parent)
 {
@@ -133,17 +128,17 @@ ItemRow::ItemRow(QWidget* parent)
 
 void ItemRow::set(const BackgroundItemsModel::Row& row)
 {
-    title_->setText(q(row.title));
-    label_->setFullText(q(row.label));
-    scope_->setText(q(row.scope));
+    title_->setText(qs(row.title));
+    label_->setFullText(qs(row.label));
+    scope_->setText(qs(row.scope));
 
     runningPill_->setVisible(row.running.running);
     if (row.running.running) {
-        runningText_->setText(q(row.running.figures.value_or("")));
+        runningText_->setText(qs(row.running.figures.value_or("")));
         runningText_->setVisible(row.running.figures.has_value());
         setForeground(runningText_, Theme::text2());
     } else {
-        runningText_->setText(q(row.running.text));
+        runningText_->setText(qs(row.running.text));
         runningText_->setVisible(true);
         setForeground(runningText_, Theme::text3());
     }
@@ -229,7 +224,7 @@ void BackgroundItemsView::refresh()
     for (const auto& group : groups)
         keys.push_back(group.name);
     const auto widgets = sections_->update(keys, [this](const std::string& name) {
-        return new OwnerSection(q(name), this);
+        return new OwnerSection(qs(name), this);
     });
     for (size_t i = 0; i < groups.size(); ++i) {
         std::vector<BackgroundItemsModel::Row> rows;

@@ -11,6 +11,7 @@
 #include "CorvaneApp/Router.hpp"
 #include "CorvaneApp/SymbolIcons.hpp"
 #include "CorvaneApp/Theme.hpp"
+#include "CorvaneApp/ToolScreen.hpp"
 #include "CorvaneApp/ViewEnvironment.hpp"
 #include "Platform/LinuxWorkspace.hpp"
 
@@ -19,7 +20,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QShortcut>
@@ -32,11 +32,6 @@ namespace corvane {
 namespace {
 
 using BrowserPanelModel::Action;
-
-QString q(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
 
 BrowserPanelServices withDefaults(BrowserPanelServices services)
 {
@@ -51,14 +46,6 @@ BrowserPanelServices withDefaults(BrowserPanelServices services)
     if (!services.openSettings)
         services.openSettings = [](SettingsPane pane) { FixRunner(static_cast<uint32_t>(getuid())).open(pane); };
     return services;
-}
-
-QVBoxLayout* column(QWidget* owner, int spacing)
-{
-    auto* layout = new QVBoxLayout(owner);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
-    return layout;
 }
 
 QLabel* wrapping(QLabel* label)
@@ -79,8 +66,8 @@ void setText(QPushButton* button, const std::optional<std::string>& title)
 {
     button->setVisible(title.has_value());
     if (title) {
-        button->setText(q(*title));
-        button->setAccessibleName(q(*title));
+        button->setText(qs(*title));
+        button->setAccessibleName(qs(*title));
     }
 }
 
@@ -123,8 +110,8 @@ void TabRowWidget::set(const BrowserPanelModel::TabRow& row)
     const QSignalBlocker quiet(check_);
     check_->setChecked(row.checked);
     check_->setEnabled(row.checkable);
-    title_->setFullText(q(row.text));
-    host_->setFullText(q(row.host));
+    title_->setFullText(qs(row.text));
+    host_->setFullText(qs(row.host));
     active_->setVisible(row.isActive);
 }
 
@@ -141,7 +128,7 @@ WindowSectionWidget::WindowSectionWidget(QWidget* parent)
       name_(textLabel({}, Fonts::system(13, QFont::DemiBold), Theme::text(), this)),
       count_(textLabel({}, Fonts::system(13, QFont::DemiBold), Theme::text3(), this))
 {
-    auto* layout = column(this, 0);
+    auto* layout = bareColumn(this, 0);
     auto* head = new QHBoxLayout;
     head->setContentsMargins(0, 0, 0, 6);
     head->setSpacing(6);
@@ -156,9 +143,9 @@ WindowSectionWidget::WindowSectionWidget(QWidget* parent)
 void WindowSectionWidget::set(const BrowserPanelModel::WindowSection& section,
                               const std::function<void(const std::string&, bool)>& toggle)
 {
-    symbol_->setSymbol(q(section.symbol));
-    name_->setText(q(section.name));
-    count_->setText(q(section.count));
+    symbol_->setSymbol(qs(section.symbol));
+    name_->setText(qs(section.name));
+    count_->setText(qs(section.count));
     std::vector<std::string> keys;
     for (const auto& row : section.rows)
         keys.push_back(row.id);
@@ -222,17 +209,17 @@ void BrowserPanel::build()
 QWidget* BrowserPanel::buildPrimer()
 {
     primerPage_ = new QWidget(this);
-    auto* layout = column(primerPage_, 14);
+    auto* layout = bareColumn(primerPage_, 14);
     const auto view = BrowserPanelModel::primer(state_.browser);
     layout->addWidget(new SymbolLabel(BrowserPanelModel::primerSymbol, Theme::accentLight(), 28, primerPage_));
-    layout->addWidget(textLabel(q(view.title), Fonts::system(20, QFont::Bold), Theme::text(), primerPage_));
-    layout->addWidget(wrapping(textLabel(q(view.body), Fonts::system(14), Theme::text2(), primerPage_)));
+    layout->addWidget(textLabel(qs(view.title), Fonts::system(20, QFont::Bold), Theme::text(), primerPage_));
+    layout->addWidget(wrapping(textLabel(qs(view.body), Fonts::system(14), Theme::text2(), primerPage_)));
     auto* buttons = new QHBoxLayout;
     buttons->setContentsMargins(0, 6, 0, 0);
     buttons->setSpacing(10);
     for (const auto& descriptor : view.buttons) {
-        auto* button = descriptor.primary ? primaryButton(q(descriptor.title), primerPage_)
-                                          : secondaryButton(q(descriptor.title), primerPage_);
+        auto* button = descriptor.primary ? primaryButton(qs(descriptor.title), primerPage_)
+                                          : secondaryButton(qs(descriptor.title), primerPage_);
         connect(button, &QPushButton::clicked, this, [this, action = descriptor.action] { run(action); });
         buttons->addWidget(button);
     }
@@ -245,12 +232,10 @@ QWidget* BrowserPanel::buildLoading()
 {
     loadingPage_ = new QWidget(this);
     loadingPage_->setMinimumHeight(200);
-    auto* layout = column(loadingPage_, 12);
-    auto* spinner = new QProgressBar(loadingPage_);
-    spinner->setRange(0, 0);
-    spinner->setTextVisible(false);
+    auto* layout = bareColumn(loadingPage_, 12);
+    auto* spinner = new BusyIndicator(loadingPage_);
     spinner->setFixedSize(160, 6);
-    loadingLabel_ = textLabel(q(BrowserPanelModel::loadingText(state_.browser)), Fonts::system(13), Theme::text2(),
+    loadingLabel_ = textLabel(qs(BrowserPanelModel::loadingText(state_.browser)), Fonts::system(13), Theme::text2(),
                               loadingPage_);
     layout->addStretch();
     layout->addWidget(spinner, 0, Qt::AlignHCenter);
@@ -262,7 +247,7 @@ QWidget* BrowserPanel::buildLoading()
 QWidget* BrowserPanel::buildMessage()
 {
     messagePage_ = new QWidget(this);
-    auto* layout = column(messagePage_, 12);
+    auto* layout = bareColumn(messagePage_, 12);
     messageTitle_ = textLabel({}, Fonts::system(20, QFont::Bold), Theme::text(), messagePage_);
     messageBody_ = wrapping(textLabel({}, Fonts::system(14), Theme::text2(), messagePage_));
     messageBody_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -280,7 +265,7 @@ QWidget* BrowserPanel::buildMessage()
 QWidget* BrowserPanel::buildLoaded()
 {
     loadedPage_ = new QWidget(this);
-    auto* layout = column(loadedPage_, 14);
+    auto* layout = bareColumn(loadedPage_, 14);
 
     auto* header = new QHBoxLayout;
     auto* titles = new QVBoxLayout;
@@ -301,14 +286,14 @@ QWidget* BrowserPanel::buildLoaded()
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* list = new QWidget(scroll);
-    auto* listLayout = column(list, 14);
+    auto* listLayout = bareColumn(list, 14);
     listLayout->addStretch();
     sections_.emplace(listLayout, 0);
     scroll->setWidget(list);
     layout->addWidget(scroll, 1);
 
     actionRow_ = new QWidget(loadedPage_);
-    auto* lines = column(actionRow_, 10);
+    auto* lines = bareColumn(actionRow_, 10);
     auto* actions = new QHBoxLayout;
     actions->setSpacing(10);
     moreActions_ = new QHBoxLayout;
@@ -454,10 +439,10 @@ void BrowserPanel::setConfirm(std::optional<Confirm> confirm)
     state_.confirm = std::move(confirm);
     const Confirm pending = *state_.confirm;
 
-    auto* box = alertBox(this, q(pending.title), q(pending.message));
+    auto* box = alertBox(this, qs(pending.title), qs(pending.message));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
-    auto* go = box->addButton(q(pending.button), QMessageBox::DestructiveRole);
+    auto* go = box->addButton(qs(pending.button), QMessageBox::DestructiveRole);
     box->addButton(tr("Cancel"), QMessageBox::RejectRole);
     connect(box, &QMessageBox::finished, this, [this, box, go, pending] {
         const bool confirmed = box->clickedButton() == go;
@@ -503,8 +488,8 @@ void BrowserPanel::refresh()
     const auto message = BrowserPanelModel::message(state_.phase, state_.browser);
     messagePage_->setVisible(message.has_value());
     if (message) {
-        messageTitle_->setText(q(message->title));
-        messageBody_->setText(q(message->body));
+        messageTitle_->setText(qs(message->title));
+        messageBody_->setText(qs(message->body));
     }
     if (message && message->buttons != shownButtons_) {
         shownButtons_ = message->buttons;
@@ -514,8 +499,8 @@ void BrowserPanel::refresh()
         auto* layout = static_cast<QHBoxLayout*>(messageButtons_->layout());
         int index = 0;
         for (const auto& descriptor : message->buttons) {
-            auto* button = descriptor.primary ? primaryButton(q(descriptor.title), messageButtons_)
-                                              : secondaryButton(q(descriptor.title), messageButtons_);
+            auto* button = descriptor.primary ? primaryButton(qs(descriptor.title), messageButtons_)
+                                              : secondaryButton(qs(descriptor.title), messageButtons_);
             connect(button, &QPushButton::clicked, this, [this, action = descriptor.action] { run(action); });
             layout->insertWidget(index++, button);
             button->show();
@@ -530,9 +515,9 @@ void BrowserPanel::refresh()
 void BrowserPanel::refreshLoaded()
 {
     const auto view = BrowserPanelModel::loaded(state_);
-    loadedTitle_->setText(q(view.title));
+    loadedTitle_->setText(qs(view.title));
     extensions_->setVisible(view.extensionsLine.has_value());
-    extensions_->setText(q(view.extensionsLine.value_or("")));
+    extensions_->setText(qs(view.extensionsLine.value_or("")));
 
     std::vector<std::string> keys;
     for (const auto& section : view.windows)
@@ -548,7 +533,7 @@ void BrowserPanel::refreshLoaded()
     setText(closeSelected_, view.closeSelectedButton);
     setText(merge_, view.mergeButton);
     placeMemorySaver();
-    footnote_->setText(q(view.footnote));
+    footnote_->setText(qs(view.footnote));
 }
 
 void BrowserPanel::placeMemorySaver()

@@ -13,10 +13,16 @@ enum class ColorRole {
     accent,
     accentLight,
     green,
+    greenBG,
     amber,
+    amberBG,
     red,
+    redBG,
+    leaveFG,
+    leaveBG,
     raised,
-    sky,  // the memory chart's "Cached" blue, #60A5FA
+    sky,           // the memory chart's "Cached" blue, #60A5FA
+    causeHeadline, // #D4D4D8
 };
 
 // The theme's colour for a role (widget layer only).

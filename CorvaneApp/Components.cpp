@@ -87,6 +87,22 @@ std::string label(Status status)
     return {};
 }
 
+QVBoxLayout* bareColumn(QWidget* owner, int spacing)
+{
+    auto* layout = new QVBoxLayout(owner);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
+QHBoxLayout* tightRow(QWidget* owner, int spacing)
+{
+    auto* row = new QHBoxLayout(owner);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(spacing);
+    return row;
+}
+
 QLabel* textLabel(const QString& text, const QFont& font, const QColor& colour, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);

@@ -17,6 +17,8 @@
 #include <string>
 
 class QBoxLayout;
+class QHBoxLayout;
+class QVBoxLayout;
 
 namespace corvane {
 
@@ -33,6 +35,16 @@ std::string symbol(FindingKind kind);
 
 // "All quiet", "Busy", "Struggling".
 std::string label(Status status);
+
+// A model's UTF-8 text for a widget.
+inline QString qs(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+// A column or row layout on `owner` without margins.
+QVBoxLayout* bareColumn(QWidget* owner, int spacing);
+QHBoxLayout* tightRow(QWidget* owner, int spacing);
 
 // A plain-text label in a font and colour of the theme.
 QLabel* textLabel(const QString& text, const QFont& font, const QColor& colour, QWidget* parent = nullptr);

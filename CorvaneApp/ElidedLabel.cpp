@@ -1,7 +1,9 @@
 #include "CorvaneApp/ElidedLabel.hpp"
 
-#include <QEvent>
+#include "CorvaneApp/Components.hpp"
+
 #include <QFontMetrics>
+#include <QPainter>
 #include <QtMath>
 
 namespace corvane {
@@ -12,14 +14,16 @@ ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent)
     setTextFormat(Qt::PlainText);
 }
 
+ElidedLabel::ElidedLabel(const QFont& font, const QColor& colour, QWidget* parent) : ElidedLabel(parent)
+{
+    setFont(font);
+    setForeground(this, colour);
+}
+
 void ElidedLabel::setFullText(const QString& text)
 {
-    if (text == full_)
-        return;
-    full_ = text;
+    setText(text);
     setToolTip(text);
-    updateGeometry();
-    elide();
 }
 
 QSize ElidedLabel::minimumSizeHint() const
@@ -30,27 +34,16 @@ QSize ElidedLabel::minimumSizeHint() const
 QSize ElidedLabel::sizeHint() const
 {
     // Rounded up with a pixel to spare: eliding measures a little wider than the advance.
-    return {qCeil(QFontMetricsF(font()).horizontalAdvance(full_)) + 1, fontMetrics().height()};
+    return {qCeil(QFontMetricsF(font()).horizontalAdvance(text())) + 1, fontMetrics().height()};
 }
 
-void ElidedLabel::resizeEvent(QResizeEvent* event)
+void ElidedLabel::paintEvent(QPaintEvent*)
 {
-    QLabel::resizeEvent(event);
-    elide();
-}
-
-void ElidedLabel::changeEvent(QEvent* event)
-{
-    QLabel::changeEvent(event);
-    if (event->type() == QEvent::FontChange)
-        elide();
-}
-
-void ElidedLabel::elide()
-{
-    const QString shown = fontMetrics().elidedText(full_, Qt::ElideRight, width());
-    if (shown != text())
-        setText(shown);
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::WindowText));
+    const QRect area = contentsRect();
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
+                     fontMetrics().elidedText(text(), Qt::ElideRight, area.width()));
 }
 
 } // namespace corvane

@@ -4,28 +4,23 @@
 
 namespace corvane {
 
-// A one-line label that cuts its text with "…" to the width it is given instead of
-// growing to fit it; the whole text is fullText() and the tooltip.
+// A one-line label that ends its text with "…" when it is too narrow, instead of
+// growing to fit it or cutting it. text() keeps the whole text; setFullText also
+// makes it the tooltip.
 class ElidedLabel : public QLabel {
     Q_OBJECT
 
 public:
     explicit ElidedLabel(QWidget* parent = nullptr);
+    ElidedLabel(const QFont& font, const QColor& colour, QWidget* parent = nullptr);
 
     void setFullText(const QString& text);
-    QString fullText() const { return full_; }
 
     QSize minimumSizeHint() const override;
     QSize sizeHint() const override;
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
-
-private:
-    void elide();
-
-    QString full_;
+    void paintEvent(QPaintEvent* event) override;
 };
 
 } // namespace corvane

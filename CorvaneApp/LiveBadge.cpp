@@ -98,7 +98,7 @@ void LiveBadge::refresh()
     const Monitor& monitor = env_.monitor;
     const auto model = liveBadge(monitor.isPaused(), monitor.lastChecked(), env_.clock.now());
     text_->setText(QString::fromStdString(model.text));
-    dot_->setColour(toneColour(model.dot));
+    dot_->setColour(themeColor(model.dot));
     const QString symbol = QString::fromStdString(model.buttonSymbol);
     button_->setText(QString::fromStdString(model.buttonTitle));
     button_->setIcon(SymbolIcons::icon(symbol, Theme::text()));

@@ -7,21 +7,24 @@
 
 namespace corvane {
 
+int64_t secondsSinceCheck(Date lastChecked, Date now)
+{
+    const double elapsed = std::max(0.0, secondsBetween(lastChecked, now));
+    return Numbers::truncateTo<int64_t>(elapsed).value_or(std::numeric_limits<int64_t>::max());
+}
+
 std::string liveBadgeLabel(bool paused, std::optional<Date> lastChecked, Date now)
 {
     if (paused)
         return "Paused";
     if (!lastChecked)
         return "Checking\u2026";
-    // A clock set back reads as 0; an absurd gap stays at the largest count.
-    const double elapsed = std::max(0.0, secondsBetween(*lastChecked, now));
-    const int64_t seconds = Numbers::truncateTo<int64_t>(elapsed).value_or(std::numeric_limits<int64_t>::max());
-    return "Live \u00B7 checked " + Numbers::toText(seconds) + "s ago";
+    return "Live \u00B7 checked " + Numbers::toText(secondsSinceCheck(*lastChecked, now)) + "s ago";
 }
 
 LiveBadgeModel liveBadge(bool paused, std::optional<Date> lastChecked, Date now)
 {
-    return {liveBadgeLabel(paused, lastChecked, now), paused ? Tone::text3 : Tone::green,
+    return {liveBadgeLabel(paused, lastChecked, now), paused ? ColorRole::text3 : ColorRole::green,
             paused ? "Resume" : "Pause", paused ? "play.fill" : "pause.fill"};
 }
 

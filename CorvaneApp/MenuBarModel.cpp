@@ -1,11 +1,12 @@
 #include "CorvaneApp/MenuBarModel.hpp"
 
 #include "Core/Format.hpp"
+#include "Core/Numbers.hpp"
 #include "CorvaneApp/Components.hpp"
+#include "CorvaneApp/LiveBadgeModel.hpp"
 #include "CorvaneApp/Monitor.hpp"
 
 #include <algorithm>
-#include <cmath>
 
 namespace corvane {
 
@@ -38,9 +39,7 @@ std::string liveDotText(const std::optional<Date>& lastChecked, Date now)
 {
     if (!lastChecked)
         return "checking\u2026";
-    const double elapsed = secondsBetween(*lastChecked, now);
-    const long long seconds = std::isfinite(elapsed) ? std::max(0LL, static_cast<long long>(elapsed)) : 0;
-    return "checked " + std::to_string(seconds) + "s ago";
+    return "checked " + Numbers::toText(secondsSinceCheck(*lastChecked, now)) + "s ago";
 }
 
 } // namespace corvane

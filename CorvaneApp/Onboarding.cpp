@@ -2,46 +2,17 @@
 
 #include "CorvaneApp/Components.hpp"
 #include "CorvaneApp/Fonts.hpp"
+#include "CorvaneApp/Surfaces.hpp"
 #include "CorvaneApp/SymbolIcons.hpp"
 #include "CorvaneApp/Theme.hpp"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
-#include <QLinearGradient>
-#include <QPainter>
 #include <QVBoxLayout>
 
 namespace corvane {
 
 namespace {
-
-// The app's badge: the pulse symbol on a purple gradient square.
-class Badge final : public QWidget {
-public:
-    explicit Badge(QWidget* parent) : QWidget(parent)
-    {
-        setFixedSize(52, 52);
-        setProperty("symbol", QStringLiteral("waveform.path.ecg"));
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QLinearGradient gradient(rect().topLeft(), rect().bottomRight());
-        gradient.setColorAt(0, QColor(159, 122, 250));
-        gradient.setColorAt(1, QColor(109, 62, 242));
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(gradient);
-        painter.drawRoundedRect(rect(), 13, 13);
-        constexpr double side = 28;
-        painter.drawPixmap(QRectF((width() - side) / 2, (height() - side) / 2, side, side),
-                           SymbolIcons::pixmap(QStringLiteral("waveform.path.ecg"), Qt::white, side,
-                                               devicePixelRatioF()),
-                           QRectF());
-    }
-};
 
 QWidget* point(const QString& icon, const QString& text, QWidget* parent)
 {
@@ -80,7 +51,7 @@ Onboarding::Onboarding(QWidget* parent, std::unique_ptr<LoginItem> loginItem)
     column->setContentsMargins(32, 32, 32, 32);
     column->setSpacing(18);
 
-    column->addWidget(new Badge(this), 0, Qt::AlignLeft);
+    column->addWidget(appMark(52, 13, 28, this), 0, Qt::AlignLeft);
     column->addWidget(textLabel(QStringLiteral("Find out why your Mac is slow"), Fonts::system(24, QFont::Bold),
                                 Theme::text(), this));
 

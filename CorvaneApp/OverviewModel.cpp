@@ -22,15 +22,15 @@ CauseAction notePill(const std::string& note)
 
 } // namespace
 
-Tone thermalTone(Thermal thermal)
+ColorRole thermalTone(Thermal thermal)
 {
     switch (thermal) {
-    case Thermal::normal: return Tone::green;
-    case Thermal::warm: return Tone::amber;
+    case Thermal::normal: return ColorRole::green;
+    case Thermal::warm: return ColorRole::amber;
     case Thermal::hot:
-    case Thermal::veryHot: return Tone::red;
+    case Thermal::veryHot: return ColorRole::red;
     }
-    return Tone::green;
+    return ColorRole::green;
 }
 
 std::optional<ProcessGroup> groupWithID(const std::vector<ProcessGroup>& groups,
@@ -67,9 +67,9 @@ HeroModel heroCard(const DiagnosisResult& result, std::optional<Date> lastChecke
     const auto hero = result.hero();
     card.symbol = hero ? symbol(hero->kind) : "checkmark.seal";
     switch (result.status) {
-    case Status::quiet: card.iconTone = Tone::green; card.squareTone = Tone::greenBG; break;
-    case Status::busy: card.iconTone = Tone::amber; card.squareTone = Tone::amberBG; break;
-    case Status::struggling: card.iconTone = Tone::red; card.squareTone = Tone::redBG; break;
+    case Status::quiet: card.iconTone = ColorRole::green; card.squareTone = ColorRole::greenBG; break;
+    case Status::busy: card.iconTone = ColorRole::amber; card.squareTone = ColorRole::amberBG; break;
+    case Status::struggling: card.iconTone = ColorRole::red; card.squareTone = ColorRole::redBG; break;
     }
     card.pillStatus = lastChecked ? result.status : Status::quiet;
 
@@ -93,7 +93,7 @@ HeroModel heroCard(const DiagnosisResult& result, std::optional<Date> lastChecke
         card.moreLabel = moreCausesLabel(more.size());
     for (const auto& finding : more) {
         CauseLine line{finding.id,
-                       finding.severity >= Severity::high ? Tone::red : Tone::amber,
+                       finding.severity >= Severity::high ? ColorRole::red : ColorRole::amber,
                        finding.headline,
                        std::nullopt};
         if (finding.primaryFix)
@@ -108,9 +108,9 @@ HeroModel heroCard(const DiagnosisResult& result, std::optional<Date> lastChecke
 std::array<SignalTile, 3> signalTiles(const std::optional<SystemSignals>& signals)
 {
     std::array<SignalTile, 3> tiles{{
-        {"CPU load", "cpu", "\u2014", Tone::text, "Across all CPU cores"},
-        {"Memory pressure", "memorychip", "\u2014", Tone::text, ""},
-        {"Thermal state", "thermometer.medium", "\u2014", Tone::text, ""},
+        {"CPU load", "cpu", "\u2014", ColorRole::text, "Across all CPU cores"},
+        {"Memory pressure", "memorychip", "\u2014", ColorRole::text, ""},
+        {"Thermal state", "thermometer.medium", "\u2014", ColorRole::text, ""},
     }};
     if (!signals)
         return tiles;
@@ -119,9 +119,9 @@ std::array<SignalTile, 3> signalTiles(const std::optional<SystemSignals>& signal
 
     tiles[1].value = label(signals->pressure);
     switch (signals->pressure) {
-    case Pressure::normal: tiles[1].valueTone = Tone::green; break;
-    case Pressure::elevated: tiles[1].valueTone = Tone::amber; break;
-    case Pressure::critical: tiles[1].valueTone = Tone::red; break;
+    case Pressure::normal: tiles[1].valueTone = ColorRole::green; break;
+    case Pressure::elevated: tiles[1].valueTone = ColorRole::amber; break;
+    case Pressure::critical: tiles[1].valueTone = ColorRole::red; break;
     }
     tiles[1].note = Format::bytes(signals->memoryTotalBytes) + " installed";
 

@@ -29,7 +29,7 @@ struct CauseAction {
 // One line of the other causes.
 struct CauseLine {
     std::string id;  // the finding's, so a line keeps its widgets across ticks
-    Tone dot = Tone::amber;
+    ColorRole dot = ColorRole::amber;
     std::string headline;
     std::optional<CauseAction> action;
 
@@ -40,8 +40,8 @@ struct CauseLine {
 struct HeroModel {
     enum class Body { checking, smooth, finding };
     std::string symbol;
-    Tone iconTone = Tone::green;
-    Tone squareTone = Tone::greenBG;
+    ColorRole iconTone = ColorRole::green;
+    ColorRole squareTone = ColorRole::greenBG;
     Status pillStatus = Status::quiet;
     Body body = Body::checking;
     std::string headline;
@@ -58,14 +58,14 @@ struct SignalTile {
     std::string title;
     std::string symbol;
     std::string value;
-    Tone valueTone = Tone::text;
+    ColorRole valueTone = ColorRole::text;
     std::string note;
 
     bool operator==(const SignalTile&) const = default;
 };
 
 // Green when normal, amber when warm, red when hot or worse.
-Tone thermalTone(Thermal thermal);
+ColorRole thermalTone(Thermal thermal);
 
 // The first group in `groups` with that id, or none.
 std::optional<ProcessGroup> groupWithID(const std::vector<ProcessGroup>& groups,

@@ -83,7 +83,7 @@ void CauseActionSlot::set(const std::optional<CauseAction>& action)
         button_->setProminent(action->prominent);
     }
     if (note)
-        note_->set(fromStd(action->note), {}, Theme::leaveFG(), Theme::leaveBG());
+        note_->set(qs(action->note), {}, Theme::leaveFG(), Theme::leaveBG());
     button_->setVisible(fix);
     note_->setVisible(note);
     setVisible(fix || note);
@@ -94,7 +94,7 @@ void CauseActionSlot::set(const std::optional<CauseAction>& action)
 CauseLineWidget::CauseLineWidget(ViewEnvironment& environment, QWidget* parent)
     : QWidget(parent),
       dot_(new ColourDot(6, Theme::amber(), this)),
-      headline_(textLabel({}, Fonts::system(13.5), toneColour(Tone::causeHeadline), this)),
+      headline_(textLabel({}, Fonts::system(13.5), themeColor(ColorRole::causeHeadline), this)),
       action_(new CauseActionSlot(environment, this))
 {
     auto* layout = new QHBoxLayout(this);
@@ -108,8 +108,8 @@ CauseLineWidget::CauseLineWidget(ViewEnvironment& environment, QWidget* parent)
 
 void CauseLineWidget::set(const CauseLine& line)
 {
-    dot_->setColour(toneColour(line.dot));
-    headline_->setText(fromStd(line.headline));
+    dot_->setColour(themeColor(line.dot));
+    headline_->setText(qs(line.headline));
     action_->set(line.action);
 }
 
@@ -135,11 +135,11 @@ SignalTileWidget::SignalTileWidget(QWidget* parent)
 
 void SignalTileWidget::set(const SignalTile& tile)
 {
-    symbol_->setSymbol(fromStd(tile.symbol));
-    title_->setText(fromStd(tile.title));
-    value_->setText(fromStd(tile.value));
-    setForeground(value_, toneColour(tile.valueTone));
-    note_->setText(fromStd(tile.note));
+    symbol_->setSymbol(qs(tile.symbol));
+    title_->setText(qs(tile.title));
+    value_->setText(qs(tile.value));
+    setForeground(value_, themeColor(tile.valueTone));
+    note_->setText(qs(tile.note));
     // Read as one element by assistive technologies.
     setAccessibleName(title_->text() + QStringLiteral(": ") + value_->text()
                       + (tile.note.empty() ? QString() : QStringLiteral(", ") + note_->text()));
@@ -246,7 +246,7 @@ QWidget* OverviewView::buildHero()
     auto* lines = new QWidget(more_);
     auto* linesLayout = bareColumn(lines, 10);
     linesLayout->setContentsMargins(0, 10, 0, 0);
-    causeRows_ = std::make_unique<KeyedWidgets<CauseLineWidget>>(linesLayout, 0);
+    causeRows_ = std::make_unique<KeyedColumn<CauseLineWidget>>(linesLayout, 0);
     more->addWidget(lines);
     body->addWidget(more_);
     return card;
@@ -294,14 +294,14 @@ QWidget* OverviewView::buildTopTable()
     layout->addLayout(title);
     layout->addSpacing(12);
     layout->addWidget(new ProcessTableHeader(table));
-    topTable_ = std::make_unique<KeyedWidgets<ProcessRow>>(layout, layout->count());
+    topTable_ = std::make_unique<KeyedColumn<ProcessRow>>(layout, layout->count());
     return table;
 }
 
 void OverviewView::refreshError()
 {
     const auto& error = env_.monitor.error();
-    warningText_->setText(error ? fromStd(*error) : QString());
+    warningText_->setText(error ? qs(*error) : QString());
     warning_->setVisible(error.has_value());
 }
 
@@ -309,10 +309,10 @@ void OverviewView::refreshHero()
 {
     const Monitor& monitor = env_.monitor;
     const HeroModel hero = heroCard(monitor.result(), monitor.lastChecked(), monitor.groups());
-    statusIcon_->set(fromStd(hero.symbol), toneColour(hero.iconTone), toneColour(hero.squareTone));
+    statusIcon_->set(qs(hero.symbol), themeColor(hero.iconTone), themeColor(hero.squareTone));
     statusPill_->setStatus(hero.pillStatus);
-    headline_->setText(fromStd(hero.headline));
-    detail_->setText(fromStd(hero.detail));
+    headline_->setText(qs(hero.headline));
+    detail_->setText(qs(hero.detail));
     detail_->setVisible(hero.body != HeroModel::Body::checking);
 
     for (std::size_t i = 0; i < heroSlots_.size(); ++i)
@@ -320,11 +320,11 @@ void OverviewView::refreshHero()
     buttonRow_->setVisible(!hero.buttons.empty());
 
     more_->setVisible(!hero.more.empty());
-    moreLabel_->setCaption(fromStd(hero.moreLabel));
+    moreLabel_->setCaption(qs(hero.moreLabel));
     std::vector<std::string> ids;
     for (const auto& line : hero.more)
         ids.push_back(line.id);
-    causeLines_ = causeRows_->sync(ids, [this](const std::string&) { return new CauseLineWidget(env_, more_); });
+    causeLines_ = causeRows_->update(ids, [this](const std::string&) { return new CauseLineWidget(env_, more_); });
     for (std::size_t i = 0; i < causeLines_.size(); ++i)
         causeLines_[i]->set(hero.more[i]);
 }
@@ -342,7 +342,7 @@ void OverviewView::refreshTop()
     std::vector<std::string> ids;
     for (const auto& group : groups)
         ids.push_back(group.id);
-    topRows_ = topTable_->sync(ids, [&](const std::string& id) {
+    topRows_ = topTable_->update(ids, [&](const std::string& id) {
         const auto found = std::find_if(groups.begin(), groups.end(), [&](const ProcessGroup& g) { return g.id == id; });
         return new ProcessRow(*found, env_, this);
     });

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CorvaneApp/KeyedWidgets.hpp"
+#include "CorvaneApp/KeyedColumn.hpp"
 #include "CorvaneApp/OverviewModel.hpp"
 
 #include <QWidget>
@@ -65,13 +65,13 @@ private:
     std::array<CauseActionSlot*, 2> heroSlots_{};
     QWidget* more_ = nullptr;
     SectionLabel* moreLabel_ = nullptr;
-    std::unique_ptr<KeyedWidgets<CauseLineWidget>> causeRows_;
+    std::unique_ptr<KeyedColumn<CauseLineWidget>> causeRows_;
     std::vector<CauseLineWidget*> causeLines_;
 
     std::array<SignalTileWidget*, 3> tiles_{};
 
     QPushButton* allProcesses_ = nullptr;
-    std::unique_ptr<KeyedWidgets<ProcessRow>> topTable_;
+    std::unique_ptr<KeyedColumn<ProcessRow>> topTable_;
     std::vector<ProcessRow*> topRows_;
 };
 

@@ -1,18 +1,19 @@
 #include "CorvaneApp/ProcessDetail.hpp"
 
 #include "CorvaneApp/Components.hpp"
+#include "CorvaneApp/ElidedLabel.hpp"
 #include "CorvaneApp/FixButton.hpp"
 #include "CorvaneApp/Fonts.hpp"
 #include "CorvaneApp/ProcessTable.hpp"
 #include "CorvaneApp/SymbolIcons.hpp"
 #include "CorvaneApp/Theme.hpp"
+#include "CorvaneApp/ToolScreen.hpp"
 #include "CorvaneApp/ViewEnvironment.hpp"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -55,7 +56,7 @@ DetailLine::DetailLine(const QFont& font, const QFont& figureFont, const QColor&
                        const std::vector<int>& figureWidths, QWidget* parent)
     : QWidget(parent),
       name_(textLabel({}, font, Theme::text(), this)),
-      after_(new ElidingLabel(Fonts::mono(12), Theme::text3(), this))
+      after_(new ElidedLabel(Fonts::mono(12), Theme::text3(), this))
 {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
@@ -75,8 +76,7 @@ DetailLine::DetailLine(const QFont& font, const QFont& figureFont, const QColor&
 void DetailLine::set(const QString& name, const QString& after, const std::vector<QString>& figures)
 {
     name_->setText(name);
-    after_->setText(after);
-    after_->setToolTip(after);
+    after_->setFullText(after);
     for (std::size_t i = 0; i < figures_.size() && i < figures.size(); ++i)
         figures_[i]->setText(figures[i]);
 }
@@ -86,7 +86,7 @@ void DetailLine::set(const QString& name, const QString& after, const std::vecto
 SpotlightHelp::SpotlightHelp(ViewEnvironment& environment, const DetailProbes& probes, QWidget* parent)
     : QWidget(parent),
       home_(probes.home),
-      progress_(new QProgressBar(this)),
+      progress_(new BusyIndicator(this)),
       message_(textLabel(QStringLiteral("No big build or virtual machine folders found."), Fonts::system(13),
                          Theme::text2(), this)),
       hint_(wrappingLabel(textLabel(QStringLiteral("Add these folders under Spotlight Privacy so macOS stops indexing them."),
@@ -95,8 +95,6 @@ SpotlightHelp::SpotlightHelp(ViewEnvironment& environment, const DetailProbes& p
     setMaximumWidth(640);
     auto* layout = bareColumn(this, 8);
     layout->addWidget(new SectionLabel(QStringLiteral("Folders that keep Spotlight busy"), this));
-    progress_->setRange(0, 0);
-    progress_->setTextVisible(false);
     progress_->setFixedSize(120, 6);
     layout->addWidget(progress_);
     layout->addWidget(message_);
@@ -131,7 +129,7 @@ void SpotlightHelp::setFolders(std::vector<HeavyFolder> folders)
         return new DetailLine(Fonts::system(13), Fonts::system(13), Theme::text(), {0}, this);
     });
     for (std::size_t i = 0; i < shown.size(); ++i)
-        lines_[i]->set(fromStd(shown[i].label), fromStd(shown[i].shownPath), {fromStd(shown[i].size)});
+        lines_[i]->set(qs(shown[i].label), qs(shown[i].shownPath), {qs(shown[i].size)});
     linesLayout_->parentWidget()->setVisible(!shown.empty());
 }
 
@@ -189,9 +187,9 @@ void WindowServerHelp::setCensus(std::vector<WindowCount> census, DisplayInfo di
         return new DetailLine(Fonts::system(13), Fonts::system(13), Theme::text2(), {0}, this);
     });
     for (std::size_t i = 0; i < shown.size(); ++i)
-        lines_[i]->set(fromStd(shown[i].ownerName), {}, {fromStd(shown[i].count)});
+        lines_[i]->set(qs(shown[i].ownerName), {}, {qs(shown[i].count)});
     linesLayout_->parentWidget()->setVisible(!shown.empty());
-    displays_->setText(fromStd(displaysLine(displays)));
+    displays_->setText(qs(displaysLine(displays)));
     displays_->show();
     refreshTopGroup();
 }
@@ -249,7 +247,7 @@ ProcessDetail::ProcessDetail(const ProcessGroup& group, ViewEnvironment& environ
 
     connect(guide_, &QPushButton::clicked, this, [this] {
         if (model_ && model_->guideAddress)
-            QDesktopServices::openUrl(QUrl(fromStd(*model_->guideAddress)));
+            QDesktopServices::openUrl(QUrl(qs(*model_->guideAddress)));
     });
     connect(&env_.monitor, &Monitor::explanationsChanged, this, &ProcessDetail::refresh);
     connect(&env_.monitor, &Monitor::spotlightBusySinceChanged, this, &ProcessDetail::refresh);
@@ -281,13 +279,13 @@ void ProcessDetail::refresh()
     if (!model_)
         return;
 
-    summary_->setText(fromStd(model_->summary));
+    summary_->setText(qs(model_->summary));
     why_->setVisible(model_->whyHigh.has_value());
-    whyText_->setText(model_->whyHigh ? fromStd(*model_->whyHigh) : QString());
+    whyText_->setText(model_->whyHigh ? qs(*model_->whyHigh) : QString());
 
     helpers_->setVisible(model_->helpers);
     if (model_->helpers) {
-        helpersTitle_->setCaption(fromStd(helpersTitle(group_)));
+        helpersTitle_->setCaption(qs(helpersTitle(group_)));
         const auto lines = helperLines(group_);
         resizePool(helperLines_, lines.size(), static_cast<QBoxLayout*>(helpers_->layout()), -1, [this] {
             auto* line = new DetailLine(Fonts::mono(12.5), Fonts::system(12.5), Theme::text2(), {60, 80}, helpers_);
@@ -295,7 +293,7 @@ void ProcessDetail::refresh()
             return line;
         });
         for (std::size_t i = 0; i < lines.size(); ++i)
-            helperLines_[i]->set(fromStd(lines[i].name), {}, {fromStd(lines[i].cpu), fromStd(lines[i].memory)});
+            helperLines_[i]->set(qs(lines[i].name), {}, {qs(lines[i].cpu), qs(lines[i].memory)});
     }
 
     // The advice sections scan once, so they are made on first need and kept.

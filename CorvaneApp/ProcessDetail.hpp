@@ -3,6 +3,7 @@
 #include "Core/ProcessGroup.hpp"
 #include "Core/SpotlightAdvisor.hpp"
 #include "Core/WindowCensus.hpp"
+#include "CorvaneApp/ElidedLabel.hpp"
 #include "CorvaneApp/ProcessDetailModel.hpp"
 
 #include <QString>
@@ -57,7 +58,7 @@ public:
 
 private:
     QLabel* name_;
-    QLabel* after_;
+    ElidedLabel* after_;
     std::vector<QLabel*> figures_;
 };
 

@@ -1,6 +1,7 @@
 #include "CorvaneApp/ProcessTable.hpp"
 
 #include "CorvaneApp/Components.hpp"
+#include "CorvaneApp/ElidedLabel.hpp"
 #include "CorvaneApp/FixButton.hpp"
 #include "CorvaneApp/Fonts.hpp"
 #include "CorvaneApp/Theme.hpp"
@@ -9,33 +10,10 @@
 #include <QAbstractButton>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace corvane {
-
-const QColor& toneColour(Tone tone)
-{
-    static const QColor causeHeadline(0xD4, 0xD4, 0xD8);
-    switch (tone) {
-    case Tone::text: return Theme::text();
-    case Tone::text2: return Theme::text2();
-    case Tone::text3: return Theme::text3();
-    case Tone::accent: return Theme::accent();
-    case Tone::accentLight: return Theme::accentLight();
-    case Tone::green: return Theme::green();
-    case Tone::greenBG: return Theme::greenBG();
-    case Tone::amber: return Theme::amber();
-    case Tone::amberBG: return Theme::amberBG();
-    case Tone::red: return Theme::red();
-    case Tone::redBG: return Theme::redBG();
-    case Tone::notePillFG: return Theme::leaveFG();
-    case Tone::notePillBG: return Theme::leaveBG();
-    case Tone::causeHeadline: return causeHeadline;
-    }
-    return Theme::text();
-}
 
 QWidget* horizontalRule(QWidget* parent)
 {
@@ -92,41 +70,11 @@ void fillSlot(QWidget* slot, QWidget* content)
     static_cast<QHBoxLayout*>(slot->layout())->insertWidget(0, content, 0, Qt::AlignVCenter);
 }
 
-QVBoxLayout* bareColumn(QWidget* owner, int spacing)
-{
-    auto* layout = new QVBoxLayout(owner);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
-    return layout;
-}
-
 QLabel* wrappingLabel(QLabel* label)
 {
     label->setWordWrap(true);
     label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     return label;
-}
-
-ElidingLabel::ElidingLabel(const QFont& font, const QColor& colour, QWidget* parent) : QLabel(parent)
-{
-    setTextFormat(Qt::PlainText);
-    setFont(font);
-    setForeground(this, colour);
-    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-}
-
-QSize ElidingLabel::minimumSizeHint() const
-{
-    return {0, QLabel::minimumSizeHint().height()};
-}
-
-void ElidingLabel::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    painter.setPen(palette().color(QPalette::WindowText));
-    const QRect area = contentsRect();
-    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
-                     fontMetrics().elidedText(text(), Qt::ElideRight, area.width()));
 }
 
 void setFittedText(QLabel* label, const QString& text, int width)
@@ -167,8 +115,8 @@ ProcessRow::ProcessRow(const ProcessGroup& group, ViewEnvironment& environment, 
       env_(environment),
       group_(group),
       icon_(new ProcessIcon(group, QStringLiteral("gearshape"), ProcessColumns::icon, this)),
-      name_(new ElidingLabel(Theme::mono(), Theme::text(), this)),
-      subtitle_(new ElidingLabel(Fonts::system(12.5), Theme::text2(), this)),
+      name_(new ElidedLabel(Theme::mono(), Theme::text(), this)),
+      subtitle_(new ElidedLabel(Fonts::system(12.5), Theme::text2(), this)),
       verdict_(new VerdictPill(Verdict::review, this)),
       cpu_(textLabel({}, Fonts::system(13.5), Theme::text(), this)),
       memory_(textLabel({}, Fonts::system(13.5), Theme::text(), this))
@@ -205,8 +153,7 @@ void ProcessRow::refresh()
     model_ = processRow(group_, env_.monitor.explanation(group_));
     icon_->setGroup(group_, QString::fromStdString(model_.symbol));
     name_->setText(QString::fromStdString(model_.name));
-    subtitle_->setText(QString::fromStdString(model_.subtitle));
-    subtitle_->setToolTip(subtitle_->text());
+    subtitle_->setFullText(QString::fromStdString(model_.subtitle));
     verdict_->setVisible(model_.verdict.has_value());
     if (model_.verdict)
         verdict_->setVerdict(*model_.verdict);
@@ -229,10 +176,10 @@ void ProcessRow::refresh()
     }
     if (note_) {
         note_->setVisible(note);
-        setFittedText(note_, fromStd(model_.action.note), ProcessColumns::action);
+        setFittedText(note_, qs(model_.action.note), ProcessColumns::action);
     }
     cpu_->setText(QString::fromStdString(model_.cpu));
-    setForeground(cpu_, toneColour(model_.cpuTone));
+    setForeground(cpu_, themeColor(model_.cpuTone));
     memory_->setText(QString::fromStdString(model_.memory));
 }
 

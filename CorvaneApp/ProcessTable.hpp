@@ -17,23 +17,12 @@ class QVBoxLayout;
 
 namespace corvane {
 
+class ElidedLabel;
 class FixButton;
 class LeaveNote;
 class ProcessIcon;
 class VerdictPill;
 struct ViewEnvironment;
-
-// The palette colour of a model's tone.
-const QColor& toneColour(Tone tone);
-
-// A model's UTF-8 text for a widget.
-inline QString fromStd(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
-
-// A vertical layout on `owner` without margins.
-QVBoxLayout* bareColumn(QWidget* owner, int spacing);
 
 // The label, wrapping onto as many lines as its text needs.
 QLabel* wrappingLabel(QLabel* label);
@@ -65,18 +54,6 @@ void fillSlot(QWidget* slot, QWidget* content);
 QBoxLayout* processColumns(QWidget* icon, QWidget* name, QWidget* verdict, QWidget* action, QLabel* cpu,
                            QLabel* memory);
 
-// A one-line label that ends its text with "…" when it is too narrow, instead of cutting it.
-class ElidingLabel : public QLabel {
-    Q_OBJECT
-public:
-    ElidingLabel(const QFont& font, const QColor& colour, QWidget* parent = nullptr);
-
-    QSize minimumSizeHint() const override;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-};
-
 // The column titles of the process table.
 class ProcessTableHeader : public QWidget {
     Q_OBJECT
@@ -103,8 +80,8 @@ private:
     ProcessGroup group_;
     ProcessRowModel model_;
     ProcessIcon* icon_;
-    QLabel* name_;
-    QLabel* subtitle_;
+    ElidedLabel* name_;
+    ElidedLabel* subtitle_;
     VerdictPill* verdict_;
     QWidget* actionSlot_;
     FixButton* quit_ = nullptr;

@@ -33,9 +33,9 @@ std::string cpuText(double percent)
     return Numbers::toFixed(percent, 1) + "%";
 }
 
-Tone cpuTone(double percent)
+ColorRole cpuTone(double percent)
 {
-    return percent >= 80.0 ? Tone::amber : Tone::text;
+    return percent >= 80.0 ? ColorRole::amber : ColorRole::text;
 }
 
 ProcessRowModel processRow(const ProcessGroup& group, const std::optional<Explanation>& explanation)

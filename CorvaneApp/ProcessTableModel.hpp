@@ -3,30 +3,13 @@
 #include "Core/ProcessCatalog.hpp"
 #include "Core/ProcessGroup.hpp"
 #include "Core/Verdict.hpp"
+#include "CorvaneApp/ColorRole.hpp"
 
 #include <functional>
 #include <optional>
 #include <string>
 
 namespace corvane {
-
-// The palette entries the process screens' models name; the widgets map them to Theme.
-enum class Tone {
-    text,
-    text2,
-    text3,
-    accent,
-    accentLight,
-    green,
-    greenBG,
-    amber,
-    amberBG,
-    red,
-    redBG,
-    notePillFG,    // #C4C4CC, the note pill's text
-    notePillBG,    // #24242C
-    causeHeadline, // #D4D4D8
-};
 
 // A group's explanation as the monitor answers it: its cached one, else the catalog's.
 using ExplanationLookup = std::function<std::optional<Explanation>(const ProcessGroup&)>;
@@ -59,7 +42,7 @@ struct ProcessRowModel {
     std::optional<Verdict> verdict;     // empty cell when absent
     RowAction action;
     std::string cpu;
-    Tone cpuTone = Tone::text;
+    ColorRole cpuTone = ColorRole::text;
     std::string memory;
 
     bool operator==(const ProcessRowModel&) const = default;
@@ -75,7 +58,7 @@ RowAction rowAction(const std::optional<Explanation>& explanation, const Process
 std::string cpuText(double percent);
 
 // Amber from 80 % of one core, judged on the unrounded value.
-Tone cpuTone(double percent);
+ColorRole cpuTone(double percent);
 
 ProcessRowModel processRow(const ProcessGroup& group, const std::optional<Explanation>& explanation);
 

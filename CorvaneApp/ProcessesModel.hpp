@@ -48,7 +48,7 @@ struct VerdictChip {
 struct KernelRowModel {
     std::string note;
     std::string heat;
-    Tone heatTone = Tone::green;
+    ColorRole heatTone = ColorRole::green;
 
     bool operator==(const KernelRowModel&) const = default;
 };

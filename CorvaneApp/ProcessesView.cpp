@@ -83,9 +83,9 @@ KernelRow::KernelRow(ViewEnvironment& environment, QWidget* parent)
 void KernelRow::refresh()
 {
     model_ = kernelRow(env_.monitor.signals());
-    setFittedText(note_, fromStd(model_.note), ProcessColumns::action);
-    heat_->setText(fromStd(model_.heat));
-    setForeground(heat_, toneColour(model_.heatTone));
+    setFittedText(note_, qs(model_.note), ProcessColumns::action);
+    heat_->setText(qs(model_.heat));
+    setForeground(heat_, themeColor(model_.heatTone));
 }
 
 // RowButton
@@ -269,7 +269,7 @@ ProcessesView::ProcessesView(ViewEnvironment& environment, DetailProbes probes, 
     auto* headerAndList = bareColumn(nullptr, 0);
     headerAndList->addWidget(header);
     auto* rows = bareColumn(listContent_, 0);
-    rowWidgets_ = std::make_unique<KeyedWidgets<ExpandableRow>>(rows, 0);
+    rowWidgets_ = std::make_unique<KeyedColumn<ExpandableRow>>(rows, 0);
     auto* emptyBox = new QWidget(listContent_);
     auto* emptyLayout = bareColumn(emptyBox, 0);
     emptyLayout->setContentsMargins(0, 40, 0, 0);
@@ -318,7 +318,7 @@ void ProcessesView::showEvent(QShowEvent* event)
 void ProcessesView::scrollToExpanded()
 {
     const auto& id = env_.router.expandedID();
-    ExpandableRow* target = id ? rowWidgets_->find(*id) : nullptr;
+    ExpandableRow* target = id ? rowWidgets_->row(*id) : nullptr;
     if (target == nullptr || target->isHidden())
         return;
     listContent_->layout()->activate();
@@ -345,7 +345,7 @@ void ProcessesView::refresh()
     ids.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
         ids.push_back(visible[i].group.id);
-    rows_ = rowWidgets_->sync(ids, [&](const std::string& id) {
+    rows_ = rowWidgets_->update(ids, [&](const std::string& id) {
         const auto row = std::find_if(visible.begin(), visible.end(),
                                       [&](const ProcessListRow& candidate) { return candidate.group.id == id; });
         return new ExpandableRow(row->group, env_, probes_, listContent_);
@@ -370,7 +370,7 @@ void ProcessesView::buildMoreWhenNearTheEnd()
 void ProcessesView::refreshChips(const std::vector<VerdictChip>& chips)
 {
     for (std::size_t i = 0; i < chips_.size() && i < chips.size(); ++i) {
-        chips_[i]->setText(fromStd(chips[i].text()));
+        chips_[i]->setText(qs(chips[i].text()));
         const QString style = chipStyle(chips[i].selected);
         if (chips_[i]->styleSheet() != style)
             chips_[i]->setStyleSheet(style);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CorvaneApp/KeyedWidgets.hpp"
+#include "CorvaneApp/KeyedColumn.hpp"
 #include "CorvaneApp/ProcessDetail.hpp"
 #include "CorvaneApp/ProcessesModel.hpp"
 
@@ -97,7 +97,7 @@ public:
     QScrollArea* list() const { return list_; }
     const std::vector<ExpandableRow*>& rows() const { return rows_; }
     QLabel* emptyLine() const { return empty_; }
-    ExpandableRow* row(const std::string& id) const { return rowWidgets_->find(id); }
+    ExpandableRow* row(const std::string& id) const { return rowWidgets_->row(id); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -117,7 +117,7 @@ private:
     std::array<QPushButton*, 4> chips_{};
     QScrollArea* list_;
     QWidget* listContent_;
-    std::unique_ptr<KeyedWidgets<ExpandableRow>> rowWidgets_;
+    std::unique_ptr<KeyedColumn<ExpandableRow>> rowWidgets_;
     std::vector<ExpandableRow*> rows_;
     QLabel* empty_;
     bool shown_ = false;

@@ -2,18 +2,9 @@
 
 #include "CorvaneApp/Theme.hpp"
 
-#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace corvane {
-
-QHBoxLayout* tightRow(QWidget* owner, int spacing)
-{
-    auto* row = new QHBoxLayout(owner);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(spacing);
-    return row;
-}
 
 QVBoxLayout* scrollColumn(QWidget* screen)
 {

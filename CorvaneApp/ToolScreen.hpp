@@ -3,20 +3,9 @@
 #include <QProgressBar>
 #include <QScrollArea>
 
-#include <string>
-
-class QHBoxLayout;
 class QVBoxLayout;
 
 namespace corvane {
-
-inline QString qs(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
-
-// A row layout on `owner` without margins.
-QHBoxLayout* tightRow(QWidget* owner, int spacing);
 
 // The body of a tool screen: a vertical scroll area filling `screen`, holding one column
 // with the screens' margins and 22 between its parts. Returns the column to fill.

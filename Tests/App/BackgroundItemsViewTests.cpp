@@ -2,12 +2,8 @@
 
 #include "Core/Format.hpp"
 #include "CorvaneApp/Components.hpp"
-#include "CorvaneApp/FixActions.hpp"
 #include "CorvaneApp/FixButton.hpp"
-#include "CorvaneApp/Router.hpp"
-#include "CorvaneApp/ViewEnvironment.hpp"
-#include "Tests/App/Support/FakeFixBackend.hpp"
-#include "Tests/App/Support/MonitorHarness.hpp"
+#include "Tests/App/Support/AppHarness.hpp"
 
 #include <QLabel>
 
@@ -29,22 +25,6 @@ BackgroundItem item(std::string label, std::optional<std::string> owner, std::op
 
 class BackgroundItemsViewTest : public ::testing::Test {
 protected:
-    BackgroundItemsViewTest()
-        : fixActions(harness.monitor(), router, harness.executor, backend),
-          env{harness.monitor(), router, fixActions, *harness.settings, harness.clock, harness.scheduler,
-              harness.executor}
-    {
-    }
-
-    // Whether a label with exactly this text is showing in the view.
-    static bool shows(const QWidget& view, const QString& text)
-    {
-        for (auto* label : view.findChildren<QLabel*>())
-            if (label->text() == text && label->isVisibleTo(&view))
-                return true;
-        return false;
-    }
-
     static QList<ItemRow*> visibleRows(const QWidget& view)
     {
         QList<ItemRow*> rows;
@@ -54,11 +34,10 @@ protected:
         return rows;
     }
 
-    test::MonitorHarness harness;
-    std::shared_ptr<test::FakeFixBackend> backend = std::make_shared<test::FakeFixBackend>();
-    Router router;
-    FixActions fixActions;
-    ViewEnvironment env;
+    test::AppHarness app;
+    test::MonitorHarness& harness = app.harness;
+    std::shared_ptr<test::FakeFixBackend>& backend = app.backend;
+    ViewEnvironment& env = app.env;
 };
 
 } // namespace
@@ -67,12 +46,12 @@ TEST_F(BackgroundItemsViewTest, EveryShowingAsksForAFreshScan)
 {
     harness.items = {item("com.example.sync", "Example")};
     BackgroundItemsView view(env);
-    EXPECT_TRUE(shows(view, "No background items found"));
+    EXPECT_TRUE(test::showsText(view, "No background items found"));
     view.show();
     harness.executor.runAll();
     EXPECT_EQ(harness.scans, 1);
-    EXPECT_FALSE(shows(view, "No background items found"));
-    EXPECT_TRUE(shows(view, "Added by Example"));
+    EXPECT_FALSE(test::showsText(view, "No background items found"));
+    EXPECT_TRUE(test::showsText(view, "Added by Example"));
 
     view.hide();
     view.show();
@@ -87,29 +66,13 @@ TEST_F(BackgroundItemsViewTest, EveryShowingAsksForAFreshScan)
     EXPECT_EQ(backend->opened, std::vector<SettingsPane>{SettingsPane::loginItems});
 }
 
-TEST_F(BackgroundItemsViewTest, AScanThatEndsLateDoesNotReplaceANewerOne)
-{
-    BackgroundItemsView view(env);
-    view.show();
-    view.hide();
-    view.show();
-    ASSERT_EQ(harness.executor.pending(), 2u);
-
-    harness.items = {item("com.example.newer", "Newer")};
-    harness.executor.runNext(1);
-    harness.items = {item("com.example.older", "Older")};
-    harness.executor.runAll();
-    EXPECT_TRUE(shows(view, "com.example.newer"));
-    EXPECT_FALSE(shows(view, "com.example.older"));
-}
-
 TEST_F(BackgroundItemsViewTest, RowsAreReusedAndFollowTheSampledProcess)
 {
     BackgroundItemsView view(env);
     harness.monitor().setBackgroundItems({item("com.example.agent", "Example", 42), item("org.other", std::nullopt)});
-    EXPECT_TRUE(shows(view, "Running"));
-    EXPECT_TRUE(shows(view, "Not running"));
-    EXPECT_TRUE(shows(view, "Unknown developer"));
+    EXPECT_TRUE(test::showsText(view, "Running"));
+    EXPECT_TRUE(test::showsText(view, "Not running"));
+    EXPECT_TRUE(test::showsText(view, "Unknown developer"));
     const auto rowsBefore = visibleRows(view);
     ASSERT_EQ(rowsBefore.size(), 2);
 
@@ -122,11 +85,11 @@ TEST_F(BackgroundItemsViewTest, RowsAreReusedAndFollowTheSampledProcess)
     usage.memoryBytes = 45 << 20;
     group.members = {usage};
     harness.monitor().setGroups({group});
-    EXPECT_TRUE(shows(view, QString::fromStdString("13% \u00B7 " + Format::bytes(45 << 20))));
+    EXPECT_TRUE(test::showsText(view, QString::fromStdString("13% \u00B7 " + Format::bytes(45 << 20))));
 
     harness.monitor().setBackgroundItems({item("com.example.agent", "Example", 42)});
     const auto rowsAfter = visibleRows(view);
     ASSERT_EQ(rowsAfter.size(), 1);
     EXPECT_TRUE(rowsBefore.contains(rowsAfter[0]));
-    EXPECT_FALSE(shows(view, "Unknown developer"));
+    EXPECT_FALSE(test::showsText(view, "Unknown developer"));
 }

@@ -3,11 +3,7 @@
 #include "Core/BrowserError.hpp"
 #include "Core/OSAScriptRunner.hpp"
 #include "Core/TabScript.hpp"
-#include "CorvaneApp/FixActions.hpp"
-#include "CorvaneApp/Router.hpp"
-#include "CorvaneApp/ViewEnvironment.hpp"
-#include "Tests/App/Support/FakeFixBackend.hpp"
-#include "Tests/App/Support/MonitorHarness.hpp"
+#include "Tests/App/Support/AppHarness.hpp"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -64,9 +60,6 @@ struct Listing {
 class BrowserPanelTest : public ::testing::Test {
 protected:
     BrowserPanelTest()
-        : fixActions(harness.monitor(), router, harness.executor, std::make_shared<test::FakeFixBackend>()),
-          env{harness.monitor(), router, fixActions, *harness.settings, harness.clock, harness.scheduler,
-              harness.executor}
     {
         browser = std::make_shared<FakeBrowser>();
         services.controller = std::make_shared<BrowserController>(
@@ -108,19 +101,10 @@ protected:
         FAIL() << "no button " << title.toStdString();
     }
 
-    // Whether a label with exactly this text is on the panel's current page.
-    static bool shows(const BrowserPanel& shown, const QString& text)
-    {
-        for (auto* label : shown.findChildren<QLabel*>())
-            if (label->text() == text && label->isVisibleTo(&shown))
-                return true;
-        return false;
-    }
-
-    test::MonitorHarness harness;
-    Router router;
-    FixActions fixActions;
-    ViewEnvironment env;
+    test::AppHarness app;
+    test::MonitorHarness& harness = app.harness;
+    Router& router = app.router;
+    ViewEnvironment& env = app.env;
     std::shared_ptr<FakeBrowser> browser;
     BrowserPanelServices services;
     std::vector<SettingsPane> opened;
@@ -206,7 +190,7 @@ TEST_F(BrowserPanelTest, WithoutTheScriptToolReadingFailsWithTheLaunchError)
     harness.executor.runAll();
     EXPECT_EQ(shown->state().phase.kind, Case::failed);
     EXPECT_NE(shown->state().phase.message.find("osascript"), std::string::npos) << shown->state().phase.message;
-    EXPECT_TRUE(shows(*shown, "Couldn't read your tabs."));
+    EXPECT_TRUE(test::showsText(*shown, "Couldn't read your tabs."));
 }
 
 TEST_F(BrowserPanelTest, ConfirmedCloseSendsExactlyThePickedTabsThenReloads)
@@ -283,6 +267,6 @@ TEST_F(BrowserPanelTest, AnOlderReadArrivingLastIsNotShown)
     harness.executor.runAll();
     ASSERT_EQ(shown->state().windows.size(), 1u);
     EXPECT_EQ(shown->state().windows[0].id, "8");
-    EXPECT_TRUE(shows(*shown, "1 tabs in 1 window"));
+    EXPECT_TRUE(test::showsText(*shown, "1 tabs in 1 window"));
     EXPECT_EQ(shown->state().phase.kind, Case::loaded);
 }

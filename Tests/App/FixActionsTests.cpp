@@ -1,7 +1,5 @@
 #include "CorvaneApp/FixActions.hpp"
-#include "CorvaneApp/Router.hpp"
-#include "Tests/App/Support/FakeFixBackend.hpp"
-#include "Tests/App/Support/MonitorHarness.hpp"
+#include "Tests/App/Support/AppHarness.hpp"
 #include "Tests/App/Support/SignalCounter.hpp"
 
 #include <gtest/gtest.h>
@@ -42,11 +40,12 @@ protected:
         return harness.samples - before;
     }
 
-    MonitorHarness harness;
-    Monitor& monitor = harness.monitor();
-    Router router;
-    std::shared_ptr<FakeFixBackend> backend = std::make_shared<FakeFixBackend>();
-    FixActions fixes{monitor, router, harness.executor, backend};
+    AppHarness h;
+    MonitorHarness& harness = h.harness;
+    Monitor& monitor = h.monitor;
+    Router& router = h.router;
+    std::shared_ptr<FakeFixBackend>& backend = h.backend;
+    FixActions& fixes = h.actions;
     ProcessGroup editor = app("Editor", "/Applications/Editor.app");
 };
 

@@ -2,7 +2,7 @@
 
 #include "Core/SpeedTest.hpp"
 #include "CorvaneApp/FixButton.hpp"
-#include "Tests/App/ToolScreenHarness.hpp"
+#include "Tests/App/Support/AppHarness.hpp"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -66,7 +66,7 @@ void runSpeedTest(InternetView& view, const QString& answer = QStringLiteral("Ru
 
 TEST(InternetView, PollsWhileShownOneCycleAtATimeWithASecondBetween)
 {
-    ToolScreenHarness h;
+    AppHarness h;
     FakeProbes fake;
     InternetView view(h.env, fake.probes());
     EXPECT_EQ(h.harness.executor.pending(), 0u);  // nothing runs before the screen is shown
@@ -107,7 +107,7 @@ TEST(InternetView, PollsWhileShownOneCycleAtATimeWithASecondBetween)
 
 TEST(InternetView, FindingRowsAreKeptAcrossPollsAndTicks)
 {
-    ToolScreenHarness h;
+    AppHarness h;
     FakeProbes fake;
     fake.rssi = -75;
     InternetView view(h.env, fake.probes());
@@ -139,7 +139,7 @@ TEST(InternetView, FindingRowsAreKeptAcrossPollsAndTicks)
 
 TEST(InternetView, StoredSpeedResultSurvivesLeavingTheScreen)
 {
-    ToolScreenHarness h;
+    AppHarness h;
     FakeProbes fake;
     const Date measured = h.harness.clock.now();
     fake.nextSpeed = SpeedResult{123.4, 20, 1200, 18, measured};
@@ -166,7 +166,7 @@ TEST(InternetView, StoredSpeedResultSurvivesLeavingTheScreen)
 
 TEST(InternetView, FailedTestKeepsTheLastResultAndSaysSo)
 {
-    ToolScreenHarness h;
+    AppHarness h;
     FakeProbes fake;
     const SpeedResult earlier{80, 20, std::nullopt, std::nullopt, h.harness.clock.now()};
     h.harness.settings->setLastSpeedTest(earlier.toJSON());
@@ -190,7 +190,7 @@ TEST(InternetView, FailedTestKeepsTheLastResultAndSaysSo)
 
 TEST(InternetView, UnreadableStoredResultIsNoResult)
 {
-    ToolScreenHarness h;
+    AppHarness h;
     FakeProbes fake;
     for (const char* stored : {"{not json", "{\"downloadMbps\": 5}", "[]", ""}) {
         h.harness.settings->setLastSpeedTest(std::string(stored));

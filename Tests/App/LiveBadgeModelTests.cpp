@@ -9,21 +9,6 @@ namespace {
 const Date checked = Date{} + 1'000'000s;
 }
 
-TEST(LiveBadgeModel, PausedWinsOverCheckingAndFlipsDotAndButton)
-{
-    const auto paused = liveBadge(true, std::nullopt, checked);
-    EXPECT_EQ(paused.text, "Paused");
-    EXPECT_EQ(paused.dot, Tone::text3);
-    EXPECT_EQ(paused.buttonTitle, "Resume");
-    EXPECT_EQ(paused.buttonSymbol, "play.fill");
-
-    const auto running = liveBadge(false, std::nullopt, checked);
-    EXPECT_EQ(running.text, "Checking\u2026");
-    EXPECT_EQ(running.dot, Tone::green);
-    EXPECT_EQ(running.buttonTitle, "Pause");
-    EXPECT_EQ(running.buttonSymbol, "pause.fill");
-}
-
 TEST(LiveBadgeModel, CountsWholeSecondsTruncatedAndNeverNegative)
 {
     EXPECT_EQ(liveBadgeLabel(false, checked, checked + 900ms), "Live \u00B7 checked 0s ago");

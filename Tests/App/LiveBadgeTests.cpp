@@ -1,7 +1,7 @@
 #include "CorvaneApp/LiveBadge.hpp"
 
 #include "CorvaneApp/Theme.hpp"
-#include "Tests/App/ProcessesTestEnvironment.hpp"
+#include "Tests/App/Support/AppHarness.hpp"
 
 #include <QPushButton>
 
@@ -12,7 +12,7 @@ using namespace corvane::test;
 
 TEST(LiveBadge, CountsEverySecondOnTheSchedulerAndFollowsTheMonitor)
 {
-    ProcessesTestEnvironment t;
+    AppHarness t{AppHarness::Catalog::shipped};
     auto badgeOwner = std::make_unique<LiveBadge>(t.env);
     LiveBadge& badge = *badgeOwner;
     EXPECT_EQ(badge.text(), QString::fromUtf8("Checking\u2026"));
@@ -47,7 +47,7 @@ TEST(LiveBadge, CountsEverySecondOnTheSchedulerAndFollowsTheMonitor)
 
 TEST(LiveBadge, ButtonPausesAndResumesTheMonitor)
 {
-    ProcessesTestEnvironment t;
+    AppHarness t{AppHarness::Catalog::shipped};
     LiveBadge badge(t.env);
     auto* dot = badge.findChild<ColourDot*>();
     ASSERT_NE(dot, nullptr);

@@ -2,7 +2,7 @@
 #include "CorvaneApp/MainWindow.hpp"
 #include "CorvaneApp/Platform/AppUpdater.hpp"
 #include "CorvaneApp/RootView.hpp"
-#include "Tests/App/AppRootHarness.hpp"
+#include "Tests/App/Support/AppHarness.hpp"
 
 #include <QMenu>
 #include <QMenuBar>
@@ -38,9 +38,9 @@ QAction* item(const QMenu* menu, const QString& text)
 
 TEST(MainWindow, TitleSizesAndMenusWithTheirShortcuts)
 {
-    AppRootHarness h;
+    AppHarness h;
     AppUpdater updater;
-    MainWindow window(h.environment);
+    MainWindow window(h.env);
     int settingsShown = 0;
     int quits = 0;
     CorvaneCommands::install(*window.menuBar(), h.router, h.monitor, updater,
@@ -70,9 +70,9 @@ TEST(MainWindow, TitleSizesAndMenusWithTheirShortcuts)
 
 TEST(MainWindow, ScreenAndFindCommandsDriveTheRouter)
 {
-    AppRootHarness h;
+    AppHarness h;
     AppUpdater updater;
-    MainWindow window(h.environment);
+    MainWindow window(h.env);
     CorvaneCommands::install(*window.menuBar(), h.router, h.monitor, updater, {[] {}, [] {}, [] {}});
     const QMenu* view = window.menuBar()->findChildren<QMenu*>(Qt::FindDirectChildrenOnly).at(1);
     int screenChanges = 0;
@@ -92,9 +92,9 @@ TEST(MainWindow, ScreenAndFindCommandsDriveTheRouter)
 
 TEST(MainWindow, ClosingHidesTheWindowAndTheMonitorSlowsDown)
 {
-    AppRootHarness h;
+    AppHarness h;
     h.harness.settings->setOnboarded(true);
-    MainWindow window(h.environment);
+    MainWindow window(h.env);
     window.bringForward();
     EXPECT_TRUE(h.monitor.windowVisible());
     int visibilityChanges = 0;

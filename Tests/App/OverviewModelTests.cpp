@@ -41,8 +41,8 @@ TEST(OverviewHero, ChecksUntilTheFirstTickThenSaysSmoothWithoutFindings)
     EXPECT_EQ(checking.body, HeroModel::Body::checking);
     EXPECT_EQ(checking.headline, "Checking your Mac\u2026");
     EXPECT_EQ(checking.symbol, "checkmark.seal");
-    EXPECT_EQ(checking.iconTone, Tone::green);
-    EXPECT_EQ(checking.squareTone, Tone::greenBG);
+    EXPECT_EQ(checking.iconTone, ColorRole::green);
+    EXPECT_EQ(checking.squareTone, ColorRole::greenBG);
     EXPECT_EQ(checking.pillStatus, Status::quiet);
 
     // A finished check that found something still reads "Checking" until one has finished.
@@ -108,8 +108,8 @@ TEST(OverviewHero, IconColourFollowsStatusAndCauseDotsFollowTheirSeverity)
 {
     const DiagnosisResult lowOnly({finding(FindingKind::longUptime, Severity::low)});
     const auto busy = heroCard(lowOnly, now, {});
-    EXPECT_EQ(busy.iconTone, Tone::amber);
-    EXPECT_EQ(busy.squareTone, Tone::amberBG);
+    EXPECT_EQ(busy.iconTone, ColorRole::amber);
+    EXPECT_EQ(busy.squareTone, ColorRole::amberBG);
     EXPECT_EQ(busy.pillStatus, Status::busy);
     EXPECT_EQ(busy.symbol, "clock.arrow.circlepath");
 
@@ -121,19 +121,19 @@ TEST(OverviewHero, IconColourFollowsStatusAndCauseDotsFollowTheirSeverity)
         finding(FindingKind::longUptime, Severity::low),
     });
     const auto card = heroCard(mixed, now, {notes});
-    EXPECT_EQ(card.iconTone, Tone::red);
-    EXPECT_EQ(card.squareTone, Tone::redBG);
+    EXPECT_EQ(card.iconTone, ColorRole::red);
+    EXPECT_EQ(card.squareTone, ColorRole::redBG);
     ASSERT_EQ(card.more.size(), 3u);
     EXPECT_EQ(card.more[0].id, "memory:" + notes.id);
-    EXPECT_EQ(card.more[0].dot, Tone::red);
+    EXPECT_EQ(card.more[0].dot, ColorRole::red);
     ASSERT_TRUE(card.more[0].action);
     EXPECT_EQ(card.more[0].action->fix, FixID::quitApp);
     EXPECT_FALSE(card.more[0].action->prominent);
     EXPECT_EQ(card.more[0].action->group, notes);
-    EXPECT_EQ(card.more[1].dot, Tone::amber);
+    EXPECT_EQ(card.more[1].dot, ColorRole::amber);
     EXPECT_EQ(card.more[1].action->kind, CauseAction::Kind::note);
     EXPECT_EQ(card.more[1].action->note, "Later");
-    EXPECT_EQ(card.more[2].dot, Tone::amber);
+    EXPECT_EQ(card.more[2].dot, ColorRole::amber);
     EXPECT_FALSE(card.more[2].action);
 }
 
@@ -151,21 +151,6 @@ TEST(OverviewHero, ListsAtMostFourOtherCausesWithACountedLabel)
     EXPECT_TRUE(heroCard(DiagnosisResult({seven[0]}), now, {}).moreLabel.empty());
 }
 
-TEST(OverviewSignals, DashesBeforeTheFirstReading)
-{
-    const auto tiles = signalTiles(std::nullopt);
-    for (const auto& tile : tiles) {
-        EXPECT_EQ(tile.value, "\u2014");
-        EXPECT_EQ(tile.valueTone, Tone::text);
-    }
-    EXPECT_EQ(tiles[0].note, "Across all CPU cores");
-    EXPECT_EQ(tiles[1].note, "");
-    EXPECT_EQ(tiles[2].note, "");
-    EXPECT_EQ(tiles[0].title, "CPU load");
-    EXPECT_EQ(tiles[1].symbol, "memorychip");
-    EXPECT_EQ(tiles[2].title, "Thermal state");
-}
-
 TEST(OverviewSignals, RoundsLoadHalfAwayAndColoursPressureAndHeat)
 {
     SystemSignals s;
@@ -181,22 +166,22 @@ TEST(OverviewSignals, RoundsLoadHalfAwayAndColoursPressureAndHeat)
     s.thermal = Thermal::warm;
     auto tiles = signalTiles(s);
     EXPECT_EQ(tiles[1].value, "Critical");
-    EXPECT_EQ(tiles[1].valueTone, Tone::red);
+    EXPECT_EQ(tiles[1].valueTone, ColorRole::red);
     EXPECT_EQ(tiles[1].note, Format::bytes(16LL << 30) + " installed");
     EXPECT_EQ(tiles[2].value, "Warm");
-    EXPECT_EQ(tiles[2].valueTone, Tone::amber);
+    EXPECT_EQ(tiles[2].valueTone, ColorRole::amber);
     EXPECT_EQ(tiles[2].note, "macOS reports elevated heat");
 
     s.pressure = Pressure::elevated;
     s.thermal = Thermal::normal;
     tiles = signalTiles(s);
-    EXPECT_EQ(tiles[1].valueTone, Tone::amber);
+    EXPECT_EQ(tiles[1].valueTone, ColorRole::amber);
     EXPECT_EQ(tiles[2].value, "Normal");
-    EXPECT_EQ(tiles[2].valueTone, Tone::green);
+    EXPECT_EQ(tiles[2].valueTone, ColorRole::green);
     EXPECT_EQ(tiles[2].note, "Running at full speed");
     s.thermal = Thermal::veryHot;
     EXPECT_EQ(signalTiles(s)[2].value, "Very hot");
-    EXPECT_EQ(signalTiles(s)[2].valueTone, Tone::red);
+    EXPECT_EQ(signalTiles(s)[2].valueTone, ColorRole::red);
 }
 
 TEST(OverviewTopTable, TakesTheFirstFiveInMonitorOrder)

@@ -4,7 +4,7 @@
 #include "CorvaneApp/FixButton.hpp"
 #include "CorvaneApp/ProcessTable.hpp"
 #include "CorvaneApp/Theme.hpp"
-#include "Tests/App/ProcessesTestEnvironment.hpp"
+#include "Tests/App/Support/AppHarness.hpp"
 
 #include <QLabel>
 #include <QPushButton>
@@ -19,7 +19,7 @@ using namespace corvane::test;
 namespace {
 
 struct OverviewTest : ::testing::Test {
-    ProcessesTestEnvironment t;
+    AppHarness t{AppHarness::Catalog::shipped};
     ProcessGroup notes = testGroup("Notes", 90, 500 << 20, 2, "/Applications/Notes.app", 100);
     ProcessGroup mail = testGroup("Mail", 30, 300 << 20, 1, "/Applications/Mail.app", 200);
 
@@ -50,8 +50,8 @@ TEST_F(OverviewTest, HeroButtonsHandTheirFixAndGroupToFixActions)
     EXPECT_EQ(quit->text(), "Quit Notes");
 
     quit->click();
-    ASSERT_TRUE(t.fixActions.confirmation());
-    EXPECT_EQ(t.fixActions.confirmation()->title, "Quit Notes?");
+    ASSERT_TRUE(t.actions.confirmation());
+    EXPECT_EQ(t.actions.confirmation()->title, "Quit Notes?");
 
     explain->click();
     EXPECT_EQ(t.router.expandedID(), notes.id);
@@ -132,6 +132,6 @@ TEST_F(OverviewTest, RowQuitButtonOnlyForQuittableGroupsWithAQuitFix)
     ASSERT_FALSE(view.topRows()[0]->quitButton()->isHidden());
     EXPECT_FALSE(view.topRows()[1]->quitButton());
     view.topRows()[0]->quitButton()->click();
-    ASSERT_TRUE(t.fixActions.confirmation());
-    EXPECT_EQ(t.fixActions.confirmation()->title, "Quit Google Chrome?");
+    ASSERT_TRUE(t.actions.confirmation());
+    EXPECT_EQ(t.actions.confirmation()->title, "Quit Google Chrome?");
 }

@@ -157,27 +157,14 @@ TEST(ProcessesRows, SearchComparesComposedUnicodeLowerCase)
     EXPECT_EQ(visibleRows(rows, options, lookup({})).size(), 1u);
 }
 
-TEST(ProcessesRows, EmptyLineQuotesTheSearchAsTyped)
-{
-    EXPECT_EQ(emptyListText(QString()), "Nothing here right now.");
-    EXPECT_EQ(emptyListText(QStringLiteral("  zz ")), "No process matches \"  zz \".");
-}
-
-TEST(ProcessesRows, ToggleOpensOneRowAndClosesTheOpenOne)
-{
-    EXPECT_EQ(toggledExpansion(std::nullopt, "a"), "a");
-    EXPECT_EQ(toggledExpansion(std::string("a"), "a"), std::nullopt);
-    EXPECT_EQ(toggledExpansion(std::string("a"), "b"), "b");
-}
-
 TEST(ProcessesRows, KernelRowReadsTheThermalState)
 {
-    EXPECT_EQ(kernelRow(std::nullopt), (KernelRowModel{"Not cooling right now", "heat ok", Tone::green}));
+    EXPECT_EQ(kernelRow(std::nullopt), (KernelRowModel{"Not cooling right now", "heat ok", ColorRole::green}));
     SystemSignals s;
     s.thermal = Thermal::warm;
-    EXPECT_EQ(kernelRow(s), (KernelRowModel{"Cooling your Mac", "Warm", Tone::amber}));
+    EXPECT_EQ(kernelRow(s), (KernelRowModel{"Cooling your Mac", "Warm", ColorRole::amber}));
     s.thermal = Thermal::hot;
-    EXPECT_EQ(kernelRow(s), (KernelRowModel{"Cooling your Mac", "Hot", Tone::red}));
+    EXPECT_EQ(kernelRow(s), (KernelRowModel{"Cooling your Mac", "Hot", ColorRole::red}));
     s.thermal = Thermal::veryHot;
-    EXPECT_EQ(kernelRow(s), (KernelRowModel{"Cooling your Mac", "Very hot", Tone::red}));
+    EXPECT_EQ(kernelRow(s), (KernelRowModel{"Cooling your Mac", "Very hot", ColorRole::red}));
 }

@@ -50,9 +50,9 @@ TEST(ProcessRowModel, ActionPrefersQuitForQuittableGroupsThenTheIdleNote)
 TEST(ProcessRowModel, CpuTextUsesOneDecimalAndTheUnroundedValueForItsColour)
 {
     EXPECT_EQ(cpuText(79.99), "80.0%");
-    EXPECT_EQ(cpuTone(79.99), Tone::text);
+    EXPECT_EQ(cpuTone(79.99), ColorRole::text);
     EXPECT_EQ(cpuText(80.0), "80.0%");
-    EXPECT_EQ(cpuTone(80.0), Tone::amber);
+    EXPECT_EQ(cpuTone(80.0), ColorRole::amber);
     EXPECT_EQ(cpuText(250), "250.0%");
     EXPECT_EQ(cpuText(12.34), "12.3%");
 }

@@ -4,7 +4,7 @@
 #include "CorvaneApp/ProcessDetail.hpp"
 #include "CorvaneApp/ProcessTable.hpp"
 #include "CorvaneApp/SymbolIcons.hpp"
-#include "Tests/App/ProcessesTestEnvironment.hpp"
+#include "Tests/App/Support/AppHarness.hpp"
 
 #include <QApplication>
 #include <QLabel>
@@ -46,7 +46,7 @@ struct ProcessesViewTest : ::testing::Test {
         QApplication::processEvents();
     }
 
-    ProcessesTestEnvironment t;
+    AppHarness t{AppHarness::Catalog::shipped};
     std::vector<ProcessGroup> groups;
     DetailProbes probes;
     int scans = 0;

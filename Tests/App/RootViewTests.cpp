@@ -5,7 +5,7 @@
 #include "CorvaneApp/Sidebar.hpp"
 #include "CorvaneApp/Toast.hpp"
 #include "CorvaneApp/UsageView.hpp"
-#include "Tests/App/AppRootHarness.hpp"
+#include "Tests/App/Support/AppHarness.hpp"
 
 #include <QCoreApplication>
 #include <QDialog>
@@ -49,15 +49,16 @@ void deleteLater()
 
 // A shown main-window content whose onboarding is already done, so alerts stand alone.
 struct ShownRoot {
-    explicit ShownRoot(bool withCatalog = true) : h(withCatalog)
+    explicit ShownRoot(bool withCatalog = true)
+        : h(withCatalog ? AppHarness::Catalog::empty : AppHarness::Catalog::failed)
     {
         h.harness.settings->setOnboarded(true);
         root.resize(1000, 700);
         root.show();
         MonitorHarness::deliverQueuedCalls();
     }
-    AppRootHarness h;
-    RootView root{h.environment};
+    AppHarness h;
+    RootView root{h.env};
 };
 
 } // namespace
@@ -201,12 +202,12 @@ TEST(RootView, BrowserSheetFollowsTheRouter)
 
 TEST(RootView, OnboardingShowsOnceOverAVisibleWindow)
 {
-    AppRootHarness h;
+    AppHarness h;
     {
-        RootView hidden(h.environment);
+        RootView hidden(h.env);
         EXPECT_EQ(hidden.onboardingSheet(), nullptr) << "never over a window that is not shown";
     }
-    RootView root(h.environment);
+    RootView root(h.env);
     root.show();
     MonitorHarness::deliverQueuedCalls();
     ASSERT_NE(root.onboardingSheet(), nullptr);

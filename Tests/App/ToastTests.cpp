@@ -1,5 +1,5 @@
 #include "CorvaneApp/Toast.hpp"
-#include "Tests/App/ShellHarness.hpp"
+#include "Tests/App/Support/AppHarness.hpp"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@ using namespace corvane;
 namespace {
 
 struct ToastFixture : ::testing::Test {
-    test::ShellHarness shell;
+    test::AppHarness shell;
     QWidget window;
-    ToastView* toast = new ToastView(shell.environment, &window);
+    ToastView* toast = new ToastView(shell.env, &window);
     int notifications = 0;
 
     void SetUp() override
@@ -21,7 +21,7 @@ struct ToastFixture : ::testing::Test {
 
 } // namespace
 
-TEST_F(ToastFixture, ShowsAtOnceAndClearsFourSecondsLater)
+TEST_F(ToastFixture, ShowsAtOnceAndClearsFourSecondsAfterEachNewText)
 {
     window.show();
     EXPECT_FALSE(toast->isVisible());
@@ -39,11 +39,8 @@ TEST_F(ToastFixture, ShowsAtOnceAndClearsFourSecondsLater)
     EXPECT_EQ(toast->text(), "");
     EXPECT_EQ(notifications, 2);
     EXPECT_EQ(shell.harness.scheduler.pending(), 0u);
-}
 
-TEST_F(ToastFixture, EachNewTextGetsItsOwnFourSeconds)
-{
-    window.show();
+    // A new text gets its own four seconds.
     shell.actions.setToast("Done");
     shell.harness.scheduler.advance(3);
     shell.actions.setToast("Cancelled");

@@ -1,7 +1,7 @@
 #include "CorvaneApp/UsageView.hpp"
 
 #include "CorvaneApp/UsageCharts.hpp"
-#include "Tests/App/ToolScreenHarness.hpp"
+#include "Tests/App/Support/AppHarness.hpp"
 
 #include <QPushButton>
 
@@ -46,7 +46,7 @@ double shownHours(const UsageView& view)
 
 class UsageViewTest : public ::testing::Test {
 protected:
-    ToolScreenHarness h;
+    AppHarness h;
     FakeHistory history{h.harness.clock.now(), {}};
     UsageView view{h.env, history.probes()};
 };
