@@ -123,9 +123,8 @@ void SettingsView::setStartAtLogin(bool on)
 {
     if (on ? loginItem_.registerApp() : loginItem_.unregisterApp())
         return;
-    // Show what the system now holds. Without running the change again: a second
-    // attempt could remove an entry the user had switched off elsewhere.
-    const QSignalBlocker blocker(startAtLogin_);
+    // Show what the system really has; that change runs this step once more, as it does
+    // in the tray popover, so the entry on disk matches the box.
     startAtLogin_->setChecked(loginItem_.isEnabled());
 }
 
