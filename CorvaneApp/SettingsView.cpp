@@ -119,6 +119,14 @@ void SettingsView::refresh()
     clear_->setEnabled(!cleared_);
 }
 
+void SettingsView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The tray popover may have switched the login item while this window was closed.
+    const QSignalBlocker quiet(startAtLogin_);
+    startAtLogin_->setChecked(loginItem_.isEnabled());
+}
+
 void SettingsView::setStartAtLogin(bool on)
 {
     if (on ? loginItem_.registerApp() : loginItem_.unregisterApp())
