@@ -85,6 +85,11 @@ std::string label(Status status)
     return {};
 }
 
+QString buttonText(const std::string& text)
+{
+    return QString::fromStdString(text).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
 QLabel* textLabel(const QString& text, const QFont& font, const QColor& colour, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);

@@ -33,6 +33,10 @@ std::string symbol(FindingKind kind);
 // "All quiet", "Busy", "Struggling".
 std::string label(Status status);
 
+// A text from data (an app's name) as a button's label: an ampersand shows as itself
+// instead of making the next character a keyboard shortcut for the button.
+QString buttonText(const std::string& text);
+
 // A plain-text label in a font and colour of the theme.
 QLabel* textLabel(const QString& text, const QFont& font, const QColor& colour, QWidget* parent = nullptr);
 

@@ -213,7 +213,7 @@ void MenuBarView::refresh()
     hero_->setVisible(model_.heroFix.has_value());
     if (model_.heroFix) {
         const QString symbol = QString::fromStdString(model_.heroFix->symbol);
-        hero_->setText(QString::fromStdString(model_.heroFix->title));
+        hero_->setText(buttonText(model_.heroFix->title));
         hero_->setIcon(SymbolIcons::icon(symbol, Qt::white));
         hero_->setProperty("symbol", symbol);
     }
