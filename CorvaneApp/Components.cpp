@@ -103,6 +103,11 @@ QHBoxLayout* tightRow(QWidget* owner, int spacing)
     return row;
 }
 
+QString buttonText(const std::string& text)
+{
+    return QString::fromStdString(text).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
 QLabel* textLabel(const QString& text, const QFont& font, const QColor& colour, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);

@@ -46,6 +46,10 @@ inline QString qs(const std::string& text)
 QVBoxLayout* bareColumn(QWidget* owner, int spacing);
 QHBoxLayout* tightRow(QWidget* owner, int spacing);
 
+// A text from data (an app's name) as a button's label: an ampersand shows as itself
+// instead of making the next character a keyboard shortcut for the button.
+QString buttonText(const std::string& text);
+
 // A plain-text label in a font and colour of the theme.
 QLabel* textLabel(const QString& text, const QFont& font, const QColor& colour, QWidget* parent = nullptr);
 

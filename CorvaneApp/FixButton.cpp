@@ -42,9 +42,9 @@ QString FixButton::symbol() const
 
 void FixButton::render()
 {
-    const QString text = QString::fromStdString(title(fix_, group_ ? &*group_ : nullptr));
-    setText(text);
-    setAccessibleName(text);
+    const std::string text = title(fix_, group_ ? &*group_ : nullptr);
+    setText(buttonText(text));
+    setAccessibleName(QString::fromStdString(text));
     if (prominent_)
         PrimaryButtonStyle::apply(this);
     else

@@ -1,6 +1,7 @@
 #include "CorvaneApp/MenuBarView.hpp"
 
 #include "CorvaneApp/Components.hpp"
+#include "CorvaneApp/ElidedLabel.hpp"
 #include "CorvaneApp/Fonts.hpp"
 #include "CorvaneApp/Platform/LoginItem.hpp"
 #include "CorvaneApp/Surfaces.hpp"
@@ -26,6 +27,9 @@ namespace {
 
 constexpr double liveDotSeconds = 5;
 constexpr double heroFixDelaySeconds = 0.3;
+constexpr int popoverWidth = 300;
+constexpr int inset = 16;
+constexpr int buttonSpacing = 8;
 
 } // namespace
 
@@ -45,7 +49,7 @@ MenuBarView::MenuBarView(ViewEnvironment& environment, LoginItem& loginItem, QWi
     setForeground(this, Theme::text());
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(16, 16, 16, 16);
+    layout->setContentsMargins(inset, inset, inset, inset);
     layout->setSpacing(12);
 
     auto* statusRow = new QHBoxLayout;
@@ -64,7 +68,9 @@ MenuBarView::MenuBarView(ViewEnvironment& environment, LoginItem& loginItem, QWi
         row.row = new QWidget(this);
         auto* rowLayout = new QHBoxLayout(row.row);
         rowLayout->setContentsMargins(0, 0, 0, 0);
-        row.name = textLabel(QString(), Fonts::system(12.5), Theme::text(), row.row);
+        row.name = new ElidedLabel(row.row);
+        row.name->setFont(Fonts::system(12.5));
+        setForeground(row.name, Theme::text());
         row.cpu = textLabel(QString(), Fonts::mono(12.5), Theme::text2(), row.row);
         rowLayout->addWidget(row.name, 1);
         rowLayout->addWidget(row.cpu);
@@ -73,7 +79,7 @@ MenuBarView::MenuBarView(ViewEnvironment& environment, LoginItem& loginItem, QWi
     layout->addLayout(apps);
 
     auto* buttons = new QHBoxLayout;
-    buttons->setSpacing(8);
+    buttons->setSpacing(buttonSpacing);
     buttons->addWidget(hero_);
     buttons->addWidget(open_);
     buttons->addStretch(1);
@@ -120,7 +126,7 @@ void MenuBarView::fitContent()
 {
     // 300 wide, or wider when the system's font needs more room for the buttons; as tall
     // as the wrapped texts need at that width. A popover that grows stays on screen.
-    const int width = std::max(300, layout()->minimumSize().width());
+    const int width = std::max(popoverWidth, layout()->minimumSize().width());
     setFixedSize(width, layout()->totalHeightForWidth(width));
     const QScreen* screen = QGuiApplication::screenAt(anchor_.center());
     if (!screen)
@@ -207,17 +213,30 @@ void MenuBarView::refresh()
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         const bool shown = i < model_.rows.size();
         rows_[i].row->setVisible(shown);
-        rows_[i].name->setText(shown ? QString::fromStdString(model_.rows[i].name) : QString());
+        rows_[i].name->setFullText(shown ? QString::fromStdString(model_.rows[i].name) : QString());
         rows_[i].cpu->setText(shown ? QString::fromStdString(model_.rows[i].cpu) : QString());
     }
     hero_->setVisible(model_.heroFix.has_value());
     if (model_.heroFix) {
         const QString symbol = QString::fromStdString(model_.heroFix->symbol);
-        hero_->setText(QString::fromStdString(model_.heroFix->title));
         hero_->setIcon(SymbolIcons::icon(symbol, Qt::white));
         hero_->setProperty("symbol", symbol);
+        setHeroTitle(QString::fromStdString(model_.heroFix->title));
     }
     fitContent();
+}
+
+void MenuBarView::setHeroTitle(const QString& title)
+{
+    // A long app name is cut short so the button fits beside "Open Corvane" within the
+    // popover's width; a wide system font still gets half that width for the title.
+    hero_->setText(title);
+    const int chrome = hero_->sizeHint().width() - hero_->fontMetrics().horizontalAdvance(title);
+    const int content = popoverWidth - 2 * inset;
+    const int room = std::max(content - buttonSpacing - open_->sizeHint().width() - chrome, content / 2);
+    const QString shown = hero_->fontMetrics().elidedText(title, Qt::ElideRight, room);
+    hero_->setText(buttonText(shown.toStdString()));
+    hero_->setToolTip(shown == title ? QString() : title);
 }
 
 void MenuBarView::redrawLiveDot()

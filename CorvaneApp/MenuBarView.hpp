@@ -13,6 +13,7 @@ class QPushButton;
 
 namespace corvane {
 
+class ElidedLabel;
 class LoginItem;
 class StatusPill;
 struct ViewEnvironment;
@@ -55,12 +56,13 @@ protected:
 private:
     struct AppRow {
         QWidget* row;
-        QLabel* name;
+        ElidedLabel* name;  // one line, cut short so a long name never widens the popover
         QLabel* cpu;
     };
 
     void refresh();
     void fitContent();
+    void setHeroTitle(const QString& title);
     void redrawLiveDot();
     void scheduleLiveDot();
     void performHeroFix();

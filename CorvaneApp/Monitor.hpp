@@ -38,8 +38,9 @@ struct CPUPoint {
 
 // The app's live model: runs the sampling loop on the GUI thread, does the blocking
 // work on workers and publishes what it finds. Every published property has a getter,
-// a setter that stores and notifies only on change (cpuHistory and isPaused notify on
-// every store), and a <name>Changed signal. The setters let tests and tools put the
+// a setter that stores and notifies only on change (cpuHistory notifies on every store;
+// togglePause always changes isPaused, so it notifies on every toggle), and a
+// <name>Changed signal. The setters let tests and tools put the
 // Monitor in any state without running its loop.
 class Monitor : public QObject {
     Q_OBJECT

@@ -193,7 +193,7 @@ void RootView::showConfirmation()
 {
     const FixActions::Confirmation& confirmation = *environment_.fixActions.confirmation();
     auto* box = alertBox(this, QString::fromStdString(confirmation.title), QString::fromStdString(confirmation.message));
-    auto* confirm = box->addButton(QString::fromStdString(confirmation.confirm),
+    auto* confirm = box->addButton(buttonText(confirmation.confirm),
                                    confirmation.destructive ? QMessageBox::DestructiveRole : QMessageBox::AcceptRole);
     box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
     box->setDefaultButton(confirm);

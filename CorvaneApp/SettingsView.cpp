@@ -120,13 +120,20 @@ void SettingsView::refresh()
     clear_->setEnabled(!cleared_);
 }
 
+void SettingsView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The tray popover may have switched the login item while this window was closed.
+    const QSignalBlocker quiet(startAtLogin_);
+    startAtLogin_->setChecked(loginItem_.isEnabled());
+}
+
 void SettingsView::setStartAtLogin(bool on)
 {
     if (on ? loginItem_.registerApp() : loginItem_.unregisterApp())
         return;
-    // Show what the system now holds. Without running the change again: a second
-    // attempt could remove an entry the user had switched off elsewhere.
-    const QSignalBlocker blocker(startAtLogin_);
+    // Show what the system really has; that change runs this step once more, as it does
+    // in the tray popover, so the entry on disk matches the box.
     startAtLogin_->setChecked(loginItem_.isEnabled());
 }
 

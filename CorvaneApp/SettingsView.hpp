@@ -42,6 +42,9 @@ public:
 
     static constexpr const char* clearFailedText = "Couldn't clear usage history.";
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void setStartAtLogin(bool on);
     void refresh();

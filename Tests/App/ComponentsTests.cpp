@@ -172,6 +172,12 @@ TEST(Components, FixButtonShowsItsFixAndAsksTheDispatcher)
     quit.click();
     ASSERT_TRUE(shell.actions.confirmation());
 
+    // An ampersand in an app's name is shown, not turned into a keyboard shortcut.
+    mail.displayName = "Mail & Calendar";
+    quit.setFix(FixID::quitApp, mail);
+    EXPECT_TRUE(quit.shortcut().isEmpty());
+    EXPECT_EQ(quit.accessibleName(), "Quit Mail & Calendar");
+
     FixButton settings(FixID::openSpotlightSettings, std::nullopt, true, shell.actions);
     EXPECT_EQ(settings.property("symbol").toString(), "slider.horizontal.3");
     settings.click();

@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -111,6 +112,12 @@ TEST(MenuBarView, ShowsTheCheckAndMarksTheMonitorWhileOpen)
     EXPECT_EQ(p.view.heroButton()->text(), QStringLiteral("Quit App 0"));
     EXPECT_EQ(p.view.liveDot()->text(), QStringLiteral("checked 0s ago"));
     EXPECT_TRUE(screen.contains(p.view.geometry())) << "a popover that grew stays on screen";
+    auto busy = groups(1);
+    busy[0].displayName = std::string(200, 'W');
+    p.h.monitor.setGroups(busy);
+    EXPECT_LT(p.view.layout()->minimumSize().width(), 400) << "a long name is cut short, not widening the popover";
+    EXPECT_TRUE(p.view.heroButton()->text().endsWith(QChar(0x2026)));
+    p.h.monitor.setGroups(groups(5));
 
     // The line redraws every 5 seconds while open, and not at all once closed.
     p.h.harness.scheduler.advance(4.9);

@@ -169,4 +169,9 @@ TEST_F(SettingsFixture, StartAtLoginWritesTheEntryAndFallsBackToTheSystemsState)
     // A view made while the entry is there starts ticked.
     ASSERT_TRUE(loginItem.registerApp());
     EXPECT_TRUE(makeView()->startAtLoginBox()->isChecked());
+
+    // Reopening the window shows a change made elsewhere, without switching anything.
+    view->show();
+    EXPECT_TRUE(view->startAtLoginBox()->isChecked());
+    EXPECT_TRUE(loginItem.isEnabled());
 }
