@@ -29,7 +29,6 @@ namespace {
 
 constexpr double historySeconds = 600;
 constexpr std::size_t smoothingTicks = 3;
-constexpr double spotlightBusyPercent = 50.0;
 constexpr int keepHistoryDays = 30;
 constexpr double visibleItemsFreshness = 60;
 constexpr double hiddenItemsFreshness = 600;

@@ -13,6 +13,8 @@ template <class... F>
 struct Overloaded : F... {
     using F::operator()...;
 };
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;  // clang 14 does not deduce aggregates by itself
 
 std::string count(int64_t value)
 {
