@@ -214,6 +214,7 @@ InternetView::InternetView(ViewEnvironment& environment, InternetProbes probes, 
     runButton_ = primaryButton(QStringLiteral("Run speed test"));
     runButton_->setObjectName(QStringLiteral("runSpeedTest"));
     runButton_->setIcon(SymbolIcons::icon(QStringLiteral("speedometer"), Qt::white));
+    runButton_->setIconSize(QSize(16, 14));  // as the fix buttons: the symbol stands 6 from the title
     runButton_->setProperty("symbol", QStringLiteral("speedometer"));
     connect(runButton_, &QPushButton::clicked, this, &InternetView::askTest);
     speed->contentLayout()->addWidget(lastTested_);
