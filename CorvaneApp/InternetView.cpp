@@ -13,6 +13,7 @@
 #include "CorvaneApp/ToolScreen.hpp"
 #include "CorvaneApp/ViewEnvironment.hpp"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPainter>
@@ -319,7 +320,8 @@ void InternetView::askTest()
         return;
     auto* box = new QMessageBox(this);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setIcon(QMessageBox::Question);
+    // The app's icon, as on the app's other alerts, rather than the style's question mark.
+    box->setIconPixmap(QApplication::windowIcon().pixmap(48, 48));
     box->setText(QString::fromUtf8(InternetModel::confirmTitle));
     box->setInformativeText(QString::fromUtf8(InternetModel::confirmMessage));
     auto* run = box->addButton(QString::fromUtf8(InternetModel::confirmRun), QMessageBox::AcceptRole);
