@@ -214,8 +214,10 @@ void MenuBarView::refresh()
     if (model_.heroFix) {
         const QString symbol = QString::fromStdString(model_.heroFix->symbol);
         hero_->setText(QString::fromStdString(model_.heroFix->title));
-        hero_->setIcon(SymbolIcons::icon(symbol, Qt::white));
-        hero_->setProperty("symbol", symbol);
+        if (hero_->property("symbol").toString() != symbol) {
+            hero_->setIcon(SymbolIcons::icon(symbol, Qt::white));
+            hero_->setProperty("symbol", symbol);
+        }
     }
     fitContent();
 }
