@@ -120,6 +120,10 @@ void MenuBarView::fitContent()
 {
     // 300 wide, or wider when the system's font needs more room for the buttons; as tall
     // as the wrapped texts need at that width. A popover that grows stays on screen.
+    // While it is closed, its nested layouts keep the sizes they had before rows and buttons
+    // came, went or changed their texts: drop them all before measuring.
+    for (QLayout* nested : findChildren<QLayout*>())
+        nested->invalidate();
     const int width = std::max(300, layout()->minimumSize().width());
     setFixedSize(width, layout()->totalHeightForWidth(width));
     const QScreen* screen = QGuiApplication::screenAt(anchor_.center());
