@@ -119,7 +119,11 @@ QLabel* textLabel(const QString& text, const QFont& font, const QColor& colour, 
 
 void setForeground(QWidget* widget, const QColor& colour)
 {
+    // Views call this on every tick; an unchanged colour must not re-resolve the palette.
     QPalette palette = widget->palette();
+    if (widget->testAttribute(Qt::WA_SetPalette) && palette.color(QPalette::WindowText) == colour &&
+        palette.color(QPalette::Text) == colour && palette.color(QPalette::ButtonText) == colour)
+        return;
     palette.setColor(QPalette::WindowText, colour);
     palette.setColor(QPalette::Text, colour);
     palette.setColor(QPalette::ButtonText, colour);

@@ -13,6 +13,7 @@
 #include "CorvaneApp/ToolScreen.hpp"
 #include "CorvaneApp/ViewEnvironment.hpp"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPainter>

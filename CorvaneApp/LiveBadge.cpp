@@ -99,10 +99,13 @@ void LiveBadge::refresh()
     const auto model = liveBadge(monitor.isPaused(), monitor.lastChecked(), env_.clock.now());
     text_->setText(QString::fromStdString(model.text));
     dot_->setColour(themeColor(model.dot));
+    // Redrawn every second: the button changes only with the pause state.
     const QString symbol = QString::fromStdString(model.buttonSymbol);
     button_->setText(QString::fromStdString(model.buttonTitle));
-    button_->setIcon(SymbolIcons::icon(symbol, Theme::text()));
-    button_->setProperty("symbol", symbol);
+    if (button_->property("symbol").toString() != symbol) {
+        button_->setIcon(SymbolIcons::icon(symbol, Theme::text()));
+        button_->setProperty("symbol", symbol);
+    }
 }
 
 } // namespace corvane

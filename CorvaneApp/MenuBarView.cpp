@@ -126,6 +126,10 @@ void MenuBarView::fitContent()
 {
     // 300 wide, or wider when the system's font needs more room for the buttons; as tall
     // as the wrapped texts need at that width. A popover that grows stays on screen.
+    // While it is closed, its nested layouts keep the sizes they had before rows and buttons
+    // came, went or changed their texts: drop them all before measuring.
+    for (QLayout* nested : findChildren<QLayout*>())
+        nested->invalidate();
     const int width = std::max(popoverWidth, layout()->minimumSize().width());
     setFixedSize(width, layout()->totalHeightForWidth(width));
     const QScreen* screen = QGuiApplication::screenAt(anchor_.center());
@@ -219,8 +223,10 @@ void MenuBarView::refresh()
     hero_->setVisible(model_.heroFix.has_value());
     if (model_.heroFix) {
         const QString symbol = QString::fromStdString(model_.heroFix->symbol);
-        hero_->setIcon(SymbolIcons::icon(symbol, Qt::white));
-        hero_->setProperty("symbol", symbol);
+        if (hero_->property("symbol").toString() != symbol) {
+            hero_->setIcon(SymbolIcons::icon(symbol, Qt::white));
+            hero_->setProperty("symbol", symbol);
+        }
         setHeroTitle(QString::fromStdString(model_.heroFix->title));
     }
     fitContent();

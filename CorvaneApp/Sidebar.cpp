@@ -58,17 +58,25 @@ SidebarRow::SidebarRow(Screen screen, QWidget* parent)
     layout->addWidget(title_);
     layout->addStretch(1);
     layout->addWidget(badge_);
-    setState(false, std::nullopt);
+    showSelection();
 }
 
 void SidebarRow::setState(bool selected, std::optional<int> count)
 {
-    selected_ = selected;
-    const QColor& colour = selected ? Theme::text() : Theme::text2();
-    symbol_->setPixmap(SymbolIcons::pixmap(property("symbol").toString(), colour, 15));
-    title_->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(colour)));
+    // Called on every tick: restyle only when the selection moves.
+    if (selected != selected_) {
+        selected_ = selected;
+        showSelection();
+    }
     badge_->setVisible(count.has_value());
     badge_->setText(count ? QString::number(*count) : QString());
+}
+
+void SidebarRow::showSelection()
+{
+    const QColor& colour = selected_ ? Theme::text() : Theme::text2();
+    symbol_->setPixmap(SymbolIcons::pixmap(property("symbol").toString(), colour, 15));
+    title_->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(colour)));
     update();
 }
 

@@ -31,6 +31,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void showSelection();
+
     QLabel* symbol_;
     QLabel* title_;
     QLabel* badge_;

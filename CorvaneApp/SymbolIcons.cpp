@@ -49,9 +49,10 @@ public:
             colour.setAlphaF(colour.alphaF() * 0.4);
         const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
         const int side = std::min(rect.width(), rect.height());
-        QImage image = rendered(name_, colour, std::max(1, int(std::lround(side * ratio))));
+        const QPixmap image = SymbolIcons::pixmap(name_, colour, side, ratio);
         // A box wider than tall keeps the symbol at its leading edge: the rest is space before a label.
-        painter->drawImage(QRectF(rect.x(), rect.y() + (rect.height() - side) / 2.0, side, side), image);
+        painter->drawPixmap(QRectF(rect.x(), rect.y() + (rect.height() - side) / 2.0, side, side), image,
+                            QRectF(image.rect()));
     }
 
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override

@@ -1,8 +1,10 @@
 #include "CorvaneApp/Platform/SingleInstance.hpp"
 
+#include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLoggingCategory>
+#include <QStandardPaths>
 
 #include <unistd.h>
 
@@ -28,6 +30,11 @@ SingleInstance::SingleInstance(QString name, QObject* parent)
 
 QString SingleInstance::defaultName()
 {
+    // In the user's private runtime folder: a name in the shared temp folder could be taken
+    // first by another user, and every launch would then hand over to a stranger and quit.
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!runtime.isEmpty())
+        return QDir(runtime).filePath(QStringLiteral("corvane"));
     return QStringLiteral("corvane-%1").arg(::getuid());
 }
 

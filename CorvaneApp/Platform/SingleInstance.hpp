@@ -15,7 +15,7 @@ class SingleInstance : public QObject {
 public:
     explicit SingleInstance(QString name = defaultName(), QObject* parent = nullptr);
 
-    // The socket name of this user's app.
+    // The socket of this user's app, in the user's private runtime folder when there is one.
     static QString defaultName();
 
     // True when this process is now the user's app (or the socket cannot be served, so the

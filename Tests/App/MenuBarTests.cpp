@@ -207,3 +207,26 @@ TEST(TrayIcon, MenuOffersTheWindowAndQuittingAndTheTipFollowsTheStatus)
     EXPECT_EQ(tray.icon().toolTip(), QStringLiteral("Corvane status: Busy"));
     EXPECT_EQ(tray.icon().icon().cacheKey(), StatusDot::image(Status::busy).cacheKey());
 }
+
+TEST(MenuBarView, PopoverKeepsRoomForAllItsContentWhenItNarrowsAgain)
+{
+    Popover p;
+    auto wide = groups(3);
+    wide[0].displayName = "An application with a name long enough to widen the popover";
+    p.h.monitor.setGroups(wide);
+    p.h.monitor.setResult(DiagnosisResult({finding(FixID::quitApp, "g0")}));
+    p.view.popUp(QRect(500, 0, 22, 22));
+    ASSERT_GT(p.view.width(), 300);
+    p.view.hide();
+
+    // The app is gone while the popover is closed: it opens 300 wide again, with every line.
+    p.h.monitor.setGroups(groups(3));
+    p.h.monitor.setResult(DiagnosisResult(std::vector<Finding>{}));
+    p.view.popUp(QRect(500, 0, 22, 22));
+    EXPECT_EQ(p.view.width(), 300);
+    p.view.layout()->invalidate();
+    EXPECT_GE(p.view.height(), p.view.layout()->totalHeightForWidth(300));
+    p.view.layout()->activate();
+    EXPECT_GE(p.view.openButton()->height(), p.view.openButton()->sizeHint().height());
+    EXPECT_LE(p.view.quitButton()->geometry().bottom(), p.view.height());
+}

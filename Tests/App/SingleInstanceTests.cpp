@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QUuid>
 
 #include <gtest/gtest.h>
@@ -63,4 +65,24 @@ TEST(SingleInstance, LeftoverSocketFileOfACrashedAppDoesNotBlockTheNextLaunch)
     EXPECT_TRUE(launch.claim());
     SingleInstance second(name);
     EXPECT_FALSE(second.claim());
+}
+
+TEST(SingleInstance, AnswersInsideTheUsersPrivateRuntimeFolder)
+{
+    QTemporaryDir runtime;  // made owner-only, as a session's runtime folder is
+    ASSERT_TRUE(runtime.isValid());
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    const QString name = SingleInstance::defaultName();
+    if (saved.isNull())
+        qunsetenv("XDG_RUNTIME_DIR");
+    else
+        qputenv("XDG_RUNTIME_DIR", saved);
+
+    // Not in the shared temp folder, where another user could take the name first.
+    EXPECT_EQ(QFileInfo(name).absolutePath(), QFileInfo(runtime.path()).absoluteFilePath());
+    SingleInstance running(name);
+    ASSERT_TRUE(running.claim());
+    EXPECT_TRUE(QFileInfo::exists(name));
+    EXPECT_FALSE(SingleInstance(name).claim());
 }
