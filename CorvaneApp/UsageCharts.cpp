@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 
 namespace corvane {
 namespace {
@@ -59,6 +60,8 @@ void setCategories(QCategoryAxis* axis, const std::vector<std::pair<QString, dou
 
 void setUpChartView(QChartView* view, QChart* chart)
 {
+    // The view lets go of the chart it made for itself without deleting it.
+    std::unique_ptr<QChart> made(view->chart());
     view->setChart(chart);
     view->setRenderHint(QPainter::Antialiasing);
     view->setFrameShape(QFrame::NoFrame);
