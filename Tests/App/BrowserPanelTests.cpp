@@ -207,7 +207,6 @@ TEST_F(BrowserPanelTest, ConfirmedCloseSendsExactlyThePickedTabsThenReloads)
     click(shown->button("Close selected (2)"));
     QMessageBox* alert = shown->confirmation();
     ASSERT_NE(alert, nullptr);
-    EXPECT_EQ(alert->text(), "Close 2 tabs?");
     EXPECT_EQ(alert->informativeText(), "\u2022 Mail\n\u2022 <a href=\"https://news.example/\">News</a>");
     // A page's title is shown as typed, not as a link the alert would follow.
     const auto labels = alert->findChildren<QLabel*>();
@@ -238,7 +237,6 @@ TEST_F(BrowserPanelTest, CancelledOrFailedActionsLeaveTheSelection)
     auto shown = loadedPanel(twoWindows());
     click(shown->button("Close 1 duplicate"));
     ASSERT_NE(shown->confirmation(), nullptr);
-    EXPECT_EQ(shown->confirmation()->text(), "Close 1 duplicate tab?");
     shown->confirmation()->reject();
     EXPECT_FALSE(shown->state().confirm);
     EXPECT_EQ(harness.executor.pending(), 0u);

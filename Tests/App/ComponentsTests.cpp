@@ -55,14 +55,6 @@ TEST(SymbolIcons, EveryNamedSymbolIsBundledAndRecoloured)
     EXPECT_FALSE(SymbolIcons::has("no.such.symbol"));
 }
 
-TEST(Components, QuitTitleNamesTheGroupWhenThereIsOne)
-{
-    ProcessGroup mail;
-    mail.displayName = "Mail";
-    EXPECT_EQ(title(FixID::quitApp, nullptr), "Quit app");
-    EXPECT_EQ(title(FixID::quitApp, &mail), "Quit Mail");
-}
-
 TEST(Components, PillsShowTheirTextSymbolAndColours)
 {
     VerdictPill verdict(Verdict::leave);

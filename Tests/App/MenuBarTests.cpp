@@ -32,7 +32,7 @@ std::vector<ProcessGroup> groups(int count)
 {
     std::vector<ProcessGroup> list;
     for (int i = 0; i < count; ++i)
-        list.push_back(AppHarness::group("g" + std::to_string(i), "App " + std::to_string(i), 100.0 - i));
+        list.push_back(testGroup("App " + std::to_string(i), 100.0 - i, 0, 1, std::nullopt, i));
     return list;
 }
 
@@ -61,9 +61,9 @@ TEST(MenuBarModel, HeadlineRowsAndHeroFixFollowTheResult)
     EXPECT_FALSE(quiet.heroFix);
 
     EXPECT_EQ(model({}, 2).rows.size(), 2u);
-    const MenuBarModel busy = model({finding(FixID::quitApp, "g1")}, 10);
+    const MenuBarModel busy = model({finding(FixID::quitApp, "pid:1")}, 10);
     ASSERT_EQ(busy.rows.size(), 3u);
-    EXPECT_EQ(busy.rows[0], (MenuBarRow{"g0", "App 0", "100%"}));
+    EXPECT_EQ(busy.rows[0], (MenuBarRow{"pid:0", "App 0", "100%"}));
     EXPECT_EQ(busy.status, Status::struggling);
     EXPECT_EQ(busy.headline, "Mail is using a lot of CPU");
     ASSERT_TRUE(busy.heroFix);
@@ -73,7 +73,7 @@ TEST(MenuBarModel, HeadlineRowsAndHeroFixFollowTheResult)
     // A group gone since the tick gives the group-less title; explain or no fix gives no button.
     EXPECT_EQ(model({finding(FixID::quitApp, "gone")}, 3).heroFix->title, "Quit app");
     EXPECT_EQ(model({finding(FixID::openBatterySettings)}, 0).heroFix->symbol, "slider.horizontal.3");
-    EXPECT_FALSE(model({finding(FixID::explain, "g1")}, 3).heroFix);
+    EXPECT_FALSE(model({finding(FixID::explain, "pid:1")}, 3).heroFix);
     EXPECT_FALSE(model({finding(std::nullopt)}, 0).heroFix);
 }
 
@@ -102,7 +102,7 @@ TEST(MenuBarView, ShowsTheCheckAndMarksTheMonitorWhileOpen)
     p.view.popUp(QRect(screen.right() - 30, screen.bottom() - 23, 22, 24));
     EXPECT_TRUE(p.h.monitor.menuOpen());
     p.h.monitor.setGroups(groups(5));
-    p.h.monitor.setResult(DiagnosisResult({finding(FixID::quitApp, "g0")}));
+    p.h.monitor.setResult(DiagnosisResult({finding(FixID::quitApp, "pid:0")}));
     p.h.monitor.setLastChecked(p.h.harness.clock.now());
     EXPECT_EQ(p.view.statusPill()->status(), Status::struggling);
     EXPECT_EQ(p.view.headline()->text(), QStringLiteral("Mail is using a lot of CPU"));
@@ -134,7 +134,7 @@ TEST(MenuBarView, HeroFixOpensTheWindowThenPerformsForTheGroupAfterAPause)
 {
     Popover p;
     p.h.monitor.setGroups(groups(2));
-    p.h.monitor.setResult(DiagnosisResult({finding(FixID::quitApp, "g1")}));
+    p.h.monitor.setResult(DiagnosisResult({finding(FixID::quitApp, "pid:1")}));
     p.h.monitor.setLastChecked(p.h.harness.clock.now());
     int opened = 0;
     QObject::connect(&p.view, &MenuBarView::openWindowRequested, [&] { ++opened; });
@@ -214,7 +214,7 @@ TEST(MenuBarView, PopoverKeepsRoomForAllItsContentWhenItNarrowsAgain)
     auto wide = groups(3);
     wide[0].displayName = "An application with a name long enough to widen the popover";
     p.h.monitor.setGroups(wide);
-    p.h.monitor.setResult(DiagnosisResult({finding(FixID::quitApp, "g0")}));
+    p.h.monitor.setResult(DiagnosisResult({finding(FixID::quitApp, "pid:0")}));
     p.view.popUp(QRect(500, 0, 22, 22));
     ASSERT_GT(p.view.width(), 300);
     p.view.hide();

@@ -60,24 +60,21 @@ TEST_F(MonitorTick, TracksSinceWhenSpotlightIsBusy)
     tickAfter(0, {MonitorHarness::process(5, spotlightPath, 100, 49.9)});
     EXPECT_FALSE(monitor.spotlightBusySince().has_value());
 
+    // A fresh monitor, so the 49.9 % sample does not weigh on the smoothing.
     MonitorHarness fresh;
     auto& busy = fresh.monitor();
-    fresh.processes = {MonitorHarness::process(5, spotlightPath, 100, 50)};
-    busy.checkNow();
-    fresh.settle();
+    const auto tick = [&](double seconds, double cpuTime, double psCPU) {
+        fresh.clock.advance(seconds);
+        fresh.processes = {MonitorHarness::process(5, spotlightPath, cpuTime, psCPU)};
+        busy.checkNow();
+        fresh.settle();
+    };
+    tick(0, 100, 50);
     const Date start = fresh.clock.now();
     EXPECT_EQ(busy.spotlightBusySince(), start);
-
-    fresh.clock.advance(30);
-    fresh.processes = {MonitorHarness::process(5, spotlightPath, 115, 0)};  // 50 %
-    busy.checkNow();
-    fresh.settle();
+    tick(30, 115, 0);  // 50 %
     EXPECT_EQ(busy.spotlightBusySince(), start);
-
-    fresh.clock.advance(30);
-    fresh.processes = {MonitorHarness::process(5, spotlightPath, 115, 0)};  // smoothed 33 %
-    busy.checkNow();
-    fresh.settle();
+    tick(30, 115, 0);  // smoothed 33 %
     EXPECT_FALSE(busy.spotlightBusySince().has_value());
 }
 

@@ -155,12 +155,11 @@ TEST(OverviewSignals, RoundsLoadHalfAwayAndColoursPressureAndHeat)
 {
     SystemSignals s;
     s.memoryTotalBytes = 16LL << 30;
-    s.cpuLoadPercent = 49.5;
-    EXPECT_EQ(signalTiles(s)[0].value, "50%");
-    s.cpuLoadPercent = 0.4;
-    EXPECT_EQ(signalTiles(s)[0].value, "0%");
-    s.cpuLoadPercent = 100;
-    EXPECT_EQ(signalTiles(s)[0].value, "100%");
+    using Shown = std::vector<std::pair<double, std::string>>;
+    for (const auto& [load, shown] : Shown{{49.5, "50%"}, {0.4, "0%"}, {100, "100%"}}) {
+        s.cpuLoadPercent = load;
+        EXPECT_EQ(signalTiles(s)[0].value, shown) << load;
+    }
 
     s.pressure = Pressure::critical;
     s.thermal = Thermal::warm;

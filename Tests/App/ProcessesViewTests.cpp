@@ -158,11 +158,8 @@ TEST_F(ProcessesViewTest, SearchChipsAndSortNarrowAndOrderTheRows)
     ProcessesView view(t.env, probes);
     const QString allBefore = view.chips()[0]->text();
     view.searchField()->setText(QStringLiteral("  APP1"));
-    std::vector<std::string> names;
-    for (auto* row : view.rows())
-        names.push_back(row->group().displayName);
-    EXPECT_EQ(names, (std::vector<std::string>{"app1", "app10", "app11", "app12", "app13", "app14", "app15", "app16",
-                                               "app17", "app18", "app19"}));
+    ASSERT_EQ(view.rows().size(), 11u);  // app1 and app10 to app19
+    EXPECT_EQ(view.rows()[0]->group().displayName, "app1");
     EXPECT_EQ(view.chips()[0]->text(), allBefore);
 
     view.chips()[1]->click();  // Safe to quit

@@ -13,8 +13,8 @@ TEST(Sidebar, BadgesCountGroupsAndBackgroundItemsOnlyWhenThereAreSome)
     for (const Screen screen : allCases<Screen>())
         EXPECT_EQ(sidebar.row(screen)->badge(), QString()) << "no badge before the first tick";
 
-    h.monitor.setGroups({AppHarness::group("a", "A", 1), AppHarness::group("b", "B", 2),
-                         AppHarness::group("c", "C", 3)});
+    h.monitor.setGroups({testGroup("A", 1, 0, 1, std::nullopt, 1), testGroup("B", 2, 0, 1, std::nullopt, 2),
+                         testGroup("C", 3, 0, 1, std::nullopt, 3)});
     BackgroundItem item;
     item.label = "com.example.agent";
     h.monitor.setBackgroundItems({item, item});

@@ -144,28 +144,24 @@ TEST_F(UsageViewTest, HistoryFollowsTheHistorySettingAndRebucketsOnRangeChange)
 
 TEST_F(UsageViewTest, LiveCardsAndIntelLineFollowTheMonitor)
 {
+    // The texts are the model's; here only that each store refreshes its card.
     h.harness.executor.runAll();
-    EXPECT_TRUE(showsText(view, "0%"));
     h.monitor.setMemory(MemoryBreakdown{16 * GiB, 6 * GiB, 2 * GiB, 1 * GiB, 4 * GiB, 3 * GiB});
-    EXPECT_TRUE(showsText(view, QString::fromUtf8("\u2014")));  // no signals yet
-    EXPECT_TRUE(showsText(view, "Swap: 0 KB"));
+    EXPECT_TRUE(showsText(view, "9 GB of 16 GB"));
 
     SystemSignals signals;
     signals.cpuLoadPercent = 49.5;
     signals.diskTotalBytes = 500'000'000'000;
-    signals.diskFreeBytes = 250'000'000'000;
     h.monitor.setSignals(signals);
     h.monitor.setCpuHistory({CPUPoint{h.harness.clock.now(), 40}, CPUPoint{h.harness.clock.now(), 49.5}});
     h.monitor.setMac(MacInfo{"MacBook Pro", "Intel Core i9", 16 * GiB, false});
     EXPECT_TRUE(showsText(view, "50%"));
-    EXPECT_TRUE(showsText(view, "9 GB of 16 GB"));
-    EXPECT_TRUE(showsText(view, "Normal"));
     EXPECT_TRUE(showsText(view, QString::fromUtf8("MacBook Pro \u00B7 Intel Core i9 \u00B7 16 GB memory \u00B7 500 GB storage")));
     EXPECT_EQ(view.findChild<CPUChart*>()->pointCount(), 2);
-    EXPECT_TRUE(showsText(view, "This is an Intel Mac. It can't run macOS 27 or later, so plan an upgrade to keep "
-                                "getting security updates."));
+    const QString intel = "This is an Intel Mac. It can't run macOS 27 or later, so plan an upgrade to keep getting "
+                          "security updates.";
+    EXPECT_TRUE(showsText(view, intel));
 
     h.monitor.setMac(MacInfo{"MacBook Air", "Apple M2", 16 * GiB, true});
-    EXPECT_FALSE(showsText(view, "This is an Intel Mac. It can't run macOS 27 or later, so plan an upgrade to keep "
-                                 "getting security updates."));
+    EXPECT_FALSE(showsText(view, intel));
 }

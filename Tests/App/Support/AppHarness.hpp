@@ -24,17 +24,6 @@ struct AppHarness {
 
     explicit AppHarness(Catalog catalog = Catalog::empty) : monitor(build(catalog)) {}
 
-    // A group of one process, as the Monitor publishes it.
-    static ProcessGroup group(const std::string& id, const std::string& name, double cpu)
-    {
-        ProcessGroup g;
-        g.id = id;
-        g.displayName = name;
-        g.cpuPercent = cpu;
-        g.quittable = true;
-        return g;
-    }
-
     MonitorHarness harness;
     Monitor& monitor;
     Router router;
