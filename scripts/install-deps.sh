@@ -10,6 +10,7 @@ packages=(
   libxcb1-dev libxcb-ewmh-dev
   xdg-utils libglib2.0-bin iproute2 iw
   qt6-base-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
+  fonts-dejavu-core
 )
 
 missing=()
