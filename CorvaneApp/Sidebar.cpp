@@ -146,7 +146,7 @@ Sidebar::Sidebar(ViewEnvironment& environment, QWidget* parent)
 
 int Sidebar::columnWidth()
 {
-    // 230 fits the titles in the design's font; a wider system font widens the column
+    // 230 fits the titles in a narrow system font; a wider one widens the column
     // rather than cutting a title short. Room is kept for a three-digit badge.
     const QFontMetrics title(Fonts::system(14));
     int widest = 0;

@@ -8,7 +8,7 @@
 
 namespace corvane {
 
-// The bundled line symbols, keyed by the design's symbol names ("cpu",
+// The bundled line symbols, keyed by their system symbol names ("cpu",
 // "checkmark.circle" ...). Each is drawn in one colour on a 24-unit grid and
 // recoloured here to whatever colour a view asks for.
 namespace SymbolIcons {
