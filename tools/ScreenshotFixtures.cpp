@@ -135,7 +135,7 @@ std::vector<Fixture> fixtures()
         {"error", true,
          [](FixtureWorld& world) {
              publish(world, everydayApps(), signals(9, Pressure::normal, Thermal::normal), 6, {});
-             world.monitor.setError("Couldn't read the process list: permission denied.");
+             world.monitor.setError(std::string(Monitor::sampleFailedMessage));
          }},
         {"paused", true,
          [](FixtureWorld& world) {
