@@ -176,7 +176,8 @@ bool LinuxWorkspace::open(const std::string& url)
     // No handler here knows a System Settings link: the desktop's own page stands in.
     if (const auto pane = fromString<SettingsPane>(url)) {
         const auto page = SettingsPanels::command(*pane, session_);
-        return page && runDetached(run_, [page = *page](const CommandRunner& run) { run(page.program, page.arguments); });
+        return page
+            && runDetached(run_, [page = *page](const CommandRunner& run) { run(page.program, page.arguments); });
     }
     return runDetached(run_, [url](const CommandRunner& run) { run("/usr/bin/xdg-open", {url}); });
 }

@@ -101,7 +101,8 @@ std::optional<Answer> query(const char* display)
     for (std::size_t i = 0; i < crtcs.size(); ++i) {
         if (!crtcs[i])
             continue;
-        const Reply<xcb_randr_get_crtc_info_reply_t> crtc(xcb_randr_get_crtc_info_reply(connection, *crtcs[i], nullptr));
+        const Reply<xcb_randr_get_crtc_info_reply_t> crtc(
+            xcb_randr_get_crtc_info_reply(connection, *crtcs[i], nullptr));
         if (crtc && crtc->mode != XCB_NONE)
             answer.monitors[i].currentMode = crtc->mode;
     }
