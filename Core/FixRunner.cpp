@@ -92,9 +92,9 @@ FixOutcome FixRunner::quit(const ProcessGroup& group, bool force, std::chrono::n
     }
 }
 
-void FixRunner::open(SettingsPane pane)
+bool FixRunner::open(SettingsPane pane)
 {
-    workspace_->open(toString(pane));
+    return workspace_->open(toString(pane));
 }
 
 FixOutcome FixRunner::rebuildSpotlightIndex()

@@ -16,8 +16,9 @@
 namespace corvane {
 
 // Carries out the one-click fixes that act on the system. Never throws: the fixes
-// that can fail answer a FixOutcome, the opening ones report nothing. Quitting and
-// the scripts block until they have an outcome; callers run them off the GUI thread.
+// that can fail answer a FixOutcome, opening a pane whether it could start, and
+// opening the disk-cleaning app nothing. Quitting and the scripts block until they
+// have an outcome; callers run them off the GUI thread.
 class FixRunner {
 public:
     // Erases the startup volume's search index with administrator rights, so it is rebuilt.
@@ -37,7 +38,8 @@ public:
     // Asks every running application of the group's bundle to quit (or ends them
     // when `force`) and waits up to `timeout` for all of them to end.
     FixOutcome quit(const ProcessGroup& group, bool force, std::chrono::nanoseconds timeout);
-    void open(SettingsPane pane);
+    // False when nothing could be started to show the pane.
+    bool open(SettingsPane pane);
     FixOutcome rebuildSpotlightIndex();
     FixOutcome restartMac();
     // Launches the disk-cleaning app, or opens its web page when it is not installed.

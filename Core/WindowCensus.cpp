@@ -1,6 +1,7 @@
 #include "Core/WindowCensus.hpp"
 
 #include "Platform/DrmDisplays.hpp"
+#include "Platform/RandRDisplays.hpp"
 #include "Platform/X11Windows.hpp"
 
 #include <algorithm>
@@ -91,6 +92,10 @@ DisplayInfo tally(const std::vector<DisplayModes>& active)
 
 DisplayInfo displays()
 {
+    // An X server knows every monitor and the mode each runs; the kernel's connectors
+    // miss virtual and remote screens and know only the preferred mode.
+    if (const auto answer = RandRDisplays::query())
+        return tally(RandRDisplays::displays(*answer));
     return tally(DrmDisplays::active());
 }
 

@@ -52,7 +52,8 @@ std::vector<WindowCount> live();
 // Normal on-screen windows per owner pid, most windows first, equal counts by owner name.
 std::vector<WindowCount> count(const std::vector<WindowDescription>& windowInfo);
 
-// The active displays now.
+// The active displays now: the X server's monitors where one can be reached, else
+// the connected DRM connectors.
 DisplayInfo displays();
 
 // Every listed display counts; one without a known current mode or any modes is

@@ -33,8 +33,9 @@ public:
 
     virtual ~Workspace() = default;
     virtual std::vector<Application> runningApplications() = 0;
-    // Opens a URL with the system's handler for it; whether it opened is not reported.
-    virtual void open(const std::string& url) = 0;
+    // Opens a URL with the system's handler for it; false when nothing could be started
+    // for it. What the started program then does is not reported.
+    virtual bool open(const std::string& url) = 0;
     // Where the installed application with this bundle identifier is, if any.
     virtual std::optional<std::string> urlForApplication(std::string_view bundleIdentifier) = 0;
     // Launches the application found by urlForApplication; failures are not reported.

@@ -1,6 +1,5 @@
 #include "CorvaneApp/BrowserPanel.hpp"
 
-#include "Core/FixRunner.hpp"
 #include "Core/OSAScriptRunner.hpp"
 #include "Core/PSProcessSource.hpp"
 #include "CorvaneApp/AppSettings.hpp"
@@ -25,7 +24,6 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
-#include <unistd.h>
 
 namespace corvane {
 
@@ -43,8 +41,6 @@ BrowserPanelServices withDefaults(BrowserPanelServices services)
         };
     if (!services.processListing)
         services.processListing = [] { return PSProcessSource::argsListing(); };
-    if (!services.openSettings)
-        services.openSettings = [](SettingsPane pane) { FixRunner(static_cast<uint32_t>(getuid())).open(pane); };
     return services;
 }
 
@@ -473,7 +469,8 @@ void BrowserPanel::run(Action action)
         env_.settings.setAutomationPrimer(std::string(toString(state_.browser)), true);
         load();
         break;
-    case Action::openAutomation: services_.openSettings(SettingsPane::automation); break;
+    // Through the dispatcher, so a pane that cannot open says so in the toast.
+    case Action::openAutomation: env_.fixActions.openSettings(SettingsPane::automation); break;
     case Action::tryAgain: load(); break;
     }
 }

@@ -2,7 +2,6 @@
 
 #include "Core/BrowserController.hpp"
 #include "Core/ChromiumBrowser.hpp"
-#include "Core/SettingsPane.hpp"
 #include "CorvaneApp/BrowserPanelModel.hpp"
 #include "CorvaneApp/KeyedColumn.hpp"
 
@@ -40,8 +39,6 @@ struct BrowserPanelServices {
     std::function<std::optional<std::string>(const std::string& bundleIdentifier)> installedApp;
     // The "pid rss args" process listing; by default from ps.
     std::function<std::string()> processListing;
-    // Opens a settings pane; by default through the fix runner.
-    std::function<void(SettingsPane)> openSettings;
 };
 
 // One tab: a check box, its title, its host and the "Active" pill.

@@ -33,6 +33,21 @@ std::string describe(const FixOutcome& outcome)
     return "done";
 }
 
+// The pane as the toast names it.
+std::string settingsName(SettingsPane pane)
+{
+    switch (pane) {
+    case SettingsPane::spotlight: return "Spotlight";
+    case SettingsPane::loginItems: return "Login Items";
+    case SettingsPane::displays: return "Displays";
+    case SettingsPane::accessibilityDisplay: return "Accessibility";
+    case SettingsPane::automation: return "Automation";
+    case SettingsPane::battery: return "Battery";
+    case SettingsPane::wifi: return "Wi-Fi";
+    }
+    return "System";
+}
+
 } // namespace
 
 FixActions::FixActions(Monitor& monitor, Router& router, Executor& executor, std::shared_ptr<FixBackend> backend,
@@ -67,12 +82,12 @@ void FixActions::perform(FixID fix, const std::optional<ProcessGroup>& group)
         router_.setExpandedID(group ? std::optional(group->id) : std::nullopt);
         router_.setScreen(Screen::processes);
         return;
-    case FixID::openSpotlightSettings: open(SettingsPane::spotlight); return;
-    case FixID::openLoginItemsSettings: open(SettingsPane::loginItems); return;
-    case FixID::openDisplaySettings: open(SettingsPane::displays); return;
-    case FixID::openAccessibilityDisplay: open(SettingsPane::accessibilityDisplay); return;
-    case FixID::openBatterySettings: open(SettingsPane::battery); return;
-    case FixID::openWiFiSettings: open(SettingsPane::wifi); return;
+    case FixID::openSpotlightSettings: openSettings(SettingsPane::spotlight); return;
+    case FixID::openLoginItemsSettings: openSettings(SettingsPane::loginItems); return;
+    case FixID::openDisplaySettings: openSettings(SettingsPane::displays); return;
+    case FixID::openAccessibilityDisplay: openSettings(SettingsPane::accessibilityDisplay); return;
+    case FixID::openBatterySettings: openSettings(SettingsPane::battery); return;
+    case FixID::openWiFiSettings: openSettings(SettingsPane::wifi); return;
     case FixID::quitApp:
         if (group)
             confirmQuit(*group);
@@ -102,9 +117,14 @@ void FixActions::perform(FixID fix, const std::optional<ProcessGroup>& group)
     }
 }
 
-void FixActions::open(SettingsPane pane)
+void FixActions::openSettings(SettingsPane pane)
 {
-    executor_.run(this, [backend = backend_, pane] { backend->open(pane); });
+    executor_.run(
+        this, [backend = backend_, pane] { return backend->open(pane); },
+        [this, pane](WorkResult<bool> opened) {
+            if (!opened || !opened.value())
+                setToast("Couldn't open " + settingsName(pane) + " settings.");
+        });
 }
 
 void FixActions::confirmQuit(const ProcessGroup& group)

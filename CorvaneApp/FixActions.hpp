@@ -53,6 +53,9 @@ public:
     void perform(FixID fix, const std::optional<ProcessGroup>& group);
     void confirmQuit(const ProcessGroup& group);
     void confirmRestart();
+    // Opens a settings pane off the GUI thread; a pane that cannot be shown says so in
+    // the toast rather than seem to have opened.
+    void openSettings(SettingsPane pane);
     // The outcome as the toast's text.
     void report(const FixOutcome& outcome, const std::optional<std::string>& app);
 
@@ -67,7 +70,6 @@ Q_SIGNALS:
 private:
     void quit(const ProcessGroup& group, bool force);
     void afterQuit(const ProcessGroup& group, bool force, const FixOutcome& outcome);
-    void open(SettingsPane pane);
 
     Monitor& monitor_;
     Router& router_;

@@ -9,9 +9,9 @@ FixOutcome SystemFixBackend::quit(const ProcessGroup& group, bool force, std::ch
     return runner_.quit(group, force, timeout);
 }
 
-void SystemFixBackend::open(SettingsPane pane)
+bool SystemFixBackend::open(SettingsPane pane)
 {
-    runner_.open(pane);
+    return runner_.open(pane);
 }
 
 void SystemFixBackend::openFerncourt()

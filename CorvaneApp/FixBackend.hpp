@@ -16,7 +16,8 @@ class FixBackend {
 public:
     virtual ~FixBackend() = default;
     virtual FixOutcome quit(const ProcessGroup& group, bool force, std::chrono::nanoseconds timeout) = 0;
-    virtual void open(SettingsPane pane) = 0;
+    // False when nothing could be started to show the pane.
+    virtual bool open(SettingsPane pane) = 0;
     virtual void openFerncourt() = 0;
     virtual FixOutcome rebuildSpotlightIndex() = 0;
     virtual FixOutcome restartMac() = 0;
@@ -27,7 +28,7 @@ class SystemFixBackend final : public FixBackend {
 public:
     explicit SystemFixBackend(uint32_t currentUID);
     FixOutcome quit(const ProcessGroup& group, bool force, std::chrono::nanoseconds timeout) override;
-    void open(SettingsPane pane) override;
+    bool open(SettingsPane pane) override;
     void openFerncourt() override;
     FixOutcome rebuildSpotlightIndex() override;
     FixOutcome restartMac() override;

@@ -98,19 +98,21 @@ private:
     ActivationPolicy policy_;
 };
 
-// Runs `body` with the runner on a thread of its own and lets it go.
-void runDetached(CommandRunner run, std::function<void(const CommandRunner&)> body)
+// Runs `body` with the runner on a thread of its own and lets it go; false when no
+// thread could be had.
+bool runDetached(CommandRunner run, std::function<void(const CommandRunner&)> body)
 {
     try {
         std::thread([run = std::move(run), body = std::move(body)] {
             try {
                 body(run);
             } catch (...) {
-                // Opening reports nothing, and a failure must not end the program.
+                // What the tool then does is not reported, and a failure must not end the program.
             }
         }).detach();
+        return true;
     } catch (const std::system_error&) {
-        // No thread to be had: the URL or app is simply not opened.
+        return false;
     }
 }
 
@@ -118,8 +120,10 @@ void runDetached(CommandRunner run, std::function<void(const CommandRunner&)> bo
 
 LinuxWorkspace::LinuxWorkspace() : LinuxWorkspace("/proc", xdgApplicationFolders(), Shell::run) {}
 
-LinuxWorkspace::LinuxWorkspace(fs::path procRoot, std::vector<fs::path> applicationFolders, CommandRunner run)
-    : procRoot_(std::move(procRoot)), applicationFolders_(std::move(applicationFolders)), run_(std::move(run))
+LinuxWorkspace::LinuxWorkspace(fs::path procRoot, std::vector<fs::path> applicationFolders, CommandRunner run,
+                               SettingsPanels::Session session)
+    : procRoot_(std::move(procRoot)), applicationFolders_(std::move(applicationFolders)), run_(std::move(run)),
+      session_(std::move(session))
 {
 }
 
@@ -167,9 +171,15 @@ std::vector<Workspace::Application> LinuxWorkspace::runningApplications()
     return apps;
 }
 
-void LinuxWorkspace::open(const std::string& url)
+bool LinuxWorkspace::open(const std::string& url)
 {
-    runDetached(run_, [url](const CommandRunner& run) { run("/usr/bin/xdg-open", {url}); });
+    // No handler here knows a System Settings link: the desktop's own page stands in.
+    if (const auto pane = fromString<SettingsPane>(url)) {
+        const auto page = SettingsPanels::command(*pane, session_);
+        return page
+            && runDetached(run_, [page = *page](const CommandRunner& run) { run(page.program, page.arguments); });
+    }
+    return runDetached(run_, [url](const CommandRunner& run) { run("/usr/bin/xdg-open", {url}); });
 }
 
 std::optional<std::string> LinuxWorkspace::urlForApplication(std::string_view bundleIdentifier)

@@ -2,6 +2,7 @@
 
 #include "Core/Shell.hpp"
 #include "Core/Workspace.hpp"
+#include "Platform/SettingsPanels.hpp"
 
 #include <cstdlib>
 #include <filesystem>
@@ -13,10 +14,11 @@ namespace corvane {
 // The desktop session on Linux. Running applications are the current user's
 // processes whose executable lies in an ".app" bundle, read from /proc and held
 // through a pidfd opened while listing, so a reused pid is never signalled.
-// URLs open with xdg-open; applications are found by bundle identifier as the
-// desktop entry "<identifier>.desktop" and launched with gio (else gtk-launch).
-// Opening and launching run on a thread of their own: the tools may not return
-// before the program they started ends.
+// URLs open with xdg-open, except a System Settings pane's link, which opens the
+// session's own settings page for it (SettingsPanels) or nothing; applications are
+// found by bundle identifier as the desktop entry "<identifier>.desktop" and
+// launched with gio (else gtk-launch). Opening and launching run on a thread of
+// their own: the tools may not return before the program they started ends.
 class LinuxWorkspace final : public Workspace {
 public:
     using Environment = std::function<const char*(const char* name)>;
@@ -24,10 +26,10 @@ public:
     // /proc, the XDG folders of this session, tools run through Shell::run.
     LinuxWorkspace();
     LinuxWorkspace(std::filesystem::path procRoot, std::vector<std::filesystem::path> applicationFolders,
-                   CommandRunner run);
+                   CommandRunner run, SettingsPanels::Session session = SettingsPanels::Session::current());
 
     std::vector<Application> runningApplications() override;
-    void open(const std::string& url) override;
+    bool open(const std::string& url) override;
     std::optional<std::string> urlForApplication(std::string_view bundleIdentifier) override;
     void openApplication(const std::string& url) override;
 
@@ -39,6 +41,7 @@ private:
     std::filesystem::path procRoot_;
     std::vector<std::filesystem::path> applicationFolders_;
     CommandRunner run_;
+    SettingsPanels::Session session_;
 };
 
 } // namespace corvane

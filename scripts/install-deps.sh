@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   nlohmann-json3-dev libplist-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libxcb1-dev libxcb-ewmh-dev
+  libxcb1-dev libxcb-ewmh-dev libxcb-randr0-dev
   xdg-utils libglib2.0-bin iproute2 iw
   qt6-base-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
   fonts-dejavu-core

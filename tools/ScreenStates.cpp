@@ -199,7 +199,6 @@ BrowserPanelServices browserServices(std::shared_ptr<ScriptRunner> runner, bool 
         return std::string("7010 204800 /opt/google/chrome/chrome --type=renderer --extension-process\n"
                            "7011 102400 /opt/google/chrome/chrome --type=renderer --extension-process\n");
     };
-    services.openSettings = [](SettingsPane) {};
     return services;
 }
 

@@ -64,6 +64,12 @@ TEST_F(BackgroundItemsViewTest, EveryShowingAsksForAFreshScan)
     loginItems->click();
     harness.executor.runAll();
     EXPECT_EQ(backend->opened, std::vector<SettingsPane>{SettingsPane::loginItems});
+    EXPECT_FALSE(env.fixActions.toast().has_value());
+
+    backend->panesOpen = false;
+    loginItems->click();
+    harness.executor.runAll();
+    EXPECT_EQ(env.fixActions.toast(), "Couldn't open Login Items settings.");
 }
 
 TEST_F(BackgroundItemsViewTest, RowsAreReusedAndFollowTheSampledProcess)

@@ -68,7 +68,6 @@ protected:
         services.processListing = [] {
             return std::string("10 2048 /opt/chrome/chrome --type=renderer --extension-process\n");
         };
-        services.openSettings = [this](SettingsPane pane) { opened.push_back(pane); };
     }
 
     std::unique_ptr<BrowserPanel> panel(ChromiumBrowser which = ChromiumBrowser::chrome)
@@ -107,7 +106,7 @@ protected:
     ViewEnvironment& env = app.env;
     std::shared_ptr<FakeBrowser> browser;
     BrowserPanelServices services;
-    std::vector<SettingsPane> opened;
+    std::shared_ptr<test::FakeFixBackend>& backend = app.backend;
 };
 
 Listing twoWindows()
@@ -171,8 +170,11 @@ TEST_F(BrowserPanelTest, FailurePhasesAndTheirButtons)
     click(shown->button("Try again"));
     harness.executor.runAll();
     EXPECT_EQ(shown->state().phase.kind, Case::notPermitted);
+    backend->panesOpen = false;
     click(shown->button("Open Automation settings"));
-    EXPECT_EQ(opened, std::vector<SettingsPane>{SettingsPane::automation});
+    harness.executor.runAll();
+    EXPECT_EQ(backend->opened, std::vector<SettingsPane>{SettingsPane::automation});
+    EXPECT_EQ(env.fixActions.toast(), "Couldn't open Automation settings.");
     EXPECT_EQ(shown->state().phase.kind, Case::notPermitted);
     EXPECT_LT(shown->height(), BrowserPanel::loadedHeight);
 

@@ -85,6 +85,30 @@ TEST_F(FixActionsTest, SettingsFixesOpenTheirPaneOffTheGUIThreadWithoutAsking)
     EXPECT_FALSE(fixes.toast().has_value());
 }
 
+TEST_F(FixActionsTest, APaneThatCannotOpenSaysSoInTheToast)
+{
+    backend->panesOpen = false;
+    const std::vector<std::pair<FixID, std::string>> panes{
+        {FixID::openSpotlightSettings, "Couldn't open Spotlight settings."},
+        {FixID::openLoginItemsSettings, "Couldn't open Login Items settings."},
+        {FixID::openDisplaySettings, "Couldn't open Displays settings."},
+        {FixID::openAccessibilityDisplay, "Couldn't open Accessibility settings."},
+        {FixID::openBatterySettings, "Couldn't open Battery settings."},
+        {FixID::openWiFiSettings, "Couldn't open Wi-Fi settings."},
+    };
+    for (const auto& [fix, text] : panes) {
+        fixes.perform(fix, std::nullopt);
+        EXPECT_FALSE(fixes.toast().has_value());  // the answer comes from the worker
+        harness.executor.runAll();
+        EXPECT_EQ(fixes.toast(), text);
+        fixes.setToast(std::nullopt);
+    }
+    fixes.openSettings(SettingsPane::automation);
+    harness.executor.runAll();
+    EXPECT_EQ(fixes.toast(), "Couldn't open Automation settings.");
+    EXPECT_FALSE(fixes.confirmation().has_value());
+}
+
 TEST_F(FixActionsTest, QuitAsksFirstAndReportsTheOutcomeThenChecksAtOnce)
 {
     fixes.perform(FixID::quitApp, std::nullopt);

@@ -33,13 +33,18 @@ struct FakeWorkspace : Workspace {
     int listings = 0;
     std::vector<std::string> opened, launched;
     std::optional<std::string> installedCleaner;
+    bool opens = true;
 
     std::vector<Application> runningApplications() override
     {
         ++listings;
         return {apps.begin(), apps.end()};
     }
-    void open(const std::string& url) override { opened.push_back(url); }
+    bool open(const std::string& url) override
+    {
+        opened.push_back(url);
+        return opens;
+    }
     std::optional<std::string> urlForApplication(std::string_view id) override
     {
         return id == "app.ferncourt.Ferncourt" ? installedCleaner : std::nullopt;
@@ -189,7 +194,7 @@ TEST_F(FixRunnerTest, ScriptsRunAsOneArgumentOfTheScriptTool)
 
 TEST_F(FixRunnerTest, OpeningPanesAndTheDiskCleaner)
 {
-    runner.open(SettingsPane::wifi);
+    EXPECT_TRUE(runner.open(SettingsPane::wifi));
     runner.openFerncourt();
     ASSERT_EQ(workspace->opened.size(), 2u);
     EXPECT_EQ(workspace->opened[0], "x-apple.systempreferences:com.apple.wifi-settings-extension");
@@ -199,4 +204,8 @@ TEST_F(FixRunnerTest, OpeningPanesAndTheDiskCleaner)
     runner.openFerncourt();
     EXPECT_EQ(workspace->launched, (std::vector<std::string>{"/apps/app.ferncourt.Ferncourt.desktop"}));
     EXPECT_EQ(workspace->opened.size(), 2u);
+
+    // A pane nothing can show says so.
+    workspace->opens = false;
+    EXPECT_FALSE(runner.open(SettingsPane::displays));
 }

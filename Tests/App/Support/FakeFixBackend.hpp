@@ -20,6 +20,7 @@ public:
     std::deque<FixOutcome> quitOutcomes;
     FixOutcome rebuildOutcome = FixOutcome::done();
     FixOutcome restartOutcome = FixOutcome::done();
+    bool panesOpen = true;  // what opening a settings pane answers
 
     std::vector<QuitCall> quits;
     std::vector<SettingsPane> opened;
@@ -36,7 +37,11 @@ public:
         quitOutcomes.pop_front();
         return outcome;
     }
-    void open(SettingsPane pane) override { opened.push_back(pane); }
+    bool open(SettingsPane pane) override
+    {
+        opened.push_back(pane);
+        return panesOpen;
+    }
     void openFerncourt() override { ++ferncourtOpened; }
     FixOutcome rebuildSpotlightIndex() override
     {
