@@ -392,8 +392,8 @@ void Monitor::record(const SystemSignals& signals, const MemoryBreakdown& memory
 
     if (!keepHistory_)
         return;
-    const int64_t used = std::min(memory.app + memory.wired + memory.compressed, memory.total);
-    const auto finished = aggregator_.add(signals.cpuLoadPercent, signals.pressure, signals.swapUsedBytes, used, now);
+    const auto finished =
+        aggregator_.add(signals.cpuLoadPercent, signals.pressure, signals.swapUsedBytes, memory.used(), now);
     if (!finished)
         return;
     env_.executor.run(this, [store = usageStore_, record = *finished] {
