@@ -303,7 +303,7 @@ void Monitor::tick(std::function<void()> finished)
     TickWork work{previous_,         env_.currentUID, visible,          catalog_,     env_.processSource,
                   env_.footprint,    env_.readSignals, env_.readMemory, env_.lowPower};
     env_.executor.run(
-        this,
+        Executor::Lane::tick, this,
         [work = std::move(work)] {
             // Refreshed here so the loop reads a current answer without blocking.
             work.lowPower->refresh();
@@ -416,8 +416,9 @@ void Monitor::refreshBackgroundItems(bool force, std::function<void()> finished)
     }
     itemsLoadedAt_ = now;
     const auto scan = ++scansStarted_;
+    // On the loop's lane: a tick waits for the scan it starts.
     env_.executor.run(
-        this,
+        Executor::Lane::tick, this,
         [scanItems = env_.scanBackgroundItems, launchctl = env_.launchctlList, home = env_.home,
          previous = previous_] {
             std::map<std::string, int32_t> jobs;
