@@ -232,7 +232,10 @@ void Monitor::loopIteration(std::uint64_t generation)
         return;
     sleepToken_ = 0;
     if (isPaused_) {
-        afterLoopTick(generation);
+        // No tick reads the low-power answer while paused, yet the interval depends on it.
+        env_.executor.run(
+            Executor::Lane::tick, this, [lowPower = env_.lowPower] { lowPower->refresh(); },
+            [this, generation](WorkResult<Nothing>) { afterLoopTick(generation); });
         return;
     }
     tick([this, generation] { afterLoopTick(generation); });

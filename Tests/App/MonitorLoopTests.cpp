@@ -140,6 +140,19 @@ TEST_F(MonitorLoop, PauseSkipsTicksButKeepsTheScheduleAndResumeChecksAtOnce)
     EXPECT_EQ(harness.samples, 4);
 }
 
+TEST_F(MonitorLoop, WhilePausedTheIntervalStillFollowsLowPowerMode)
+{
+    auto& monitor = started();
+    monitor.togglePause();
+    harness.lowPower = true;
+    advance(30);
+    EXPECT_EQ(harness.scheduler.nextDelay(), 60.0);
+    harness.lowPower = false;
+    advance(60);
+    EXPECT_EQ(harness.scheduler.nextDelay(), 30.0);
+    EXPECT_EQ(harness.samples, 1);
+}
+
 // Shared workers may all be held for seconds (a quit waiting for its app, a folder walk);
 // the loop's work has its own lane.
 TEST_F(MonitorLoop, TicksRunWhileEverySharedWorkerIsHeld)
