@@ -2,6 +2,7 @@
 
 #include "Core/Format.hpp"
 #include "Core/Numbers.hpp"
+#include "Core/Utf8.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -48,7 +49,8 @@ void stuckAppRule(Work& w)
     const auto& app = w.input.stuckApp;
     if (!app)
         return;
-    w.add(Finding(FindingKind::stuckApp, Severity::high, *app + " won't quit. Restart your Mac to clear it.",
+    w.add(Finding(FindingKind::stuckApp, Severity::high,
+                  Utf8::nameForDisplay(*app) + " won't quit. Restart your Mac to clear it.",
                   "Some apps can't be closed once they're stuck. A restart clears them.", std::nullopt,
                   FixID::restartMac),
           0);
@@ -108,7 +110,8 @@ void memoryRule(Work& w)
     const std::string headline = "Your Mac is running low on memory.";
     if (const ProcessGroup* g = largestGroup(w.input.groups)) {
         w.add(Finding(FindingKind::memory, severity, headline,
-                      g->displayName + " is using " + Format::bytes(g->memoryBytes) + ".", g->id,
+                      Utf8::nameForDisplay(g->displayName) + " is using " + Format::bytes(g->memoryBytes) + ".",
+                      g->id,
                       g->quittable ? std::optional(FixID::quitApp) : std::nullopt),
               g->cpuPercent);
     } else {
@@ -204,8 +207,9 @@ void browserRule(Work& w)
         if (g.memoryBytes <= browserMemoryLimit && !reaches(g.cpuPercent, 50.0))
             continue;
         w.add(Finding(FindingKind::browser, Severity::medium,
-                      g.displayName + " and " + Numbers::toText(g.helperCount()) + " helpers are using "
-                          + Format::percent(g.cpuPercent) + " CPU and " + Format::bytes(g.memoryBytes) + ".",
+                      Utf8::nameForDisplay(g.displayName) + " and " + Numbers::toText(g.helperCount())
+                          + " helpers are using " + Format::percent(g.cpuPercent) + " CPU and "
+                          + Format::bytes(g.memoryBytes) + ".",
                       "Each tab and extension runs as its own helper. Closing tabs you don't need frees memory.",
                       g.id, FixID::reviewTabs),
               g.cpuPercent);
@@ -258,8 +262,8 @@ void cpuHogRule(Work& w)
             continue;
         }
         const Explanation e = w.catalog.explain(g);
-        w.add(Finding(FindingKind::cpuHog, severity, g.displayName + " is using " + cpu + " CPU.", e.summary, g.id,
-                      cpuFix(g, e), e.idleNote),
+        w.add(Finding(FindingKind::cpuHog, severity, Utf8::nameForDisplay(g.displayName) + " is using " + cpu + " CPU.",
+                      e.summary, g.id, cpuFix(g, e), e.idleNote),
               g.cpuPercent);
     }
 }

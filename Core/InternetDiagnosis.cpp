@@ -2,6 +2,7 @@
 
 #include "Core/Format.hpp"
 #include "Core/Numbers.hpp"
+#include "Core/Utf8.hpp"
 
 #include <algorithm>
 #include <limits>
@@ -75,7 +76,7 @@ std::vector<Finding> run(LinkType link, const std::optional<WiFiLink>& wifi, con
     for (const auto& entry : usage) {
         if (!(entry.total() >= hogBytesPerSec))
             continue;
-        const std::string name = appName(entry.pid).value_or(entry.name);
+        const std::string name = Utf8::nameForDisplay(appName(entry.pid).value_or(entry.name));
         findings.emplace_back(FindingKind::bandwidthHog, Severity::medium,
                               name + " is using " + bytes(entry.total()) + "/s of your connection.",
                               "Down " + bytes(entry.bytesInPerSec) + "/s, up " + bytes(entry.bytesOutPerSec) + "/s.",

@@ -1,6 +1,7 @@
 #include "Core/ProcessCatalog.hpp"
 
 #include "Core/Files.hpp"
+#include "Core/Utf8.hpp"
 #include "Platform/ExecutablePath.hpp"
 
 #include <nlohmann/json.hpp>
@@ -202,9 +203,9 @@ Explanation ProcessCatalog::explain(const std::string& name, const std::string& 
             return fallback("Part of macOS", "A built-in macOS process.", Verdict::leave);
     }
     if (appName) {
-        return fallback("Part of " + *appName,
-                        "Belongs to " + *appName + ". Quitting " + *appName + " stops it.",
-                        Verdict::safe, {FixID::quitApp});
+        const std::string app = Utf8::nameForDisplay(*appName);
+        return fallback("Part of " + app, "Belongs to " + app + ". Quitting " + app + " stops it.", Verdict::safe,
+                        {FixID::quitApp});
     }
     return fallback("Not in our list yet", "We don't have an explanation for this process yet.",
                     Verdict::review);
@@ -222,9 +223,10 @@ Explanation ProcessCatalog::explain(const std::string& launchdLabel,
 {
     if (const auto entry = index_->byLabel(launchdLabel))
         return fromEntry(entries_[*entry]);
-    if (ownerApp)
-        return fallback("Added by " + *ownerApp, "A background helper installed by " + *ownerApp + ".",
-                        Verdict::review);
+    if (ownerApp) {
+        const std::string owner = Utf8::nameForDisplay(*ownerApp);
+        return fallback("Added by " + owner, "A background helper installed by " + owner + ".", Verdict::review);
+    }
     return fallback("Unknown developer", "A background helper from a developer Corvane doesn't recognize.",
                     Verdict::review);
 }

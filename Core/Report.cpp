@@ -2,6 +2,7 @@
 
 #include "Core/Format.hpp"
 #include "Core/Numbers.hpp"
+#include "Core/Utf8.hpp"
 
 #include <algorithm>
 
@@ -13,7 +14,7 @@ constexpr std::size_t groupLines = 10;
 std::string groupLine(const ProcessGroup& group, const ProcessCatalog& catalog)
 {
     const Explanation explanation = catalog.explain(group);
-    std::string name = group.displayName;
+    std::string name = Utf8::nameForDisplay(group.displayName);
     if (group.members.size() >= 2)
         name += " (+" + Numbers::toText(group.helperCount()) + ")";
     return name + "  " + Format::percent(group.cpuPercent) + "  " + Format::bytes(group.memoryBytes) + "  "

@@ -62,6 +62,19 @@ std::pair<char32_t, std::size_t> codePointAt(std::string_view s, std::size_t i)
     return {value, next.length};
 }
 
+// The Bidi_Control characters: the embeddings, overrides and isolates with their
+// terminators, and the three directional marks.
+bool isBidiControl(char32_t c)
+{
+    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+// The C0 and C1 control characters and DEL.
+bool isControl(char32_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
 } // namespace
 
 std::string decodeLossy(std::string_view bytes)
@@ -120,6 +133,23 @@ bool isWhitespace(char32_t c)
 std::string trimWhitespace(std::string_view text)
 {
     return trim(text, isWhitespace);
+}
+
+std::string nameForDisplay(std::string_view name)
+{
+    std::string shown;
+    shown.reserve(name.size());
+    for (std::size_t i = 0; i < name.size();) {
+        const auto [c, length] = codePointAt(name, i);
+        if (isControl(c) || isLineBreak(c))
+            shown += ' ';
+        else if (c == U'\uFFFD')
+            shown += replacement;  // also for a broken sequence
+        else if (!isBidiControl(c))
+            shown.append(name.substr(i, length));
+        i += length;
+    }
+    return shown;
 }
 
 } // namespace corvane::Utf8

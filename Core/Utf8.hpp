@@ -26,4 +26,10 @@ bool isWhitespace(char32_t c);
 // The text without whitespace and line breaks at either end, as tool messages are shown.
 std::string trimWhitespace(std::string_view text);
 
+// A name (of a process, app, tab or item) as it may be shown among other text: the
+// bidirectional formatting characters dropped, so it cannot reverse how it or what
+// follows it reads, and control characters and line breaks as spaces, so it stays on
+// one line. An invalid byte becomes U+FFFD.
+std::string nameForDisplay(std::string_view name);
+
 } // namespace corvane::Utf8

@@ -1,6 +1,7 @@
 #include "CorvaneApp/BackgroundItemsModel.hpp"
 
 #include "Core/Format.hpp"
+#include "Core/Utf8.hpp"
 
 #include <QCollator>
 #include <QString>
@@ -24,7 +25,7 @@ std::vector<OwnerGroup> grouped(const std::vector<BackgroundItem>& items)
     std::vector<OwnerGroup> groups;
     std::vector<std::string> keys;  // canonical form of each group's name
     for (const auto& item : items) {
-        const std::string name = item.ownerApp.value_or(unknownOwner);
+        const std::string name = Utf8::nameForDisplay(item.ownerApp.value_or(unknownOwner));
         const std::string key = canonical(name);
         const auto found = std::find(keys.begin(), keys.end(), key);
         if (found == keys.end()) {
@@ -66,7 +67,8 @@ std::string scopeLabel(const BackgroundItem& item)
     case ItemScope::userAgent: return "Runs for you";
     case ItemScope::systemAgent: return "Runs for all users";
     case ItemScope::systemDaemon: return "Runs as system";
-    case ItemScope::appBundled: return "Built into " + item.ownerApp.value_or("an app");
+    case ItemScope::appBundled:
+        return "Built into " + (item.ownerApp ? Utf8::nameForDisplay(*item.ownerApp) : std::string("an app"));
     }
     return {};
 }
@@ -83,7 +85,8 @@ Running running(const BackgroundItem& item, const std::optional<ProcessUsage>& u
 
 Row row(const BackgroundItem& item, const ProcessCatalog* catalog, const std::optional<ProcessUsage>& usage)
 {
-    Row result{item.id(), item.label, item.label, scopeLabel(item), running(item, usage), std::nullopt};
+    const std::string label = Utf8::nameForDisplay(item.label);
+    Row result{item.id(), label, label, scopeLabel(item), running(item, usage), std::nullopt};
     if (catalog) {
         const Explanation explanation = catalog->explain(item.label, item.ownerApp);
         result.title = explanation.title;

@@ -25,7 +25,7 @@ inline constexpr const char* missingIconSymbol = "questionmark.app";
 
 // The items of one owner app, in the order the screen lists them.
 struct OwnerGroup {
-    std::string name;
+    std::string name;                   // as shown; owners that show alike share a group
     std::vector<BackgroundItem> items;  // never empty
 
     bool operator==(const OwnerGroup&) const = default;

@@ -3,6 +3,7 @@
 #include "Core/BrowserError.hpp"
 #include "Core/Format.hpp"
 #include "Core/Numbers.hpp"
+#include "Core/Utf8.hpp"
 
 #include <QUuid>
 
@@ -24,7 +25,13 @@ std::string freshID()
 
 std::string profileName(const std::optional<std::string>& profile)
 {
-    return profile.value_or("Default profile");
+    return profile ? Utf8::nameForDisplay(*profile) : "Default profile";
+}
+
+// A page names itself, so its title is shown as a name is.
+std::string tabText(const BrowserTab& tab, const std::string& whenUntitled)
+{
+    return Utf8::nameForDisplay(tab.title.empty() ? whenUntitled : tab.title);
 }
 
 const Button tryAgainButton{"Try again", false, Action::tryAgain};
@@ -102,7 +109,7 @@ Loaded loaded(const State& state)
                               "\u00B7 " + count(window.tabs.size()) + " tabs",
                               {}};
         for (const auto& tab : window.tabs) {
-            section.rows.push_back({tab.id, tab.title.empty() ? tab.url : tab.title, tab.host(), tab.isActive,
+            section.rows.push_back({tab.id, tabText(tab, tab.url), Utf8::nameForDisplay(tab.host()), tab.isActive,
                                     state.selected.count(tab.id) > 0, !window.isIncognito});
             if (!state.selected.empty() && state.selected.count(tab.id) > 0)
                 view.picked.push_back(tab);
@@ -155,7 +162,7 @@ Confirm closeConfirm(const std::vector<BrowserTab>& tabs, std::string title, Chr
     for (size_t i = 0; i < std::min(tabs.size(), listed); ++i) {
         if (i > 0)
             text += "\n";
-        text += "\u2022 " + (tabs[i].title.empty() ? tabs[i].host() : tabs[i].title);
+        text += "\u2022 " + tabText(tabs[i], tabs[i].host());
     }
     if (tabs.size() > listed)
         text += "\nand " + count(tabs.size() - listed) + " more";

@@ -1,5 +1,6 @@
 #include "CorvaneApp/Components.hpp"
 
+#include "Core/Utf8.hpp"
 #include "CorvaneApp/Fonts.hpp"
 #include "CorvaneApp/Platform/AppIconProvider.hpp"
 #include "CorvaneApp/SymbolIcons.hpp"
@@ -25,7 +26,7 @@ std::string title(FixID fix, const ProcessGroup* group)
     case FixID::openAccessibilityDisplay: return "Reduce transparency";
     case FixID::openBatterySettings: return "Battery settings";
     case FixID::openWiFiSettings: return "Wi-Fi settings";
-    case FixID::quitApp: return "Quit " + (group ? group->displayName : std::string("app"));
+    case FixID::quitApp: return "Quit " + (group ? Utf8::nameForDisplay(group->displayName) : std::string("app"));
     case FixID::rebuildSpotlightIndex: return "Rebuild Spotlight index";
     case FixID::reviewTabs: return "Review tabs";
     case FixID::openFerncourt: return "Free up space";

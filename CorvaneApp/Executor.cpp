@@ -5,25 +5,30 @@
 namespace corvane {
 
 ThreadPoolExecutor::ThreadPoolExecutor(int maxThreads)
-    : pool_(std::make_unique<QThreadPool>()), relay_(std::make_unique<QObject>())
+    : shared_(std::make_unique<QThreadPool>()), tick_(std::make_unique<QThreadPool>()),
+      relay_(std::make_unique<QObject>())
 {
-    pool_->setMaxThreadCount(maxThreads);
+    shared_->setMaxThreadCount(maxThreads);
+    tick_->setMaxThreadCount(1);
     // Idle workers end soon, so a hidden app holds no spare threads between ticks.
-    pool_->setExpiryTimeout(5000);
+    shared_->setExpiryTimeout(5000);
+    tick_->setExpiryTimeout(5000);
 }
 
 ThreadPoolExecutor::~ThreadPoolExecutor()
 {
-    pool_->waitForDone();
+    shared_->waitForDone();
+    tick_->waitForDone();
 }
 
-void ThreadPoolExecutor::submit(QObject* receiver, Job job)
+void ThreadPoolExecutor::submit(Lane lane, QObject* receiver, Job job)
 {
     QObject* relay = relay_.get();
     QPointer<QObject> guard = receiver;
-    pool_->start([relay, guard, job = std::move(job)]() mutable {
+    QThreadPool& pool = lane == Lane::tick ? *tick_ : *shared_;
+    pool.start([relay, guard, job = std::move(job)]() mutable {
         auto delivery = std::make_shared<Delivery>(job());
-        // The relay outlives the pool (destroyed after waitForDone), so it is valid here.
+        // The relay outlives the pools (destroyed after waitForDone), so it is valid here.
         QMetaObject::invokeMethod(
             relay,
             [guard, delivery] {

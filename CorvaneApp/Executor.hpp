@@ -59,6 +59,11 @@ struct Nothing {
 // by the work arrives as a failed WorkResult, never across threads.
 class Executor {
 public:
+    // Which workers run a job. The sampling loop has one of its own, so that jobs that
+    // block for seconds on the shared ones (a quit waiting for its app, a folder walk,
+    // a traffic sample) never hold a tick back.
+    enum class Lane { shared, tick };
+
     virtual ~Executor() = default;
 
     // `work` runs on a worker and must touch no GUI-thread state: capture copies.
@@ -67,9 +72,15 @@ public:
     template <class Work, class Done>
     void run(QObject* receiver, Work work, Done done)
     {
+        run(Lane::shared, receiver, std::move(work), std::move(done));
+    }
+
+    template <class Work, class Done>
+    void run(Lane lane, QObject* receiver, Work work, Done done)
+    {
         using Value = std::invoke_result_t<Work&>;
         using R = std::conditional_t<std::is_void_v<Value>, Nothing, Value>;
-        submit(receiver, [work = std::move(work), done = std::move(done)]() mutable -> Delivery {
+        submit(lane, receiver, [work = std::move(work), done = std::move(done)]() mutable -> Delivery {
             auto result = capture<R>(work);
             return [done = std::move(done), result = std::move(result)]() mutable { done(std::move(result)); };
         });
@@ -88,8 +99,9 @@ protected:
     // Runs on a worker; returns what to run on the GUI thread.
     using Job = std::function<Delivery()>;
 
-    // Runs `job` off the GUI thread and its delivery on the GUI thread while `receiver` exists.
-    virtual void submit(QObject* receiver, Job job) = 0;
+    // Runs `job` off the GUI thread on `lane`'s workers, and its delivery on the GUI
+    // thread while `receiver` exists.
+    virtual void submit(Lane lane, QObject* receiver, Job job) = 0;
 
 private:
     template <class R, class Work>
@@ -108,7 +120,8 @@ private:
     }
 };
 
-// A thread pool of its own, with results posted back to the GUI thread.
+// Thread pools of its own, `maxThreads` shared workers and one for ticks, with results
+// posted back to the GUI thread.
 class ThreadPoolExecutor final : public Executor {
 public:
     explicit ThreadPoolExecutor(int maxThreads = 4);
@@ -118,10 +131,11 @@ public:
     ~ThreadPoolExecutor() override;
 
 protected:
-    void submit(QObject* receiver, Job job) override;
+    void submit(Lane lane, QObject* receiver, Job job) override;
 
 private:
-    std::unique_ptr<QThreadPool> pool_;
+    std::unique_ptr<QThreadPool> shared_;
+    std::unique_ptr<QThreadPool> tick_;
     std::unique_ptr<QObject> relay_;  // lives on the GUI thread; deliveries are queued to it
 };
 

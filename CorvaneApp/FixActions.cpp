@@ -1,6 +1,7 @@
 #include "CorvaneApp/FixActions.hpp"
 
 #include "Core/ChromiumBrowser.hpp"
+#include "Core/Utf8.hpp"
 #include "CorvaneApp/Executor.hpp"
 #include "CorvaneApp/Logging.hpp"
 #include "CorvaneApp/Monitor.hpp"
@@ -129,7 +130,7 @@ void FixActions::openSettings(SettingsPane pane)
 
 void FixActions::confirmQuit(const ProcessGroup& group)
 {
-    const std::string& name = group.displayName;
+    const std::string name = Utf8::nameForDisplay(group.displayName);
     setConfirmation(makeConfirmation("Quit " + name + "?", name + " may ask you to save your work first.",
                                      "Quit " + name, false, [this, group] { quit(group, false); }));
 }
@@ -159,19 +160,20 @@ void FixActions::quit(const ProcessGroup& group, bool force)
 void FixActions::afterQuit(const ProcessGroup& group, bool force, const FixOutcome& outcome)
 {
     qCInfo(fixesLog, "quit outcome: %s", describe(outcome).c_str());
+    const std::string name = Utf8::nameForDisplay(group.displayName);
     if (outcome.kind() != FixOutcome::Case::stillRunning) {
-        report(outcome, group.displayName);
+        report(outcome, name);
         monitor_.checkNow();
         return;
     }
-    const std::string& name = group.displayName;
     if (!force) {
         setConfirmation(makeConfirmation(name + " isn't responding.",
                                          "Force quit it? Unsaved work in " + name + " will be lost.", "Force Quit",
                                          true, [this, group] { quit(group, true); }));
         return;
     }
-    monitor_.setStuckApp(name);
+    // The monitor matches the app by its own name; the alert shows it.
+    monitor_.setStuckApp(group.displayName);
     monitor_.checkNow();
     setStuckAlert(name);
 }

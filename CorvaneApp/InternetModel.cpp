@@ -4,6 +4,7 @@
 #include "Core/InternetDiagnosis.hpp"
 #include "Core/Numbers.hpp"
 #include "Core/Responsiveness.hpp"
+#include "Core/Utf8.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -181,7 +182,8 @@ AppsCard appsCard(const State& state, const std::vector<ProcessGroup>& groups)
     }
     const auto apps = byApp(state.usage, groups);
     for (std::size_t i = 0; i < apps.size() && i < appRowLimit; ++i)
-        card.rows.push_back({apps[i].name, rate(apps[i].bytesInPerSec), rate(apps[i].bytesOutPerSec)});
+        card.rows.push_back(
+            {Utf8::nameForDisplay(apps[i].name), rate(apps[i].bytesInPerSec), rate(apps[i].bytesOutPerSec)});
     return card;
 }
 

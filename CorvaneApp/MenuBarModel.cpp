@@ -2,6 +2,7 @@
 
 #include "Core/Format.hpp"
 #include "Core/Numbers.hpp"
+#include "Core/Utf8.hpp"
 #include "CorvaneApp/Components.hpp"
 #include "CorvaneApp/LiveBadgeModel.hpp"
 #include "CorvaneApp/Monitor.hpp"
@@ -25,7 +26,8 @@ MenuBarModel menuBarModel(const Monitor& monitor)
     const std::optional<Finding> hero = result.hero();
     model.headline = hero ? hero->headline : "Your Mac is running smoothly.";
     for (std::size_t i = 0; i < std::min(groups.size(), shownApps); ++i)
-        model.rows.push_back({groups[i].id, groups[i].displayName, Format::percent(groups[i].cpuPercent)});
+        model.rows.push_back(
+            {groups[i].id, Utf8::nameForDisplay(groups[i].displayName), Format::percent(groups[i].cpuPercent)});
     if (hero && hero->primaryFix && *hero->primaryFix != FixID::explain) {
         const auto group = monitor.group(hero->groupID);
         model.heroFix = HeroFix{*hero->primaryFix, hero->groupID,

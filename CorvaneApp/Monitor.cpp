@@ -232,7 +232,10 @@ void Monitor::loopIteration(std::uint64_t generation)
         return;
     sleepToken_ = 0;
     if (isPaused_) {
-        afterLoopTick(generation);
+        // No tick reads the low-power answer while paused, yet the interval depends on it.
+        env_.executor.run(
+            Executor::Lane::tick, this, [lowPower = env_.lowPower] { lowPower->refresh(); },
+            [this, generation](WorkResult<Nothing>) { afterLoopTick(generation); });
         return;
     }
     tick([this, generation] { afterLoopTick(generation); });
@@ -303,7 +306,7 @@ void Monitor::tick(std::function<void()> finished)
     TickWork work{previous_,         env_.currentUID, visible,          catalog_,     env_.processSource,
                   env_.footprint,    env_.readSignals, env_.readMemory, env_.lowPower};
     env_.executor.run(
-        this,
+        Executor::Lane::tick, this,
         [work = std::move(work)] {
             // Refreshed here so the loop reads a current answer without blocking.
             work.lowPower->refresh();
@@ -392,8 +395,8 @@ void Monitor::record(const SystemSignals& signals, const MemoryBreakdown& memory
 
     if (!keepHistory_)
         return;
-    const int64_t used = std::min(memory.app + memory.wired + memory.compressed, memory.total);
-    const auto finished = aggregator_.add(signals.cpuLoadPercent, signals.pressure, signals.swapUsedBytes, used, now);
+    const auto finished =
+        aggregator_.add(signals.cpuLoadPercent, signals.pressure, signals.swapUsedBytes, memory.used(), now);
     if (!finished)
         return;
     env_.executor.run(this, [store = usageStore_, record = *finished] {
@@ -416,8 +419,9 @@ void Monitor::refreshBackgroundItems(bool force, std::function<void()> finished)
     }
     itemsLoadedAt_ = now;
     const auto scan = ++scansStarted_;
+    // On the loop's lane: a tick waits for the scan it starts.
     env_.executor.run(
-        this,
+        Executor::Lane::tick, this,
         [scanItems = env_.scanBackgroundItems, launchctl = env_.launchctlList, home = env_.home,
          previous = previous_] {
             std::map<std::string, int32_t> jobs;

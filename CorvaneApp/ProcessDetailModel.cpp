@@ -3,6 +3,7 @@
 #include "Core/Diagnosis.hpp"
 #include "Core/Format.hpp"
 #include "Core/Numbers.hpp"
+#include "Core/Utf8.hpp"
 
 #include <QUrl>
 
@@ -83,7 +84,8 @@ std::vector<HelperLine> helperLines(const ProcessGroup& group)
     members.resize(std::min<std::size_t>(members.size(), 5));
     std::vector<HelperLine> lines;
     for (const auto& member : members)
-        lines.push_back({member.name, Format::percent(member.cpuPercent), Format::bytes(member.memoryBytes)});
+        lines.push_back(
+            {Utf8::nameForDisplay(member.name), Format::percent(member.cpuPercent), Format::bytes(member.memoryBytes)});
     return lines;
 }
 
@@ -113,7 +115,8 @@ std::vector<WindowLine> windowLines(const std::vector<WindowCount>& census)
     std::vector<WindowLine> lines;
     for (std::size_t i = 0; i < census.size() && i < 5; ++i) {
         const int count = census[i].count;
-        lines.push_back({census[i].ownerName, Numbers::toText(count) + (count == 1 ? " window" : " windows")});
+        lines.push_back({Utf8::nameForDisplay(census[i].ownerName),
+                         Numbers::toText(count) + (count == 1 ? " window" : " windows")});
     }
     return lines;
 }

@@ -2,6 +2,7 @@
 
 #include "Core/Format.hpp"
 #include "Core/Numbers.hpp"
+#include "Core/Utf8.hpp"
 
 #include <algorithm>
 
@@ -42,7 +43,7 @@ ProcessRowModel processRow(const ProcessGroup& group, const std::optional<Explan
 {
     ProcessRowModel row;
     row.symbol = explanation ? explanation->symbol : "gearshape";
-    row.name = group.displayName;
+    row.name = Utf8::nameForDisplay(group.displayName);
     row.subtitle = rowSubtitle(explanation, group);
     if (explanation)
         row.verdict = explanation->verdict;

@@ -1,6 +1,7 @@
 #include "CorvaneApp/ProcessesModel.hpp"
 
 #include "Core/Numbers.hpp"
+#include "Core/Utf8.hpp"
 #include "CorvaneApp/OverviewModel.hpp"
 
 #include <algorithm>
@@ -14,9 +15,10 @@ bool isTrimmed(QChar c)
     return c == u'\t' || c.category() == QChar::Separator_Space;
 }
 
+// As the list shows the text, so a search finds what the user sees.
 QString lowered(const std::string& text)
 {
-    return QString::fromStdString(text).normalized(QString::NormalizationForm_C).toLower();
+    return QString::fromStdString(Utf8::nameForDisplay(text)).normalized(QString::NormalizationForm_C).toLower();
 }
 
 } // namespace

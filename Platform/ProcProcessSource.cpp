@@ -174,14 +174,17 @@ std::optional<ProcessSample> ProcProcessSource::read(const ProcFS::Root& root, c
 // command name. Starting another program keeps the pid and start time but
 // changes the exe link, so the link (one call) tells whether the kept path still
 // holds. Where it cannot be read (another user's process), a changed command name
-// is the sign: a new program brings its own name.
+// is the sign: a new program brings its own name. A link that names no file (a
+// program run from an anonymous memory file) stays the same when the program
+// renames itself, so a path not taken from the link also follows the name.
 const std::string& ProcProcessSource::pathOf(const ProcFS::Root& root, int32_t pid, std::string_view comm,
                                              Known& known)
 {
     std::array<char, 4096> buffer;
     const auto link = root.readLink(ProcFS::ProcessFile(pid, "exe").c_str(), buffer);
     if (link) {
-        if (known.resolved && known.exeReadable && *link == known.exeLink)
+        if (known.resolved && known.exeReadable && *link == known.exeLink
+            && (known.pathFromLink || comm == known.comm))
             return known.path;
         known.exeLink.assign(*link);
     } else {
@@ -192,9 +195,11 @@ const std::string& ProcProcessSource::pathOf(const ProcFS::Root& root, int32_t p
     known.resolved = true;
     known.exeReadable = link.has_value();
     known.comm.assign(comm);
+    known.pathFromLink = false;
     if (link) {
         if (auto path = ProcFS::pathFromLink(*link)) {
             known.path = std::move(*path);
+            known.pathFromLink = true;
             return known.path;
         }
     }

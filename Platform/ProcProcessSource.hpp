@@ -44,10 +44,11 @@ private:
         uint64_t startTicks = 0;
         uint64_t inode = 0;  // of its /proc folder
         bool kernelThread = false;
-        bool resolved = false;     // path holds a value for this process
+        bool resolved = false;      // path holds a value for this process
         bool exeReadable = false;
-        std::string exeLink;  // the exe link the path was worked out from
-        std::string comm;     // the command name it was worked out with, when exe was unreadable
+        bool pathFromLink = false;  // else from argv[0] or the command name
+        std::string exeLink;        // the exe link the path was worked out from
+        std::string comm;           // the command name it was worked out with
         std::string path;
         uint64_t seenInSample = 0;
     };

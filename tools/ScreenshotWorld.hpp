@@ -38,7 +38,7 @@ private:
 // Background work is dropped, so the Monitor never samples this machine and no fix runs.
 class HeldExecutor final : public Executor {
 protected:
-    void submit(QObject*, Job) override {}
+    void submit(Lane, QObject*, Job) override {}
 };
 
 // The shared objects of the app, in a settings folder of their own. The Monitor and the

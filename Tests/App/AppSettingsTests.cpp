@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 using namespace corvane;
 using namespace corvane::test;
 
@@ -38,6 +40,27 @@ TEST(AppSettings, DefaultsWrongTypesAndPersistence)
     EXPECT_TRUE(settings.automationPrimer("com.google.Chrome"));
     EXPECT_FALSE(settings.automationPrimer("com.brave.Browser"));
     EXPECT_FALSE(settings.automationPrimer("com.microsoft.edgemac"));
+}
+
+// A file left by an earlier run holds its values as text. (Within one process QSettings
+// hands back the typed values it cached, so the file is written before any opens it.)
+TEST(AppSettings, ValuesWrittenByAnEarlierRunReadBack)
+{
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("settings.ini"));
+    std::ofstream(file.toStdString()) << "[General]\n"
+                                         "keepUsageHistory=false\n"
+                                         "lastSpeedTest=\"{\\\"downloadMbps\\\":100}\"\n"
+                                         "onboarded=true\n"
+                                         "primer.automation.com.google.Chrome=true\n"
+                                         "showMenuBar=false\n";
+    AppSettings settings(file);
+    EXPECT_FALSE(settings.keepUsageHistory());
+    EXPECT_FALSE(settings.showMenuBar());
+    EXPECT_TRUE(settings.onboarded());
+    EXPECT_EQ(settings.lastSpeedTest(), R"({"downloadMbps":100})");
+    EXPECT_TRUE(settings.automationPrimer("com.google.Chrome"));
+    EXPECT_FALSE(settings.automationPrimer("com.brave.Browser"));
 }
 
 TEST(AppSettings, EachKeySignalsOnlyItsOwnChanges)

@@ -3,13 +3,15 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
+#include <QTimer>
 #include <gtest/gtest.h>
 
+#include <latch>
 #include <stdexcept>
 
 using namespace corvane;
 
-// The one test on real threads: work runs off the GUI thread, its result and its
+// The tests on real threads. Work runs off the GUI thread, its result and its
 // exception come back on the GUI thread, and a result for a destroyed receiver is dropped.
 TEST(ThreadPoolExecutor, DeliversResultsAndErrorsOnTheApplicationThread)
 {
@@ -55,4 +57,43 @@ TEST(ThreadPoolExecutor, DeliversResultsAndErrorsOnTheApplicationThread)
     // Let the third delivery reach the (dropped) receiver before the test ends.
     executor.run(&receiver, [] {}, [&](WorkResult<Nothing>) { loop.quit(); });
     loop.exec();
+}
+
+// Every shared worker blocks until the test lets it go, yet a tick runs at once. The
+// deadline only bounds a failing run.
+TEST(ThreadPoolExecutor, ATickRunsWhileEverySharedWorkerIsBlocked)
+{
+    ThreadPoolExecutor executor(4);
+    QObject receiver;
+    std::latch started(4);
+    std::latch release(1);
+    int finished = 0;
+    QEventLoop loop;
+    for (int i = 0; i < 4; ++i) {
+        executor.run(
+            &receiver,
+            [&] {
+                started.count_down();
+                release.wait();
+            },
+            [&](WorkResult<Nothing>) {
+                if (++finished == 4)
+                    loop.quit();
+            });
+    }
+    started.wait();
+
+    bool ticked = false;
+    executor.run(Executor::Lane::tick, &receiver, [] { return 1; }, [&](WorkResult<int>) {
+        ticked = true;
+        loop.quit();
+    });
+    QTimer::singleShot(30'000, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_TRUE(ticked);
+    EXPECT_EQ(finished, 0);
+
+    release.count_down();
+    while (finished < 4)
+        loop.exec();
 }

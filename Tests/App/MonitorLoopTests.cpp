@@ -140,6 +140,42 @@ TEST_F(MonitorLoop, PauseSkipsTicksButKeepsTheScheduleAndResumeChecksAtOnce)
     EXPECT_EQ(harness.samples, 4);
 }
 
+TEST_F(MonitorLoop, WhilePausedTheIntervalStillFollowsLowPowerMode)
+{
+    auto& monitor = started();
+    monitor.togglePause();
+    harness.lowPower = true;
+    advance(30);
+    EXPECT_EQ(harness.scheduler.nextDelay(), 60.0);
+    harness.lowPower = false;
+    advance(60);
+    EXPECT_EQ(harness.scheduler.nextDelay(), 30.0);
+    EXPECT_EQ(harness.samples, 1);
+}
+
+// Shared workers may all be held for seconds (a quit waiting for its app, a folder walk);
+// the loop's work has its own lane.
+TEST_F(MonitorLoop, TicksRunWhileEverySharedWorkerIsHeld)
+{
+    auto& monitor = harness.monitor();
+    QObject slowJobs;
+    for (int i = 0; i < 4; ++i)
+        harness.executor.run(&slowJobs, [] {});
+    monitor.setWindowVisible(true);
+    monitor.start();
+    for (int due = 0; due < 2; ++due) {
+        if (due > 0)
+            harness.scheduler.advance(3);
+        MonitorHarness::deliverQueuedCalls();
+        while (harness.executor.runNext(Executor::Lane::tick))
+            MonitorHarness::deliverQueuedCalls();
+        EXPECT_EQ(harness.samples, due + 1);
+        EXPECT_EQ(monitor.lastChecked(), harness.clock.now());
+    }
+    EXPECT_EQ(harness.scans, 1);  // the scan a visible tick waits for
+    EXPECT_GE(harness.executor.pending(Executor::Lane::shared), 4u);
+}
+
 TEST_F(MonitorLoop, SleepStopsTheLoopAndWakeStartsAgainWithoutThePreviousSample)
 {
     auto& monitor = started();

@@ -67,6 +67,20 @@ TEST_F(MonitorRecording, WritesOneRecordPerFinishedMinute)
     EXPECT_EQ(records[0].memUsed, 8);
 }
 
+TEST_F(MonitorRecording, MemoryUsedCountsCompressedMemoryAndNeverOverflows)
+{
+    constexpr int64_t GiB = 1LL << 30;
+    const auto recorded = [&](MemoryBreakdown reading) {
+        harness.memoryReading = reading;
+        tickAfter(60);
+        tickAfter(60);  // finishes the minute before
+        return monitor.usageStore().load().back().memUsed;
+    };
+    EXPECT_EQ(recorded({16 * GiB, 4 * GiB, 2 * GiB, 3 * GiB, 1 * GiB, 6 * GiB}), 9 * GiB);
+    // Parts too large to add up count as all of memory.
+    EXPECT_EQ(recorded({16 * GiB, INT64_MAX, 2 * GiB, 0, 0, 0}), 16 * GiB);
+}
+
 TEST_F(MonitorRecording, HistoryOffStillRecordsCPUAndResumesTheUnfinishedMinute)
 {
     tickAfter(0);

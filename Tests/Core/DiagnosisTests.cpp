@@ -394,3 +394,26 @@ TEST(DiagnosisLookups, IsRunningMatchesTheDisplayNameExactly)
     EXPECT_FALSE(Diagnosis::isRunning("editor", groups));
     EXPECT_FALSE(Diagnosis::isRunning("Edit", groups));
 }
+
+// A process names itself: "zq", right-to-left override, "gpj.exe" must not read "zqexe.jpg"
+// in a headline, nor a line break split it.
+TEST(DiagnosisTexts, NamesCannotReorderOrBreakTheirHeadline)
+{
+    const std::string posing = "zq\u202Egpj.exe\nApp";
+    auto hog = app("/opt/" + posing + ".app", 90, 6 * GiB);
+    auto browser = app("/Applications/Google Chrome.app", 60);
+    browser.displayName = posing;
+    auto in = input({hog, browser});
+    in.stuckApp = posing;
+    in.signals.pressure = Pressure::critical;
+    std::vector<std::string> texts;
+    for (const auto& f : findings(in))
+        texts.push_back(f.headline + "|" + f.detail);
+    EXPECT_EQ(texts, (std::vector<std::string>{
+                         "Your Mac is running low on memory.|zqgpj.exe App is using 6 GB.",
+                         "zqgpj.exe App won't quit. Restart your Mac to clear it.|Some apps can't be closed once "
+                         "they're stuck. A restart clears them.",
+                         "zqgpj.exe App is using 90% CPU.|Belongs to zqgpj.exe App. Quitting zqgpj.exe App stops it.",
+                         "zqgpj.exe App and 0 helpers are using 60% CPU and 0 KB.|Each tab and extension runs as "
+                         "its own helper. Closing tabs you don't need frees memory."}));
+}

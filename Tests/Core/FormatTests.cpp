@@ -80,3 +80,16 @@ TEST(Utf8, ReplacesEachInvalidSequenceOnce)
     EXPECT_TRUE(Utf8::isValid("\xF0\x9F\x98\x80"));
     EXPECT_FALSE(Utf8::isValid("\xF4\x90\x80\x80"));
 }
+
+TEST(Utf8, NamesForDisplayCannotReorderOrBreakTheirLine)
+{
+    // "zq", right-to-left override, "gpj.exe" would read as "zqexe.jpg".
+    EXPECT_EQ(Utf8::nameForDisplay("zq\u202Egpj.exe"), "zqgpj.exe");
+    for (const char* control : {"\u202A", "\u202B", "\u202C", "\u202D", "\u2066", "\u2067", "\u2068", "\u2069",
+                                "\u200E", "\u200F", "\u061C"})
+        EXPECT_EQ(Utf8::nameForDisplay(std::string("a") + control + "b"), "ab") << control;
+    EXPECT_EQ(Utf8::nameForDisplay("Mail\nSafe to quit"), "Mail Safe to quit");
+    EXPECT_EQ(Utf8::nameForDisplay(std::string("a\0b\tc\r\x7F\xC2\x85\u2028\u2029\x1B", 16)), "a b c" + std::string(6, ' '));
+    EXPECT_EQ(Utf8::nameForDisplay("caf\xC3\xA9 \xD7\x90 \xEF\xBF\xBD"), "caf\xC3\xA9 \xD7\x90 \xEF\xBF\xBD");
+    EXPECT_EQ(Utf8::nameForDisplay("a\xFF"), "a\xEF\xBF\xBD");
+}

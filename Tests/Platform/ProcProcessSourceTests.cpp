@@ -217,6 +217,20 @@ TEST(ProcProcessSource, WithoutTheExeLinkPathComesFromArgvOrNameAndFollowsANewNa
     EXPECT_EQ(processes[2].path, "/opt/py/bin/python3");
 }
 
+// A program run from an anonymous memory file has an exe link that names no file and
+// stays the same when the program renames itself.
+TEST(ProcProcessSource, AProgramFromAMemoryFileFollowsItsNewName)
+{
+    test::FakeTree proc;
+    addProcess(proc, 50, {.comm = "loader", .startTicks = 10}, me, "/memfd:x (deleted)");
+    proc.write("50/cmdline", std::string("loader\0", 7));
+    ProcProcessSource source(proc.path(), units);
+    EXPECT_EQ(source.sample().processes.at(0).path, "loader");
+
+    proc.write("50/stat", statLine(50, {.comm = "payload", .startTicks = 10}));
+    EXPECT_EQ(source.sample().processes.at(0).path, "payload");
+}
+
 // A kernel thread is recognised once and then passed over; a user process that
 // later takes its pid is listed.
 TEST(ProcProcessSource, PidOfAKernelThreadReusedByAProcessIsListed)

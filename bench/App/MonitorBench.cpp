@@ -61,7 +61,7 @@ public:
 // Runs work and delivery at once, on the calling thread.
 class InlineExecutor final : public Executor {
 protected:
-    void submit(QObject*, Job job) override { job()(); }
+    void submit(Lane, QObject*, Job job) override { job()(); }
 };
 
 // The table each tick, every process a little busier than the tick before.

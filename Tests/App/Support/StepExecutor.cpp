@@ -1,10 +1,31 @@
 #include "Tests/App/Support/StepExecutor.hpp"
 
-namespace corvane::test {
+#include <algorithm>
 
-void StepExecutor::submit(QObject* receiver, Job job)
+namespace corvane::test {
+namespace {
+
+auto onLane(Executor::Lane lane)
 {
-    jobs_.push_back({receiver, std::move(job)});
+    return [lane](const auto& entry) { return entry.lane == lane; };
+}
+
+} // namespace
+
+void StepExecutor::submit(Lane lane, QObject* receiver, Job job)
+{
+    jobs_.push_back({lane, receiver, std::move(job)});
+}
+
+std::size_t StepExecutor::pending(Lane lane) const
+{
+    return static_cast<std::size_t>(std::count_if(jobs_.begin(), jobs_.end(), onLane(lane)));
+}
+
+bool StepExecutor::runNext(Lane lane)
+{
+    const auto found = std::find_if(jobs_.begin(), jobs_.end(), onLane(lane));
+    return found != jobs_.end() && runNext(static_cast<std::size_t>(found - jobs_.begin()));
 }
 
 bool StepExecutor::runNext(std::size_t index)
