@@ -441,9 +441,7 @@ void BrowserPanel::setConfirm(std::optional<Confirm> confirm)
 
     auto* box = alertBox(this, qs(pending.title), qs(pending.message));
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::WindowModal);
-    auto* go = box->addButton(qs(pending.button), QMessageBox::DestructiveRole);
-    box->addButton(tr("Cancel"), QMessageBox::RejectRole);
+    QPushButton* go = addConfirmation(box, qs(pending.button), true);
     connect(box, &QMessageBox::finished, this, [this, box, go, pending] {
         const bool confirmed = box->clickedButton() == go;
         state_.confirm.reset();
@@ -452,7 +450,7 @@ void BrowserPanel::setConfirm(std::optional<Confirm> confirm)
             perform(pending);
     });
     alert_ = box;
-    box->open();
+    openModal(box);
 }
 
 void BrowserPanel::setSelected(const std::string& tabID, bool on)

@@ -144,17 +144,14 @@ void SettingsView::askClear()
     auto* box = alertBox(this, QStringLiteral("Clear usage history?"),
                          QStringLiteral("This deletes the CPU and memory history Corvane has recorded. "
                                         "Your upgrade advice starts over."));
-    QPushButton* confirm = box->addButton(QStringLiteral("Clear History"), QMessageBox::DestructiveRole);
-    box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
-    box->setDefaultButton(qobject_cast<QPushButton*>(box->buttons().last()));
+    QPushButton* confirm = addConfirmation(box, QStringLiteral("Clear History"), true);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::WindowModal);
     connect(box, &QMessageBox::buttonClicked, this, [this, confirm](QAbstractButton* button) {
         if (button == confirm)
             clearHistory();
     });
     confirmation_ = box;
-    box->open();
+    openModal(box);
 }
 
 void SettingsView::clearHistory()
