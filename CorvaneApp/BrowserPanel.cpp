@@ -4,6 +4,7 @@
 #include "Core/OSAScriptRunner.hpp"
 #include "Core/PSProcessSource.hpp"
 #include "CorvaneApp/AppSettings.hpp"
+#include "CorvaneApp/CheckBoxStyle.hpp"
 #include "CorvaneApp/Components.hpp"
 #include "CorvaneApp/ElidedLabel.hpp"
 #include "CorvaneApp/Executor.hpp"
@@ -86,11 +87,7 @@ TabRowWidget::TabRowWidget(QWidget* parent)
     host_->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
     host_->setMaximumWidth(260);
     check_->setAccessibleName(tr("Select tab"));
-    // The dark window colour would hide the box's outline.
-    QPalette box = check_->palette();
-    box.setColor(QPalette::Window, Theme::text3());
-    box.setColor(QPalette::Base, Theme::raised());
-    check_->setPalette(box);
+    CheckBoxStyle::apply(check_);
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(10, 6, 10, 7);

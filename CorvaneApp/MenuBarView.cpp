@@ -1,5 +1,6 @@
 #include "CorvaneApp/MenuBarView.hpp"
 
+#include "CorvaneApp/CheckBoxStyle.hpp"
 #include "CorvaneApp/Components.hpp"
 #include "CorvaneApp/ElidedLabel.hpp"
 #include "CorvaneApp/Fonts.hpp"
@@ -88,6 +89,7 @@ MenuBarView::MenuBarView(ViewEnvironment& environment, LoginItem& loginItem, QWi
     layout->addWidget(separator(Qt::Horizontal, Theme::line(), this));
 
     startAtLogin_->setFont(Fonts::system(12.5));
+    CheckBoxStyle::apply(startAtLogin_);
     startAtLogin_->setChecked(loginItem_.isEnabled());
     layout->addWidget(startAtLogin_);
 

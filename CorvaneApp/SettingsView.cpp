@@ -1,5 +1,6 @@
 #include "CorvaneApp/SettingsView.hpp"
 
+#include "CorvaneApp/CheckBoxStyle.hpp"
 #include "CorvaneApp/Components.hpp"
 #include "CorvaneApp/Fonts.hpp"
 #include "CorvaneApp/Platform/AppUpdater.hpp"
@@ -97,6 +98,8 @@ SettingsView::SettingsView(AppUpdater& updater, ViewEnvironment& environment, Lo
     column->addWidget(history);
     column->addStretch(1);
 
+    for (QCheckBox* box : findChildren<QCheckBox*>())
+        CheckBoxStyle::apply(box);
     startAtLogin_->setChecked(loginItem_.isEnabled());
     refresh();
 
