@@ -37,6 +37,10 @@ std::string symbol(FindingKind kind);
 // "All quiet", "Busy", "Struggling".
 std::string label(Status status);
 
+// What the window, the tray popover and the status dot say when the process catalog could
+// not be loaded, so nothing is ever checked.
+inline constexpr const char* catalogFailedText = "Corvane couldn't load its process list. Reinstall Corvane.";
+
 // A model's UTF-8 text for a widget.
 inline QString qs(const std::string& text)
 {

@@ -214,7 +214,11 @@ void MenuBarView::refresh()
 {
     const Monitor& monitor = environment_.monitor;
     model_ = menuBarModel(monitor);
-    pill_->setStatus(model_.status);
+    // Without a status nothing is checked, so there is no pill and no last-check line.
+    pill_->setVisible(model_.status.has_value());
+    liveDot_->setVisible(model_.status.has_value());
+    if (model_.status)
+        pill_->setStatus(*model_.status);
     headline_->setText(QString::fromStdString(model_.headline));
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         const bool shown = i < model_.rows.size();

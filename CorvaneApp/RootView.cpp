@@ -27,7 +27,7 @@
 
 namespace corvane {
 
-const QString RootView::catalogMessage = QStringLiteral("Corvane couldn't load its process list. Reinstall Corvane.");
+const QString RootView::catalogMessage = QString::fromUtf8(catalogFailedText);
 
 namespace {
 
