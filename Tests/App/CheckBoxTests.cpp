@@ -53,52 +53,36 @@ struct Drawn {
         indicator.translate(box->mapTo(window, QPoint(0, 0)));
     }
 
-    QColor at(int x, int y) const { return image.pixelColor(x, y); }
-    QColor background() const { return at(indicator.left() - 3, indicator.center().y()); }
+    QColor at(QPoint p) const { return image.pixelColor(p); }
+    QColor background() const { return at({indicator.left() - 3, indicator.center().y()}); }
 
     // How well the outline stands out from the background beside it: the weakest of the four
     // sides, each taken at its middle where the edge is straight.
     double outline() const
     {
-        const QColor around = background();
         const QPoint middle = indicator.center();
         double weakest = 1e9;
-        for (const auto& [from, step] : {std::pair{QPoint(indicator.left(), middle.y()), QPoint(1, 0)},
-                                         std::pair{QPoint(indicator.right(), middle.y()), QPoint(-1, 0)},
-                                         std::pair{QPoint(middle.x(), indicator.top()), QPoint(0, 1)},
-                                         std::pair{QPoint(middle.x(), indicator.bottom()), QPoint(0, -1)}}) {
-            double strongest = 1;
-            for (int i = 0; i < 2; ++i) {
-                const QPoint p = from + step * i;
-                strongest = std::max(strongest, contrast(at(p.x(), p.y()), around));
-            }
-            weakest = std::min(weakest, strongest);
-        }
+        for (const QPoint edge : {QPoint(indicator.left(), middle.y()), QPoint(indicator.right(), middle.y()),
+                                  QPoint(middle.x(), indicator.top()), QPoint(middle.x(), indicator.bottom())})
+            weakest = std::min(weakest, contrast(at(edge), background()));
         return weakest;
     }
 
-    // The share of the indicator's inside that stands out from the background (a fill).
-    double filled() const
+    // The share of the inside that stands out from the background (a fill), and whether a
+    // mark on it stands out from that fill.
+    std::pair<double, bool> inside() const
     {
-        const QColor around = background();
-        const QRect inside = indicator.adjusted(2, 2, -2, -2);
+        const QRect area = indicator.adjusted(2, 2, -2, -2);
+        const QColor fill = at(area.topLeft() + QPoint(1, 1));
         int standing = 0;
-        for (int y = inside.top(); y <= inside.bottom(); ++y)
-            for (int x = inside.left(); x <= inside.right(); ++x)
-                standing += contrast(at(x, y), around) >= 3 ? 1 : 0;
-        return double(standing) / (inside.width() * inside.height());
-    }
-
-    // Whether a mark inside stands out from the fill around it.
-    bool marked() const
-    {
-        const QColor fill = at(indicator.left() + 3, indicator.top() + 3);
-        const QRect inside = indicator.adjusted(2, 2, -2, -2);
-        for (int y = inside.top(); y <= inside.bottom(); ++y)
-            for (int x = inside.left(); x <= inside.right(); ++x)
-                if (contrast(at(x, y), fill) >= 3)
-                    return true;
-        return false;
+        bool marked = false;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                standing += contrast(at({x, y}), background()) >= 3 ? 1 : 0;
+                marked = marked || contrast(at({x, y}), fill) >= 3;
+            }
+        }
+        return {double(standing) / (area.width() * area.height()), marked};
     }
 
     QImage image;
@@ -119,11 +103,11 @@ void expectVisible(QCheckBox* box, const char* where)
     box->setChecked(false);
     const Drawn unticked(box);
     EXPECT_GE(unticked.outline(), 3.0) << where;
-    EXPECT_LT(unticked.filled(), 0.5) << where;
+    EXPECT_LT(unticked.inside().first, 0.5) << where;
     box->setChecked(true);
-    const Drawn ticked(box);
-    EXPECT_GT(ticked.filled(), 0.5) << where;
-    EXPECT_TRUE(ticked.marked()) << where;
+    const auto [filled, marked] = Drawn(box).inside();
+    EXPECT_GT(filled, 0.5) << where;
+    EXPECT_TRUE(marked) << where;
 }
 
 } // namespace
