@@ -3,6 +3,7 @@
 #include "Core/OSAScriptRunner.hpp"
 #include "Core/PSProcessSource.hpp"
 #include "CorvaneApp/AppSettings.hpp"
+#include "CorvaneApp/CheckBoxStyle.hpp"
 #include "CorvaneApp/Components.hpp"
 #include "CorvaneApp/ElidedLabel.hpp"
 #include "CorvaneApp/Executor.hpp"
@@ -82,11 +83,7 @@ TabRowWidget::TabRowWidget(QWidget* parent)
     host_->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
     host_->setMaximumWidth(260);
     check_->setAccessibleName(tr("Select tab"));
-    // The dark window colour would hide the box's outline.
-    QPalette box = check_->palette();
-    box.setColor(QPalette::Window, Theme::text3());
-    box.setColor(QPalette::Base, Theme::raised());
-    check_->setPalette(box);
+    CheckBoxStyle::apply(check_);
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(10, 6, 10, 7);
@@ -437,9 +434,7 @@ void BrowserPanel::setConfirm(std::optional<Confirm> confirm)
 
     auto* box = alertBox(this, qs(pending.title), qs(pending.message));
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::WindowModal);
-    auto* go = box->addButton(qs(pending.button), QMessageBox::DestructiveRole);
-    box->addButton(tr("Cancel"), QMessageBox::RejectRole);
+    QPushButton* go = addConfirmation(box, qs(pending.button), true);
     connect(box, &QMessageBox::finished, this, [this, box, go, pending] {
         const bool confirmed = box->clickedButton() == go;
         state_.confirm.reset();
@@ -448,7 +443,7 @@ void BrowserPanel::setConfirm(std::optional<Confirm> confirm)
             perform(pending);
     });
     alert_ = box;
-    box->open();
+    openModal(box);
 }
 
 void BrowserPanel::setSelected(const std::string& tabID, bool on)

@@ -7,9 +7,11 @@
 #include "CorvaneApp/Theme.hpp"
 
 #include <QApplication>
+#include <QDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPainter>
+#include <QPointer>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -360,6 +362,30 @@ QMessageBox* alertBox(QWidget* parent, const QString& title, const QString& mess
     if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
         grid->addItem(new QSpacerItem(380, 0), grid->rowCount(), 0, 1, grid->columnCount());
     return box;
+}
+
+QPushButton* addConfirmation(QMessageBox* box, const QString& confirm, bool destructive)
+{
+    QPushButton* confirming = box->addButton(confirm, destructive ? QMessageBox::DestructiveRole : QMessageBox::AcceptRole);
+    QPushButton* cancel = box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    // The default button also takes the focus, which is where Return goes.
+    box->setDefaultButton(destructive ? cancel : confirming);
+    return confirming;
+}
+
+void openModal(QDialog* modal)
+{
+    QPointer<QWidget> beneath = modal->parentWidget() ? modal->parentWidget()->window() : nullptr;
+    QObject::connect(modal, &QDialog::finished, modal, [beneath] {
+        if (!beneath || !beneath->isVisible())
+            return;
+        // Whatever opened when this one closed (the next alert) is the newest modal window.
+        QWidget* top = QApplication::activeModalWidget();
+        const bool over = top && top->parentWidget() && top->parentWidget()->window() == beneath;
+        (over ? top : beneath.data())->activateWindow();
+    });
+    modal->open();
+    modal->activateWindow();
 }
 
 QPushButton* secondaryButton(const QString& text, QWidget* parent)

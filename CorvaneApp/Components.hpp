@@ -17,6 +17,7 @@
 #include <string>
 
 class QBoxLayout;
+class QDialog;
 class QHBoxLayout;
 class QVBoxLayout;
 
@@ -35,6 +36,10 @@ std::string symbol(FindingKind kind);
 
 // "All quiet", "Busy", "Struggling".
 std::string label(Status status);
+
+// What the window, the tray popover and the status dot say when the process catalog could
+// not be loaded, so nothing is ever checked.
+inline constexpr const char* catalogFailedText = "Corvane couldn't load its process list. Reinstall Corvane.";
 
 // A model's UTF-8 text for a widget.
 inline QString qs(const std::string& text)
@@ -155,6 +160,16 @@ struct SecondaryButtonStyle {
 // An alert over `parent`: the app's icon, a bold title and a plain message, wide enough
 // that a short message does not wrap early. The caller adds its buttons and opens it.
 QMessageBox* alertBox(QWidget* parent, const QString& title, const QString& message);
+
+// Adds a question's confirming button, then "Cancel", and returns the confirming one.
+// Return presses it, unless it destroys something: then Return cancels, so a slip of the
+// key loses nothing.
+QPushButton* addConfirmation(QMessageBox* box, const QString& confirm, bool destructive);
+
+// Opens a sheet or alert over its parent's window (no nested event loop) and gives it the
+// keyboard. Once it closes, the keyboard goes back to what a person can act on: the sheet
+// or alert still open over that window, else the window itself.
+void openModal(QDialog* modal);
 
 // A push button in one of the two styles.
 QPushButton* primaryButton(const QString& text, QWidget* parent = nullptr);

@@ -118,7 +118,7 @@ void CorvaneApp::showPopover()
 
 void CorvaneApp::updateTray()
 {
-    tray_->setStatus(StatusDot::status(monitor_.lastChecked(), monitor_.result()));
+    tray_->setStatus(StatusDot::status(monitor_));
     tray_->setShown(settings_.showMenuBar());
 }
 

@@ -329,7 +329,7 @@ void InternetView::askTest()
             runTest();
     });
     confirmation_ = box;
-    box->open();
+    openModal(box);
 }
 
 void InternetView::runTest()

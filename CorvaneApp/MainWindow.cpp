@@ -2,6 +2,8 @@
 
 #include "CorvaneApp/RootView.hpp"
 
+#include <QDialog>
+
 namespace corvane {
 
 MainWindow::MainWindow(ViewEnvironment& environment, QWidget* parent)
@@ -23,6 +25,9 @@ void MainWindow::bringForward()
         show();
     raise();
     activateWindow();
+    // A sheet or alert over the window is what a person can act on: it gets the keyboard.
+    if (QWidget* modal = root_->modal())
+        modal->activateWindow();
 }
 
 } // namespace corvane

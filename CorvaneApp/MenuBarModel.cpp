@@ -22,6 +22,11 @@ MenuBarModel menuBarModel(const Monitor& monitor)
     const DiagnosisResult& result = monitor.result();
     const std::vector<ProcessGroup>& groups = monitor.groups();
     MenuBarModel model;
+    if (!monitor.catalog()) {
+        model.status = std::nullopt;
+        model.headline = catalogFailedText;
+        return model;
+    }
     model.status = result.status;
     const std::optional<Finding> hero = result.hero();
     model.headline = hero ? hero->headline : "Your Mac is running smoothly.";

@@ -33,7 +33,8 @@ struct HeroFix {
 
 // What the tray popover shows of one check.
 struct MenuBarModel {
-    Status status = Status::quiet;
+    // None while nothing can be checked: the headline then says why.
+    std::optional<Status> status = Status::quiet;
     std::string headline;
     std::vector<MenuBarRow> rows;
     std::optional<HeroFix> heroFix;

@@ -1,5 +1,6 @@
 #include "CorvaneApp/MenuBarView.hpp"
 
+#include "CorvaneApp/CheckBoxStyle.hpp"
 #include "CorvaneApp/Components.hpp"
 #include "CorvaneApp/ElidedLabel.hpp"
 #include "CorvaneApp/Fonts.hpp"
@@ -88,6 +89,7 @@ MenuBarView::MenuBarView(ViewEnvironment& environment, LoginItem& loginItem, QWi
     layout->addWidget(separator(Qt::Horizontal, Theme::line(), this));
 
     startAtLogin_->setFont(Fonts::system(12.5));
+    CheckBoxStyle::apply(startAtLogin_);
     startAtLogin_->setChecked(loginItem_.isEnabled());
     layout->addWidget(startAtLogin_);
 
@@ -212,7 +214,11 @@ void MenuBarView::refresh()
 {
     const Monitor& monitor = environment_.monitor;
     model_ = menuBarModel(monitor);
-    pill_->setStatus(model_.status);
+    // Without a status nothing is checked, so there is no pill and no last-check line.
+    pill_->setVisible(model_.status.has_value());
+    liveDot_->setVisible(model_.status.has_value());
+    if (model_.status)
+        pill_->setStatus(*model_.status);
     headline_->setText(QString::fromStdString(model_.headline));
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         const bool shown = i < model_.rows.size();

@@ -1,5 +1,6 @@
 #include "CorvaneApp/Onboarding.hpp"
 
+#include "CorvaneApp/CheckBoxStyle.hpp"
 #include "CorvaneApp/Components.hpp"
 #include "CorvaneApp/Fonts.hpp"
 #include "CorvaneApp/Surfaces.hpp"
@@ -41,10 +42,8 @@ Onboarding::Onboarding(QWidget* parent, std::unique_ptr<LoginItem> loginItem)
     palette.setColor(QPalette::Window, Theme::card());
     palette.setColor(QPalette::WindowText, Theme::text());
     palette.setColor(QPalette::Text, Theme::text());
-    palette.setColor(QPalette::Base, Theme::line());
     palette.setColor(QPalette::Button, Theme::raised());
     palette.setColor(QPalette::ButtonText, Theme::text());
-    palette.setColor(QPalette::Highlight, Theme::accent());
     setPalette(palette);
 
     auto* column = new QVBoxLayout(this);
@@ -63,10 +62,7 @@ Onboarding::Onboarding(QWidget* parent, std::unique_ptr<LoginItem> loginItem)
     column->addLayout(points);
 
     startAtLogin_->setFont(Fonts::system(13));
-    // The style outlines the box in a shade of the window colour, lost on the dark card.
-    QPalette box = startAtLogin_->palette();
-    box.setColor(QPalette::Window, Theme::text3());
-    startAtLogin_->setPalette(box);
+    CheckBoxStyle::apply(startAtLogin_);
     startAtLogin_->setChecked(false);
     column->addWidget(startAtLogin_);
 

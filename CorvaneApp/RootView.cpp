@@ -16,6 +16,7 @@
 #include "CorvaneApp/UsageView.hpp"
 #include "CorvaneApp/ViewEnvironment.hpp"
 
+#include <QApplication>
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -26,7 +27,7 @@
 
 namespace corvane {
 
-const QString RootView::catalogMessage = QStringLiteral("Corvane couldn't load its process list. Reinstall Corvane.");
+const QString RootView::catalogMessage = QString::fromUtf8(catalogFailedText);
 
 namespace {
 
@@ -98,10 +99,10 @@ RootView::RootView(ViewEnvironment& environment, QWidget* parent)
     Monitor& monitor = environment_.monitor;
     connect(&environment_.router, &Router::screenChanged, this, &RootView::rebuildContent);
     connect(&monitor, &Monitor::windowVisibleChanged, this, &RootView::rebuildContent);
-    connect(&environment_.settings, &AppSettings::onboardedChanged, this, &RootView::presentOnboarding);
-    connect(&environment_.fixActions, &FixActions::confirmationChanged, this, &RootView::presentAlerts);
-    connect(&environment_.fixActions, &FixActions::stuckAlertChanged, this, &RootView::presentAlerts);
-    connect(&environment_.router, &Router::browserChanged, this, &RootView::presentBrowser);
+    connect(&environment_.settings, &AppSettings::onboardedChanged, this, &RootView::present);
+    connect(&environment_.fixActions, &FixActions::confirmationChanged, this, &RootView::present);
+    connect(&environment_.fixActions, &FixActions::stuckAlertChanged, this, &RootView::present);
+    connect(&environment_.router, &Router::browserChanged, this, &RootView::present);
     connect(toast_, &ToastView::resized, this, &RootView::placeToast);
     rebuildContent();
 }
@@ -115,14 +116,7 @@ void RootView::showEvent(QShowEvent* event)
     environment_.monitor.setWindowVisible(true);
     environment_.monitor.start();
     // Sheets and alerts open once the window itself is up, so they stack above it.
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            presentOnboarding();
-            presentAlerts();
-            presentBrowser();
-        },
-        Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &RootView::present, Qt::QueuedConnection);
 }
 
 void RootView::hideEvent(QHideEvent* event)
@@ -131,7 +125,7 @@ void RootView::hideEvent(QHideEvent* event)
     if (event->spontaneous())
         return;
     environment_.monitor.setWindowVisible(false);
-    presentOnboarding();
+    present();
 }
 
 void RootView::resizeEvent(QResizeEvent* event)
@@ -169,34 +163,64 @@ QWidget* RootView::makeScreen()
     return new OverviewView(environment_, this);
 }
 
-void RootView::presentAlerts()
+QDialog* RootView::modal() const
 {
-    const FixActions& actions = environment_.fixActions;
-    if (alert_) {
-        // A new question replaces the pending one; a notice that went away is closed.
-        const bool stale = alertKind_ == AlertKind::confirmation
-            ? !actions.confirmation() || actions.confirmation()->id != shownConfirmation_
-            : actions.stuckAlert() != shownStuckApp_;
-        if (!stale)
-            return;
-        dismissAlert();
+    // The newest modal window is the one on top, when it is over this window.
+    if (auto* top = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        for (const QObject* owner = top->parent(); owner; owner = owner->parent()) {
+            if (owner == this)
+                return top;
+        }
     }
+    for (QDialog* dialog : findChildren<QDialog*>()) {
+        if (dialog->isVisible() && dialog->isModal())
+            return dialog;
+    }
+    return nullptr;
+}
+
+void RootView::present()
+{
+    closeStale();
     if (!isVisible())
         return;
-    if (actions.confirmation())
+    if (QDialog* open = modal()) {
+        // The next one waits for this one; a screen's own alert says when it closes too.
+        connect(open, &QDialog::finished, this, &RootView::present, Qt::UniqueConnection);
+        return;
+    }
+    const FixActions& actions = environment_.fixActions;
+    if (onboardingWanted())
+        showOnboarding();
+    else if (actions.confirmation())
         showConfirmation();
     else if (actions.stuckAlert())
         showStuckAlert();
+    else if (environment_.router.browser())
+        showBrowser();
+}
+
+void RootView::closeStale()
+{
+    if (!onboardingWanted())
+        discard(onboardingSheet_, this);
+    const FixActions& actions = environment_.fixActions;
+    // A new question replaces the pending one; a notice that went away is closed.
+    const bool staleAlert = alertKind_ == AlertKind::confirmation
+        ? !actions.confirmation() || actions.confirmation()->id != shownConfirmation_
+        : actions.stuckAlert() != shownStuckApp_;
+    if (staleAlert)
+        discard(alert_, this);
+    const std::optional<ChromiumBrowser> browser = environment_.router.browser();
+    if (!browser || *browser != sheetBrowser_)
+        discard(browserSheet_, this);
 }
 
 void RootView::showConfirmation()
 {
     const FixActions::Confirmation& confirmation = *environment_.fixActions.confirmation();
     auto* box = alertBox(this, QString::fromStdString(confirmation.title), QString::fromStdString(confirmation.message));
-    auto* confirm = box->addButton(buttonText(confirmation.confirm),
-                                   confirmation.destructive ? QMessageBox::DestructiveRole : QMessageBox::AcceptRole);
-    box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
-    box->setDefaultButton(confirm);
+    QPushButton* confirm = addConfirmation(box, buttonText(confirmation.confirm), confirmation.destructive);
     alert_ = box;
     alertKind_ = AlertKind::confirmation;
     shownConfirmation_ = confirmation.id;
@@ -211,9 +235,9 @@ void RootView::showConfirmation()
         // The fix goes on after the alert has closed; the alert never waits for it.
         if (action)
             QMetaObject::invokeMethod(&actions, std::move(action), Qt::QueuedConnection);
-        presentAlerts();
+        present();
     });
-    box->open();
+    openModal(box);
 }
 
 void RootView::showStuckAlert()
@@ -222,8 +246,10 @@ void RootView::showStuckAlert()
     auto* box = alertBox(
         this, QString::fromStdString(app.empty() ? std::string("This app") : app) + " won't quit. Restart your Mac to clear it.",
         QString());
-    auto* restart = box->addButton(QStringLiteral("Restart\u2026"), QMessageBox::AcceptRole);
+    QPushButton* restart = box->addButton(QStringLiteral("Restart\u2026"), QMessageBox::AcceptRole);
     box->addButton(QStringLiteral("Not now"), QMessageBox::RejectRole);
+    // "Restart…" only asks the restart question, so Return may press it.
+    box->setDefaultButton(restart);
     alert_ = box;
     alertKind_ = AlertKind::stuckApp;
     shownStuckApp_ = app;
@@ -234,42 +260,31 @@ void RootView::showStuckAlert()
         actions.setStuckAlert(std::nullopt);
         if (box->clickedButton() == restart)
             actions.confirmRestart();
-        presentAlerts();
+        present();
     });
-    box->open();
+    openModal(box);
 }
 
-void RootView::dismissAlert()
+void RootView::showBrowser()
 {
-    discard(alert_, this);
-}
-
-void RootView::presentBrowser()
-{
-    const std::optional<ChromiumBrowser> browser = environment_.router.browser();
-    if (browserSheet_ && (!browser || *browser != sheetBrowser_))
-        discard(browserSheet_, this);
-    if (!browser || browserSheet_ || !isVisible())
-        return;
-    sheetBrowser_ = *browser;
-    browserSheet_ = makeSheet(this, new BrowserPanel(*browser, environment_));
+    sheetBrowser_ = *environment_.router.browser();
+    browserSheet_ = makeSheet(this, new BrowserPanel(sheetBrowser_, environment_));
     connect(browserSheet_, &QDialog::finished, this, [this] {
         browserSheet_->deleteLater();
         browserSheet_ = nullptr;
         environment_.router.setBrowser(std::nullopt);
+        present();
     });
-    browserSheet_->open();
+    openModal(browserSheet_);
 }
 
-void RootView::presentOnboarding()
+bool RootView::onboardingWanted() const
 {
-    const bool wanted = !environment_.settings.onboarded() && environment_.monitor.windowVisible();
-    if (!wanted) {
-        discard(onboardingSheet_, this);
-        return;
-    }
-    if (onboardingSheet_)
-        return;
+    return !environment_.settings.onboarded() && environment_.monitor.windowVisible();
+}
+
+void RootView::showOnboarding()
+{
     auto* onboarding = new Onboarding();
     onboardingSheet_ = makeSheet(this, onboarding);
     connect(onboarding, &Onboarding::done, onboardingSheet_, &QDialog::accept);
@@ -278,8 +293,9 @@ void RootView::presentOnboarding()
         onboardingSheet_->deleteLater();
         onboardingSheet_ = nullptr;
         environment_.settings.setOnboarded(true);
+        present();
     });
-    onboardingSheet_->open();
+    openModal(onboardingSheet_);
 }
 
 void RootView::placeToast()

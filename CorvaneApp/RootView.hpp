@@ -20,8 +20,10 @@ class ToastView;
 struct ViewEnvironment;
 
 // The main window's content: the sidebar beside the current screen, the toast over the
-// bottom edge, the pending confirmation and the stuck-app notice as alerts (one at a time),
-// the first-run sheet and the browser-tabs sheet. Tells the monitor whether it is on screen.
+// bottom edge, the pending confirmation and the stuck-app notice as alerts, the first-run
+// sheet and the browser-tabs sheet. One sheet or alert at a time: one asked for while
+// another (or a screen's own alert) is open waits until that one closes. Tells the monitor
+// whether it is on screen.
 class RootView : public QWidget {
     Q_OBJECT
 public:
@@ -35,6 +37,8 @@ public:
     QDialog* browserSheet() const { return browserSheet_; }
     QDialog* onboardingSheet() const { return onboardingSheet_; }
     ToastView* toast() const { return toast_; }
+    // The sheet or alert open over the window (its own or a screen's), if any.
+    QDialog* modal() const;
 
     static const QString catalogMessage;
 
@@ -46,12 +50,15 @@ protected:
 private:
     void rebuildContent();
     QWidget* makeScreen();
-    void presentAlerts();
+    // Closes what is no longer wanted, then shows the next wanted sheet or alert when
+    // nothing else is open over the window.
+    void present();
+    void closeStale();
+    bool onboardingWanted() const;
+    void showOnboarding();
     void showConfirmation();
     void showStuckAlert();
-    void dismissAlert();
-    void presentBrowser();
-    void presentOnboarding();
+    void showBrowser();
     void placeToast();
 
     ViewEnvironment& environment_;

@@ -1,5 +1,6 @@
 #include "CorvaneApp/SettingsView.hpp"
 
+#include "CorvaneApp/CheckBoxStyle.hpp"
 #include "CorvaneApp/Components.hpp"
 #include "CorvaneApp/Fonts.hpp"
 #include "CorvaneApp/Platform/AppUpdater.hpp"
@@ -97,6 +98,8 @@ SettingsView::SettingsView(AppUpdater& updater, ViewEnvironment& environment, Lo
     column->addWidget(history);
     column->addStretch(1);
 
+    for (QCheckBox* box : findChildren<QCheckBox*>())
+        CheckBoxStyle::apply(box);
     startAtLogin_->setChecked(loginItem_.isEnabled());
     refresh();
 
@@ -144,17 +147,14 @@ void SettingsView::askClear()
     auto* box = alertBox(this, QStringLiteral("Clear usage history?"),
                          QStringLiteral("This deletes the CPU and memory history Corvane has recorded. "
                                         "Your upgrade advice starts over."));
-    QPushButton* confirm = box->addButton(QStringLiteral("Clear History"), QMessageBox::DestructiveRole);
-    box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
-    box->setDefaultButton(qobject_cast<QPushButton*>(box->buttons().last()));
+    QPushButton* confirm = addConfirmation(box, QStringLiteral("Clear History"), true);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::WindowModal);
     connect(box, &QMessageBox::buttonClicked, this, [this, confirm](QAbstractButton* button) {
         if (button == confirm)
             clearHistory();
     });
     confirmation_ = box;
-    box->open();
+    openModal(box);
 }
 
 void SettingsView::clearHistory()

@@ -1,6 +1,7 @@
 #include "CorvaneApp/StatusDot.hpp"
 
 #include "CorvaneApp/Components.hpp"
+#include "CorvaneApp/Monitor.hpp"
 #include "CorvaneApp/Theme.hpp"
 
 #include <QPainter>
@@ -32,14 +33,18 @@ QIcon image(const QColor& colour)
 
 } // namespace
 
-Status status(const std::optional<Date>& lastChecked, const DiagnosisResult& result)
+std::optional<Status> status(const Monitor& monitor)
 {
-    return lastChecked ? result.status : Status::quiet;
+    if (!monitor.catalog())
+        return std::nullopt;
+    return monitor.lastChecked() ? monitor.result().status : Status::quiet;
 }
 
-QColor colour(Status status)
+QColor colour(std::optional<Status> status)
 {
-    switch (status) {
+    if (!status)
+        return Theme::text3();
+    switch (*status) {
     case Status::quiet: return Theme::green();
     case Status::busy: return Theme::amber();
     case Status::struggling: return Theme::red();
@@ -47,9 +52,10 @@ QColor colour(Status status)
     return Theme::green();
 }
 
-const QIcon& image(Status status)
+const QIcon& image(std::optional<Status> status)
 {
-    static const std::map<Status, QIcon> images{
+    static const std::map<std::optional<Status>, QIcon> images{
+        {std::nullopt, image(colour(std::nullopt))},
         {Status::quiet, image(colour(Status::quiet))},
         {Status::busy, image(colour(Status::busy))},
         {Status::struggling, image(colour(Status::struggling))},
@@ -57,9 +63,9 @@ const QIcon& image(Status status)
     return images.at(status);
 }
 
-QString accessibilityLabel(Status status)
+QString accessibilityLabel(std::optional<Status> status)
 {
-    return QStringLiteral("Corvane status: ") + QString::fromStdString(label(status));
+    return QStringLiteral("Corvane status: ") + QString::fromUtf8(status ? label(*status).c_str() : catalogFailedText);
 }
 
 } // namespace corvane::StatusDot

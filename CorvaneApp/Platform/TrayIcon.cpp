@@ -17,7 +17,7 @@ TrayIcon::TrayIcon(QObject* parent)
     setStatus(Status::quiet);
 }
 
-void TrayIcon::setStatus(Status status)
+void TrayIcon::setStatus(std::optional<Status> status)
 {
     icon_.setIcon(StatusDot::image(status));
     icon_.setToolTip(StatusDot::accessibilityLabel(status));

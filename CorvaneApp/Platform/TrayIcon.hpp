@@ -7,6 +7,8 @@
 #include <QRect>
 #include <QSystemTrayIcon>
 
+#include <optional>
+
 namespace corvane {
 
 // The status dot in the desktop's tray. A click asks for the popover; its menu offers the
@@ -16,7 +18,8 @@ class TrayIcon : public QObject {
 public:
     explicit TrayIcon(QObject* parent = nullptr);
 
-    void setStatus(Status status);
+    // None shows the neutral dot of an app that checks nothing.
+    void setStatus(std::optional<Status> status);
 
     // Shows or hides the dot; without a tray host nothing shows and the app works from its window.
     void setShown(bool shown);

@@ -4,6 +4,7 @@
 #include "Core/OSAScriptRunner.hpp"
 #include "Core/TabScript.hpp"
 #include "Tests/App/Support/AppHarness.hpp"
+#include "Tests/App/Support/Keyboard.hpp"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -232,6 +233,23 @@ TEST_F(BrowserPanelTest, ConfirmedCloseSendsExactlyThePickedTabsThenReloads)
     EXPECT_EQ(browser->scripts.size(), 3u);
     EXPECT_EQ(shown->state().phase.kind, Case::loaded);
     EXPECT_FALSE(shown->state().working);
+}
+
+TEST_F(BrowserPanelTest, ReturnInACloseOrMergeQuestionTouchesNoTab)
+{
+    auto shown = loadedPanel(Listing(twoWindows()).window("3").tab("3", "31", "Maps", "https://maps.example/"));
+    shown->show();
+    const size_t scripts = browser->scripts.size();
+    for (const QString& action : {QStringLiteral("Close 1 duplicate"), QStringLiteral("Merge into one window")}) {
+        click(shown->button(action));
+        ASSERT_NE(shown->confirmation(), nullptr) << action.toStdString();
+        EXPECT_EQ(test::keyboardWindow(), shown->confirmation());
+        ASSERT_TRUE(test::press(Qt::Key_Return));
+        EXPECT_FALSE(shown->state().confirm);
+        EXPECT_FALSE(shown->state().working);
+        harness.executor.runAll();
+        EXPECT_EQ(browser->scripts.size(), scripts) << action.toStdString() << ": Return sent a script";
+    }
 }
 
 TEST_F(BrowserPanelTest, CancelledOrFailedActionsLeaveTheSelection)

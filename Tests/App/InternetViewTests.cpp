@@ -3,6 +3,7 @@
 #include "Core/SpeedTest.hpp"
 #include "CorvaneApp/FixButton.hpp"
 #include "Tests/App/Support/AppHarness.hpp"
+#include "Tests/App/Support/Keyboard.hpp"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -185,6 +186,20 @@ TEST(InternetView, FailedTestKeepsTheLastResultAndSaysSo)
     EXPECT_FALSE(view.state().testError);
     h.harness.executor.runAll();
     EXPECT_EQ(view.state().speed, fake.nextSpeed);
+}
+
+TEST(InternetView, ReturnInTheSpeedTestQuestionRunsTheTest)
+{
+    AppHarness h;
+    FakeProbes fake;
+    InternetView view(h.env, fake.probes());
+    view.show();
+    view.findChild<QPushButton*>(QStringLiteral("runSpeedTest"))->click();
+    auto* box = view.findChild<QMessageBox*>();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(keyboardWindow(), box);
+    ASSERT_TRUE(press(Qt::Key_Return));  // a test destroys nothing, so Return runs it
+    EXPECT_TRUE(view.state().testing);
 }
 
 TEST(InternetView, UnreadableStoredResultIsNoResult)

@@ -3,7 +3,9 @@
 #include "CorvaneApp/Platform/AppUpdater.hpp"
 #include "CorvaneApp/RootView.hpp"
 #include "Tests/App/Support/AppHarness.hpp"
+#include "Tests/App/Support/Keyboard.hpp"
 
+#include <QDialog>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -105,4 +107,22 @@ TEST(MainWindow, ClosingHidesTheWindowAndTheMonitorSlowsDown)
     window.bringForward();
     EXPECT_TRUE(h.monitor.windowVisible());
     EXPECT_EQ(visibilityChanges, 2);
+}
+
+TEST(MainWindow, BroughtForwardTheKeyboardGoesToTheSheetOverIt)
+{
+    AppHarness h;
+    MainWindow window(h.env);
+    window.bringForward();
+    MonitorHarness::deliverQueuedCalls();
+    QDialog* onboarding = window.rootView()->onboardingSheet();
+    ASSERT_NE(onboarding, nullptr);
+
+    // Another window (the tray popover) had the keyboard; the window is asked forward again.
+    QWidget elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    ASSERT_EQ(keyboardWindow(), &elsewhere);
+    window.bringForward();
+    EXPECT_EQ(keyboardWindow(), onboarding) << "not the window the sheet blocks";
 }

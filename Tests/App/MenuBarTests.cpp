@@ -79,15 +79,49 @@ TEST(MenuBarModel, HeadlineRowsAndHeroFixFollowTheResult)
 
 TEST(StatusDot, QuietUntilTheFirstCheckThenTheStatusColour)
 {
-    DiagnosisResult struggling({finding(FixID::quitApp)});
-    EXPECT_EQ(StatusDot::status(std::nullopt, struggling), Status::quiet);
-    EXPECT_EQ(StatusDot::status(VirtualClock::epoch, struggling), Status::struggling);
+    AppHarness h;
+    h.monitor.setResult(DiagnosisResult({finding(FixID::quitApp)}));
+    EXPECT_EQ(StatusDot::status(h.monitor), Status::quiet);
+    h.monitor.setLastChecked(VirtualClock::epoch);
+    EXPECT_EQ(StatusDot::status(h.monitor), Status::struggling);
 
-    for (const Status status : allCases<Status>()) {
+    std::vector<std::optional<Status>> statuses{std::nullopt};
+    for (const Status status : allCases<Status>())
+        statuses.push_back(status);
+    for (const std::optional<Status>& status : statuses) {
         const QImage dot = StatusDot::image(status).pixmap(22, 22).toImage();
         EXPECT_EQ(dot.pixelColor(11, 11), StatusDot::colour(status));
         EXPECT_EQ(dot.pixelColor(0, 0).alpha(), 0);
     }
+}
+
+TEST(MenuBar, WithoutItsCatalogThePopoverAndTheDotSayWhatTheWindowSays)
+{
+    AppHarness h(AppHarness::Catalog::failed);
+    const QString failure = QStringLiteral("Corvane couldn't load its process list. Reinstall Corvane.");
+
+    // Nothing is checked, ever: no status, and the dot in a neutral colour, not green.
+    EXPECT_EQ(StatusDot::status(h.monitor), std::nullopt);
+    const QColor neutral = StatusDot::colour(std::nullopt);
+    for (const Status status : allCases<Status>())
+        EXPECT_NE(neutral, StatusDot::colour(status));
+    EXPECT_LT(neutral.hslSaturationF(), 0.15) << "a grey";
+    EXPECT_EQ(StatusDot::accessibilityLabel(std::nullopt), QStringLiteral("Corvane status: ") + failure);
+
+    LoginItem loginItem(h.harness.folder.filePath(QStringLiteral("autostart")), QStringLiteral("/usr/bin/corvane"));
+    MenuBarView view(h.env, loginItem);
+    view.popUp(QRect(500, 0, 22, 22));
+    EXPECT_EQ(view.headline()->text(), failure);
+    EXPECT_FALSE(view.statusPill()->isVisible()) << "no \"All quiet\"";
+    EXPECT_FALSE(view.liveDot()->isVisible()) << "no \"checking\u2026\" for a check that never comes";
+    EXPECT_TRUE(view.rows().isEmpty());
+    EXPECT_TRUE(view.heroButton()->isHidden());
+    EXPECT_TRUE(view.openButton()->isVisible());
+
+    TrayIcon tray;
+    tray.setStatus(StatusDot::status(h.monitor));
+    EXPECT_EQ(tray.icon().toolTip(), QStringLiteral("Corvane status: ") + failure);
+    EXPECT_EQ(tray.icon().icon().cacheKey(), StatusDot::image(std::nullopt).cacheKey());
 }
 
 TEST(MenuBarView, ShowsTheCheckAndMarksTheMonitorWhileOpen)

@@ -1,4 +1,5 @@
 #include "CorvaneApp/BrowserPanel.hpp"
+#include "CorvaneApp/Components.hpp"
 #include "CorvaneApp/Onboarding.hpp"
 #include "CorvaneApp/ProcessesView.hpp"
 #include "CorvaneApp/RootView.hpp"
@@ -6,7 +7,9 @@
 #include "CorvaneApp/Toast.hpp"
 #include "CorvaneApp/UsageView.hpp"
 #include "Tests/App/Support/AppHarness.hpp"
+#include "Tests/App/Support/Keyboard.hpp"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QLabel>
@@ -176,6 +179,121 @@ TEST(RootView, StuckAppNoticeOffersRestartWhichFollowsAsTheNextAlert)
     button(s.root.alert(), QStringLiteral("Not now"))->click();
     EXPECT_FALSE(s.h.actions.stuckAlert().has_value());
     EXPECT_FALSE(s.h.actions.confirmation().has_value());
+}
+
+TEST(RootView, ReturnAnswersEveryAlertButNeverWithADestructiveButton)
+{
+    ShownRoot s;
+    auto settle = [&] {
+        MonitorHarness::deliverQueuedCalls();
+        s.h.harness.executor.runAll();
+    };
+    // Quitting asks first; Return quits, as the question is not destructive.
+    s.h.backend->quitOutcomes = {FixOutcome::stillRunning()};
+    s.h.actions.perform(FixID::quitApp, testGroup("Mail", 90, 0));
+    ASSERT_NE(s.root.alert(), nullptr);
+    EXPECT_EQ(keyboardWindow(), s.root.alert()) << "the keyboard is on the alert";
+    ASSERT_TRUE(press(Qt::Key_Return));
+    settle();
+    ASSERT_EQ(s.h.backend->quits.size(), 1u);
+    EXPECT_FALSE(s.h.backend->quits[0].force);
+
+    // Mail did not quit: Return on the force-quit question cancels, losing no work.
+    ASSERT_NE(s.root.alert(), nullptr);
+    EXPECT_EQ(s.root.alert()->text(), QStringLiteral("Mail isn't responding."));
+    ASSERT_TRUE(press(Qt::Key_Return));
+    settle();
+    EXPECT_EQ(s.h.backend->quits.size(), 1u) << "Return never force quits";
+    EXPECT_FALSE(s.h.actions.confirmation().has_value());
+    EXPECT_EQ(s.root.alert(), nullptr);
+    EXPECT_EQ(keyboardWindow(), &s.root) << "the keyboard goes back to the window";
+
+    // Escape cancels a question whose confirm button is the default.
+    s.h.actions.perform(FixID::rebuildSpotlightIndex, std::nullopt);
+    ASSERT_TRUE(press(Qt::Key_Escape));
+    settle();
+    EXPECT_EQ(s.h.backend->rebuilds, 0);
+    s.h.actions.perform(FixID::rebuildSpotlightIndex, std::nullopt);
+    ASSERT_TRUE(press(Qt::Key_Return));
+    settle();
+    EXPECT_EQ(s.h.backend->rebuilds, 1);
+
+    // The stuck-app notice offers a restart, which asks again before anything happens.
+    s.h.actions.setStuckAlert("Mail");
+    ASSERT_TRUE(press(Qt::Key_Return));
+    settle();
+    ASSERT_NE(s.root.alert(), nullptr);
+    EXPECT_EQ(s.root.alert()->text(), QStringLiteral("Restart your Mac?"));
+    EXPECT_EQ(s.h.backend->restarts, 0);
+    ASSERT_TRUE(press(Qt::Key_Return));
+    settle();
+    EXPECT_EQ(s.h.backend->restarts, 1);
+    EXPECT_EQ(s.root.alert(), nullptr);
+}
+
+TEST(RootView, AQuestionAskedDuringOnboardingWaitsForItAndTheKeyboardFollows)
+{
+    AppHarness h;
+    RootView root(h.env);
+    root.resize(1000, 700);
+    root.show();
+    MonitorHarness::deliverQueuedCalls();
+    QDialog* onboarding = root.onboardingSheet();
+    ASSERT_NE(onboarding, nullptr);
+    EXPECT_EQ(keyboardWindow(), onboarding);
+
+    // The tray popover's hero fix asks while the first-run sheet is still open.
+    h.actions.perform(FixID::quitApp, testGroup("Mail", 90, 0));
+    EXPECT_EQ(root.alert(), nullptr) << "no alert over the first-run sheet";
+    EXPECT_EQ(keyboardWindow(), onboarding);
+
+    ASSERT_TRUE(press(Qt::Key_Return));  // "Get started"
+    EXPECT_TRUE(h.harness.settings->onboarded());
+    ASSERT_NE(root.alert(), nullptr) << "the question follows once the sheet has closed";
+    EXPECT_EQ(root.alert()->text(), QStringLiteral("Quit Mail?"));
+    EXPECT_EQ(keyboardWindow(), root.alert());
+
+    ASSERT_TRUE(press(Qt::Key_Escape));
+    MonitorHarness::deliverQueuedCalls();
+    h.harness.executor.runAll();
+    EXPECT_EQ(root.alert(), nullptr);
+    EXPECT_TRUE(h.backend->quits.empty());
+    EXPECT_EQ(keyboardWindow(), &root);
+}
+
+TEST(RootView, SheetsAndAlertsTakeTurnsWhoeverAsksFirst)
+{
+    ShownRoot s;
+    // A screen's own alert is up: the dispatcher's question waits behind it.
+    QPointer<QMessageBox> screenAlert = alertBox(s.root.content(), QStringLiteral("Test your internet speed?"), {});
+    screenAlert->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    screenAlert->open();
+    s.h.actions.setConfirmation(confirmation("Quit A?", false, [] {}));
+    EXPECT_EQ(s.root.alert(), nullptr);
+    ASSERT_TRUE(press(Qt::Key_Escape));
+    ASSERT_NE(s.root.alert(), nullptr);
+    EXPECT_EQ(s.root.alert()->text(), QStringLiteral("Quit A?"));
+    EXPECT_EQ(keyboardWindow(), s.root.alert());
+
+    // The browser sheet asked for meanwhile opens once the question is answered.
+    s.h.router.setBrowser(ChromiumBrowser::chrome);
+    EXPECT_EQ(s.root.browserSheet(), nullptr);
+    ASSERT_TRUE(press(Qt::Key_Escape));
+    QDialog* sheet = s.root.browserSheet();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(keyboardWindow(), sheet);
+
+    // A question asked while the sheet is open waits for it; a newer one replaces it.
+    s.h.actions.setConfirmation(confirmation("Quit B?", false, [] {}));
+    s.h.actions.setConfirmation(confirmation("Quit C?", false, [] {}));
+    EXPECT_EQ(s.root.alert(), nullptr);
+    sheet->reject();
+    ASSERT_NE(s.root.alert(), nullptr);
+    EXPECT_EQ(s.root.alert()->text(), QStringLiteral("Quit C?"));
+    ASSERT_TRUE(press(Qt::Key_Escape));
+    EXPECT_EQ(s.root.alert(), nullptr);
+    EXPECT_EQ(keyboardWindow(), &s.root);
+    deleteLater();
 }
 
 TEST(RootView, BrowserSheetFollowsTheRouter)

@@ -2,6 +2,7 @@
 #include "CorvaneApp/Platform/LoginItem.hpp"
 #include "CorvaneApp/SettingsView.hpp"
 #include "Tests/App/Support/AppHarness.hpp"
+#include "Tests/App/Support/Keyboard.hpp"
 
 #include <QCheckBox>
 #include <QDir>
@@ -118,6 +119,20 @@ TEST_F(SettingsFixture, ClearHistoryAfterConfirmation)
     view->keepHistoryBox()->click();
     view->keepHistoryBox()->click();
     EXPECT_FALSE(view->clearButton()->isEnabled());
+}
+
+TEST_F(SettingsFixture, ReturnInTheClearQuestionKeepsTheHistory)
+{
+    auto view = makeView();
+    view->show();
+    view->clearButton()->click();
+    ASSERT_NE(view->clearConfirmation(), nullptr);
+    EXPECT_EQ(test::keyboardWindow(), view->clearConfirmation());
+    ASSERT_TRUE(test::press(Qt::Key_Return));
+    EXPECT_EQ(clears, 0) << "Return cancels rather than deleting every day's file";
+    EXPECT_FALSE(view->clearConfirmation() && view->clearConfirmation()->isVisible());
+    EXPECT_TRUE(view->clearButton()->isEnabled());
+    EXPECT_EQ(test::keyboardWindow(), view.get());
 }
 
 TEST_F(SettingsFixture, ClearHistoryThatFailsSaysSoAndCanBeRetried)
