@@ -5,7 +5,18 @@
 #include "CorvaneApp/SymbolIcons.hpp"
 #include "CorvaneApp/Theme.hpp"
 
+#include <QFontMetrics>
+
 namespace corvane {
+
+namespace {
+
+QString titleOf(FixID fix, const std::optional<ProcessGroup>& group)
+{
+    return QString::fromStdString(title(fix, group ? &*group : nullptr));
+}
+
+} // namespace
 
 FixButton::FixButton(FixID fix, std::optional<ProcessGroup> group, bool prominent, FixActions& actions,
                      QWidget* parent)
@@ -19,8 +30,7 @@ FixButton::FixButton(FixID fix, std::optional<ProcessGroup> group, bool prominen
 
 void FixButton::setFix(FixID fix, std::optional<ProcessGroup> group)
 {
-    const bool changed = fix != fix_ || (group ? group->displayName : std::string()) !=
-                                            (group_ ? group_->displayName : std::string());
+    const bool changed = fix != fix_ || titleOf(fix, group) != title_;
     fix_ = fix;
     group_ = std::move(group);
     if (changed)
@@ -35,6 +45,14 @@ void FixButton::setProminent(bool prominent)
     render();
 }
 
+void FixButton::setFitWidth(int width)
+{
+    if (width == fitWidth_)
+        return;
+    fitWidth_ = width;
+    showTitle();
+}
+
 QString FixButton::symbol() const
 {
     return QString::fromStdString(corvane::symbol(fix_));
@@ -42,14 +60,28 @@ QString FixButton::symbol() const
 
 void FixButton::render()
 {
-    const std::string text = title(fix_, group_ ? &*group_ : nullptr);
-    setText(buttonText(text));
-    setAccessibleName(QString::fromStdString(text));
+    title_ = titleOf(fix_, group_);
+    setAccessibleName(title_);
     if (prominent_)
         PrimaryButtonStyle::apply(this);
     else
         SecondaryButtonStyle::apply(this);
     setIcon(SymbolIcons::icon(symbol(), prominent_ ? QColor(Qt::white) : Theme::text()));
+    showTitle();
+}
+
+void FixButton::showTitle()
+{
+    // Measured from the whole title each time, never from what is drawn now.
+    setText(buttonText(title_.toStdString()));
+    QString shown = title_;
+    if (fitWidth_ > 0) {
+        const QFontMetrics metrics = fontMetrics();
+        const int chrome = sizeHint().width() - metrics.horizontalAdvance(title_);
+        shown = metrics.elidedText(title_, Qt::ElideRight, fitWidth_ - chrome);
+        setText(buttonText(shown.toStdString()));
+    }
+    setToolTip(shown == title_ ? QString() : title_);
 }
 
 } // namespace corvane

@@ -1,8 +1,11 @@
 #include "CorvaneApp/Fonts.hpp"
 
 #include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStringList>
 
 namespace corvane::Fonts {
 
@@ -34,9 +37,43 @@ QFont system(double size, QFont::Weight weight)
 
 QFont mono(double size, QFont::Weight weight)
 {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    // Fonts are not installed while the app runs, so the family is chosen once.
+    static const QString family = fixedPitchFamily(QStringLiteral("DejaVu Sans Mono"));
+    QFont font(family);
     font.setStyleHint(QFont::Monospace);
     return sized(font, size, weight);
+}
+
+bool isFixedPitch(const QFont& font)
+{
+    // The face says so itself (fontconfig does not, of a face with a few double-width
+    // glyphs), and its glyphs bear it out.
+    if (!QFontInfo(font).fixedPitch())
+        return false;
+    const QFontMetricsF metrics(font);
+    const double advance = metrics.horizontalAdvance(QLatin1Char('i'));
+    for (const QChar glyph : QStringLiteral("lmW_0.")) {
+        if (metrics.horizontalAdvance(glyph) != advance)
+            return false;
+    }
+    return advance > 0;
+}
+
+QString fixedPitchFamily(const QString& preferred)
+{
+    const QFont system = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    QStringList candidates{preferred, QFontInfo(system).family()};
+    for (const QString& family : QFontDatabase::families()) {
+        if (QFontDatabase::isFixedPitch(family))
+            candidates.append(family);
+    }
+    for (const QString& family : candidates) {
+        QFont font(family);
+        font.setStyleHint(QFont::Monospace);
+        if (QFontInfo(font).family() == family && isFixedPitch(font))
+            return family;
+    }
+    return system.family();
 }
 
 } // namespace corvane::Fonts

@@ -55,9 +55,11 @@ DetailProbes DetailProbes::system()
 DetailLine::DetailLine(const QFont& font, const QFont& figureFont, const QColor& figureColour,
                        const std::vector<int>& figureWidths, QWidget* parent)
     : QWidget(parent),
-      name_(textLabel({}, font, Theme::text(), this)),
+      name_(new ElidedLabel(font, Theme::text(), this)),
       after_(new ElidedLabel(Fonts::mono(12), Theme::text3(), this))
 {
+    // As wide as the name where there is room, shortened where there is not.
+    name_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);
@@ -75,7 +77,7 @@ DetailLine::DetailLine(const QFont& font, const QFont& figureFont, const QColor&
 
 void DetailLine::set(const QString& name, const QString& after, const std::vector<QString>& figures)
 {
-    name_->setText(name);
+    name_->setFullText(name);
     after_->setFullText(after);
     for (std::size_t i = 0; i < figures_.size() && i < figures.size(); ++i)
         figures_[i]->setText(figures[i]);

@@ -43,6 +43,7 @@ struct DetailProbes {
 };
 
 // Two texts side by side with a fixed-width figure column or two, for the detail's lists.
+// Texts too long for the line end in "…"; the figures stay whole.
 class DetailLine : public QWidget {
     Q_OBJECT
 public:
@@ -52,12 +53,12 @@ public:
 
     // The name, an optional second text after it, and the figures.
     void set(const QString& name, const QString& after, const std::vector<QString>& figures);
-    QLabel* name() const { return name_; }
+    ElidedLabel* name() const { return name_; }
     QLabel* after() const { return after_; }
     const std::vector<QLabel*>& figures() const { return figures_; }
 
 private:
-    QLabel* name_;
+    ElidedLabel* name_;
     ElidedLabel* after_;
     std::vector<QLabel*> figures_;
 };
@@ -126,6 +127,8 @@ public:
     WindowServerHelp* windowServer() const { return windowServer_; }
     std::vector<FixButton*> fixButtons() const;
     QPushButton* guideButton() const { return guide_; }
+    // The "Busiest parts" lines, the hidden ones included.
+    const std::vector<DetailLine*>& busiestParts() const { return helperLines_; }
 
 private:
     void refresh();

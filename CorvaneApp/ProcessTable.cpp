@@ -10,7 +10,6 @@
 #include <QAbstractButton>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace corvane {
@@ -84,16 +83,6 @@ void setFittedText(QLabel* label, const QString& text, int width)
     label->setText(fitted);
 }
 
-void fitTitle(QPushButton* button, int width)
-{
-    const QString title = button->text();
-    const QFontMetrics metrics = button->fontMetrics();
-    const int frame = button->sizeHint().width() - metrics.horizontalAdvance(title);
-    const QString fitted = metrics.elidedText(title, Qt::ElideRight, width - frame);
-    button->setToolTip(fitted == title ? QString() : title);
-    button->setText(fitted);
-}
-
 ProcessTableHeader::ProcessTableHeader(QWidget* parent) : QWidget(parent)
 {
     const QFont font = Fonts::system(12.5);
@@ -162,12 +151,12 @@ void ProcessRow::refresh()
     if (quit && !quit_) {
         quit_ = new FixButton(FixID::quitApp, group_, false, env_.fixActions, actionSlot_);
         quit_->setMaximumWidth(ProcessColumns::action);
+        quit_->setFitWidth(ProcessColumns::action);
         fillSlot(actionSlot_, quit_);
     }
     if (quit_) {
         quit_->setVisible(quit);
         quit_->setFix(FixID::quitApp, group_);
-        fitTitle(quit_, ProcessColumns::action);
     }
     const bool note = model_.action.kind == RowAction::Kind::note;
     if (note && !note_) {

@@ -12,7 +12,6 @@
 class QAbstractButton;
 class QBoxLayout;
 class QLabel;
-class QPushButton;
 class QVBoxLayout;
 
 namespace corvane {
@@ -35,10 +34,6 @@ void applyTrailingIcon(QAbstractButton* button);
 
 // A fixed-width cell that lays its content at the leading edge and centres it vertically.
 QWidget* fixedSlot(int width, QWidget* parent = nullptr);
-
-// Shortens a button's title with "…" so the whole button fits `width`; the full title
-// becomes its tool tip.
-void fitTitle(QPushButton* button, int width);
 
 // Sets a label's one-line text, shortened with "…" to fit `width`; the full text becomes
 // its tool tip.

@@ -1,22 +1,63 @@
 #include "Core/EnumNames.hpp"
 #include "Core/ProcessCatalog.hpp"
 #include "CorvaneApp/Components.hpp"
+#include "CorvaneApp/ElidedLabel.hpp"
+#include "CorvaneApp/FixButton.hpp"
 #include "CorvaneApp/Fonts.hpp"
+#include "CorvaneApp/ProcessTable.hpp"
 #include "CorvaneApp/Screen.hpp"
 #include "CorvaneApp/ScreenHeader.hpp"
 #include "CorvaneApp/SymbolIcons.hpp"
 #include "CorvaneApp/Theme.hpp"
 #include "Tests/App/Support/AppHarness.hpp"
 
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace corvane;
+
+namespace {
+
+// How many pixels of each row hold ink, from the first inked row to the last: two
+// drawings of one text at whole-pixel positions give the same list unless one is cut.
+std::vector<int> inkRows(const QImage& image, const QColor& background)
+{
+    std::vector<int> rows;
+    for (int y = 0; y < image.height(); ++y) {
+        int ink = 0;
+        for (int x = 0; x < image.width(); ++x)
+            ink += image.pixelColor(x, y) != background ? 1 : 0;
+        if (ink > 0 || !rows.empty())
+            rows.push_back(ink);
+    }
+    while (!rows.empty() && rows.back() == 0)
+        rows.pop_back();
+    return rows;
+}
+
+// The text drawn with nothing near it to cut it off.
+std::vector<int> freeInkRows(const QString& text, const QFont& font)
+{
+    QImage canvas(600, 120, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Theme::window());
+    QPainter painter(&canvas);
+    painter.setFont(font);
+    painter.setPen(Theme::text());
+    painter.drawText(QPoint(0, 60), text);
+    painter.end();
+    return inkRows(canvas, Theme::window());
+}
+
+} // namespace
 
 TEST(Fonts, DesignSizesAreLogicalPixelsIncludingHalves)
 {
@@ -26,7 +67,55 @@ TEST(Fonts, DesignSizesAreLogicalPixelsIncludingHalves)
     EXPECT_EQ(half.weight(), QFont::DemiBold);
     EXPECT_NEAR(QFontInfo(Fonts::system(30, QFont::Bold)).pixelSize(), 30, 0.51);
     EXPECT_GT(QFontMetricsF(Fonts::system(13.5)).height(), QFontMetricsF(Fonts::system(13)).height());
-    EXPECT_TRUE(QFontInfo(Theme::mono()).fixedPitch());
+}
+
+TEST(Fonts, MonoIsReallyFixedPitchWhicheverFontsAreInstalled)
+{
+    // Every check holds on any machine: what cannot be had there is skipped, not assumed.
+    const QFont proportional = Fonts::system(13.5);
+    const QFontMetricsF metrics(proportional);
+    if (metrics.horizontalAdvance('i') != metrics.horizontalAdvance('W')) {
+        EXPECT_FALSE(Fonts::isFixedPitch(proportional));
+        EXPECT_NE(Fonts::fixedPitchFamily(QFontInfo(proportional).family()), QFontInfo(proportional).family());
+    }
+    bool anyFixed = false;
+    for (const QString& family : QFontDatabase::families())
+        anyFixed = anyFixed || Fonts::isFixedPitch(QFont(family));
+    if (!anyFixed)
+        GTEST_SKIP() << "no fixed-pitch font installed";
+
+    // The system's own monospaced family may be a face with some wide glyphs.
+    EXPECT_TRUE(Fonts::isFixedPitch(QFont(Fonts::fixedPitchFamily(QStringLiteral("No Such Family")))));
+    const QFont mono = Theme::mono();
+    EXPECT_TRUE(QFontInfo(mono).fixedPitch());
+    const QFontMetricsF glyphs(mono);
+    EXPECT_EQ(glyphs.horizontalAdvance(QStringLiteral("iiii")), glyphs.horizontalAdvance(QStringLiteral("W_m0")));
+    if (QFontDatabase::hasFamily(QStringLiteral("DejaVu Sans Mono"))) {
+        EXPECT_EQ(QFontInfo(mono).family().toStdString(), "DejaVu Sans Mono");
+    }
+}
+
+TEST(ElidedLabel, KeepsEveryGlyphsInkInsideTheLabel)
+{
+    // Underscores and descenders reach lowest; a mono underscore sits on the descent line,
+    // below what the rounded line height leaves room for.
+    const QString name = QStringLiteral("g_y_p_q_j_");
+    for (const QFont& font : {Theme::mono(), Fonts::mono(12.5), Fonts::system(12.5), Fonts::mono(11.5)}) {
+        ElidedLabel label(font, Theme::text());
+        label.setAutoFillBackground(true);
+        QPalette palette = label.palette();
+        palette.setColor(QPalette::Window, Theme::window());
+        label.setPalette(palette);
+        label.setText(name);
+        const std::vector<int> whole = freeInkRows(name, font);
+        ASSERT_FALSE(whole.empty());
+
+        // At the height a layout may squeeze it to, and in a taller row.
+        for (const int extra : {0, 9}) {
+            label.resize(label.sizeHint().width(), label.minimumSizeHint().height() + extra);
+            EXPECT_EQ(inkRows(label.grab().toImage(), Theme::window()), whole) << font.family().toStdString() << " " << font.pointSizeF();
+        }
+    }
 }
 
 TEST(SymbolIcons, EveryNamedSymbolIsBundledAndRecoloured)
@@ -175,4 +264,40 @@ TEST(Components, FixButtonShowsItsFixAndAsksTheDispatcher)
     settings.click();
     shell.harness.settle();
     ASSERT_EQ(shell.backend->opened.size(), 1u);
+}
+
+TEST(Components, AShortenedQuitButtonKeepsItsWholeNameAcrossTicks)
+{
+    test::AppHarness shell{test::AppHarness::Catalog::shipped};
+    ProcessGroup chrome = test::testGroup("Google Chrome", 10, 1 << 20, 1, "/Applications/Google Chrome.app");
+    chrome.displayName = "Google Chrome for Testing & Development Builds";
+    const QString whole = QStringLiteral("Quit Google Chrome for Testing & Development Builds");
+    shell.monitor.setGroups({chrome});
+    ProcessRow row(chrome, shell.env);
+    FixButton* quit = row.quitButton();
+    ASSERT_TRUE(quit);
+
+    const auto expectShortened = [&] {
+        EXPECT_TRUE(quit->text().endsWith(QChar(0x2026))) << quit->text().toStdString();
+        EXPECT_LE(quit->sizeHint().width(), ProcessColumns::action);
+        EXPECT_EQ(quit->toolTip(), whole);
+        EXPECT_EQ(quit->accessibleName(), whole);
+        EXPECT_EQ(quit->title(), whole);
+    };
+    expectShortened();
+    // Ticks bring the same name with new figures; the drawn text is never read as the title.
+    for (int tick = 0; tick < 3; ++tick) {
+        chrome.cpuPercent += 1;
+        row.setGroup(chrome);
+        expectShortened();
+    }
+    row.resize(1200, row.sizeHint().height());
+    expectShortened();
+
+    // A name that fits again is drawn whole, with no tool tip.
+    chrome.displayName = "Chrome";
+    row.setGroup(chrome);
+    EXPECT_EQ(quit->text(), "Quit Chrome");
+    EXPECT_EQ(quit->toolTip(), QString());
+    EXPECT_EQ(quit->accessibleName(), "Quit Chrome");
 }
