@@ -1,5 +1,6 @@
 #include "Core/PropertyList.hpp"
 
+#include "Core/Files.hpp"
 #include "Core/Utf8.hpp"
 
 #include <cstdint>
@@ -217,6 +218,12 @@ std::optional<PropertyList> PropertyList::dictionary(std::string_view bytes)
     if (plist_get_node_type(root) != PLIST_DICT)
         return std::nullopt;
     return PropertyList(std::move(owned));
+}
+
+std::optional<PropertyList> PropertyList::read(const std::filesystem::path& file)
+{
+    const auto bytes = Files::read(file, maxBytes);
+    return bytes ? dictionary(*bytes) : std::nullopt;
 }
 
 std::optional<std::string> PropertyList::text(const std::string& key) const

@@ -12,9 +12,12 @@
 #include <QFontMetricsF>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 using namespace corvane;
 
@@ -97,9 +100,10 @@ TEST(Components, CaptionsNotesCardsAndHeader)
 
 TEST(Components, ProcessIconShowsTheSymbolSquareWithoutAnApp)
 {
+    test::AppHarness shell;
     ProcessGroup lone;
     lone.id = "pid:42";
-    ProcessIcon icon(lone, "cpu", 34);
+    ProcessIcon icon(shell.icons, lone, "cpu", 34);
     EXPECT_EQ(icon.size(), QSize(34, 34));
     EXPECT_EQ(icon.property("symbol").toString(), "cpu");
     EXPECT_FALSE(icon.showsAppIcon());
@@ -109,39 +113,111 @@ TEST(Components, ProcessIconShowsTheSymbolSquareWithoutAnApp)
     ProcessGroup missing;
     missing.appPath = "/nonexistent/Nowhere.app";
     icon.setGroup(missing, "gearshape");
+    shell.harness.executor.runAll();
     EXPECT_FALSE(icon.showsAppIcon());
     EXPECT_EQ(icon.property("symbol").toString(), "gearshape");
 }
 
-TEST(Components, ProcessIconShowsTheIconOfTheAppsDesktopEntry)
+namespace {
+
+// Apps with desktop entries in a data folder of their own, whose icons are red squares.
+struct IconWorld {
+    QTemporaryDir data;
+    QByteArray previous = qgetenv("XDG_DATA_HOME");
+
+    IconWorld()
+    {
+        QDir().mkpath(data.path() + "/applications");
+        QImage square(16, 16, QImage::Format_ARGB32);
+        square.fill(Qt::red);
+        square.save(data.path() + "/red.png");
+        qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    }
+    ~IconWorld() { qputenv("XDG_DATA_HOME", previous); }
+
+    void write(const QString& path, const QByteArray& text) const
+    {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(text);
+    }
+    // A bundle, with an Info.plist naming its identifier when one is given.
+    std::string bundle(const QString& name, const QByteArray& identifier = {}) const
+    {
+        const QString path = data.path() + "/Apps/" + name + ".app";
+        QDir().mkpath(path + "/Contents");
+        if (!identifier.isEmpty())
+            write(path + "/Contents/Info.plist",
+                  "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleIdentifier</key>"
+                  "<string>" + identifier + "</string></dict></plist>");
+        return path.toStdString();
+    }
+    void entry(const QByteArray& name) const
+    {
+        write(data.path() + "/applications/" + name + ".desktop",
+              "[Desktop Entry]\nType=Application\nName=App\nIcon=" + (data.path() + "/red.png").toUtf8() + "\n");
+    }
+};
+
+ProcessGroup appGroup(const std::string& appPath)
+{
+    ProcessGroup group;
+    group.id = appPath;
+    group.appPath = appPath;
+    return group;
+}
+
+} // namespace
+
+TEST(Components, ProcessIconLooksTheAppUpOffTheGUIThreadAndUpdatesInPlace)
 {
     // The bundle's identifier names the desktop entry; its Icon is a file here.
-    QTemporaryDir data;
-    const QString bundle = data.path() + "/Apps/Notes.app";
-    ASSERT_TRUE(QDir().mkpath(bundle + "/Contents"));
-    ASSERT_TRUE(QDir().mkpath(data.path() + "/applications"));
-    const auto write = [](const QString& path, const QByteArray& text) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-    };
-    write(bundle + "/Contents/Info.plist",
-          "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleIdentifier</key>"
-          "<string>org.example.Notes</string></dict></plist>");
-    QImage square(16, 16, QImage::Format_ARGB32);
-    square.fill(Qt::red);
-    ASSERT_TRUE(square.save(data.path() + "/notes.png"));
-    write(data.path() + "/applications/org.example.Notes.desktop",
-          "[Desktop Entry]\nType=Application\nName=Notes\nIcon=" + (data.path() + "/notes.png").toUtf8() + "\n");
+    IconWorld world;
+    const auto notes = world.bundle("Notes", "org.example.Notes");
+    world.entry("org.example.Notes");
+    test::AppHarness shell;
 
-    const QByteArray previous = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", data.path().toUtf8());
-    ProcessGroup notes;
-    notes.appPath = bundle.toStdString();
-    ProcessIcon icon(notes, "note.text", 32);
-    qputenv("XDG_DATA_HOME", previous);
+    ProcessIcon icon(shell.icons, appGroup(notes), "note.text", 32);
+    EXPECT_FALSE(icon.showsAppIcon());  // the symbol square stands in meanwhile
+    EXPECT_EQ(icon.grab().toImage().pixelColor(16, 2), Theme::raised());
+    ASSERT_EQ(shell.harness.executor.pending(), 1u);
+    shell.harness.executor.runAll();
     EXPECT_TRUE(icon.showsAppIcon());
     EXPECT_EQ(icon.grab().toImage().pixelColor(16, 16), QColor(Qt::red));
+
+    // Known now: a second icon for the app shows it at once and asks nothing more.
+    ProcessIcon again(shell.icons, appGroup(notes), "note.text", 32);
+    EXPECT_TRUE(again.showsAppIcon());
+    EXPECT_EQ(shell.harness.executor.pending(), 0u);
+}
+
+TEST(Components, AppIconsAreLookedUpOncePerBundleMissesIncluded)
+{
+    IconWorld world;
+    const auto bare = world.bundle("Bare");
+    test::AppHarness shell;
+    ProcessIcon first(shell.icons, appGroup(bare), "gearshape", 32);
+    ProcessIcon second(shell.icons, appGroup(bare), "gearshape", 32);
+    EXPECT_EQ(shell.harness.executor.pending(), 1u);
+    shell.harness.executor.runAll();
+    first.setGroup(appGroup(bare), "gearshape");
+    ProcessIcon third(shell.icons, appGroup(bare), "gearshape", 32);
+    EXPECT_EQ(shell.harness.executor.pending(), 0u);
+    EXPECT_FALSE(third.showsAppIcon());
+}
+
+TEST(Components, AnInfoPlistLargerThanMemoryCostsNothingAndTheBundleNameStillCounts)
+{
+    // Anyone can start a program from a bundle of their making; this one claims 64 GiB.
+    IconWorld world;
+    const auto huge = world.bundle("Huge", "org.example.Huge");
+    std::filesystem::resize_file(huge + "/Contents/Info.plist", std::uintmax_t{64} << 30);
+    world.entry("huge");
+    test::AppHarness shell;
+    ProcessIcon icon(shell.icons, appGroup(huge), "gearshape", 32);
+    shell.harness.executor.runAll();
+    EXPECT_TRUE(icon.showsAppIcon());
 }
 
 TEST(Components, FixButtonShowsItsFixAndAsksTheDispatcher)
