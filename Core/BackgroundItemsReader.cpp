@@ -179,13 +179,7 @@ std::map<std::string, int32_t> parseLaunchctlList(std::string_view text)
         const auto fields = Text::splitSkippingEmpty(lines[i], '\t');
         if (fields.size() < 3)
             continue;
-        std::string_view pidField = fields[0];
-        if (pidField.starts_with('+')) {
-            pidField.remove_prefix(1);
-            if (pidField.starts_with('-'))
-                continue;
-        }
-        const auto pid = Numbers::parseInt<int32_t>(pidField);
+        const auto pid = Numbers::parseSignedInt<int32_t>(fields[0]);
         // No process has a pid of 0 or below: such a line is a job that is not running.
         if (!pid || *pid <= 0)
             continue;
