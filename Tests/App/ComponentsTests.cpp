@@ -7,14 +7,11 @@
 #include "CorvaneApp/SymbolIcons.hpp"
 #include "CorvaneApp/Theme.hpp"
 #include "Tests/App/Support/AppHarness.hpp"
+#include "Tests/App/Support/IconWorld.hpp"
 
 #include <QFontInfo>
 #include <QFontMetricsF>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QImage>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -120,46 +117,6 @@ TEST(Components, ProcessIconShowsTheSymbolSquareWithoutAnApp)
 
 namespace {
 
-// Apps with desktop entries in a data folder of their own, whose icons are red squares.
-struct IconWorld {
-    QTemporaryDir data;
-    QByteArray previous = qgetenv("XDG_DATA_HOME");
-
-    IconWorld()
-    {
-        QDir().mkpath(data.path() + "/applications");
-        QImage square(16, 16, QImage::Format_ARGB32);
-        square.fill(Qt::red);
-        square.save(data.path() + "/red.png");
-        qputenv("XDG_DATA_HOME", data.path().toUtf8());
-    }
-    ~IconWorld() { qputenv("XDG_DATA_HOME", previous); }
-
-    void write(const QString& path, const QByteArray& text) const
-    {
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(text);
-    }
-    // A bundle, with an Info.plist naming its identifier when one is given.
-    std::string bundle(const QString& name, const QByteArray& identifier = {}) const
-    {
-        const QString path = data.path() + "/Apps/" + name + ".app";
-        QDir().mkpath(path + "/Contents");
-        if (!identifier.isEmpty())
-            write(path + "/Contents/Info.plist",
-                  "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleIdentifier</key>"
-                  "<string>" + identifier + "</string></dict></plist>");
-        return path.toStdString();
-    }
-    void entry(const QByteArray& name) const
-    {
-        write(data.path() + "/applications/" + name + ".desktop",
-              "[Desktop Entry]\nType=Application\nName=App\nIcon=" + (data.path() + "/red.png").toUtf8() + "\n");
-    }
-};
-
 ProcessGroup appGroup(const std::string& appPath)
 {
     ProcessGroup group;
@@ -173,7 +130,7 @@ ProcessGroup appGroup(const std::string& appPath)
 TEST(Components, ProcessIconLooksTheAppUpOffTheGUIThreadAndUpdatesInPlace)
 {
     // The bundle's identifier names the desktop entry; its Icon is a file here.
-    IconWorld world;
+    test::IconWorld world;
     const auto notes = world.bundle("Notes", "org.example.Notes");
     world.entry("org.example.Notes");
     test::AppHarness shell;
@@ -194,7 +151,7 @@ TEST(Components, ProcessIconLooksTheAppUpOffTheGUIThreadAndUpdatesInPlace)
 
 TEST(Components, AppIconsAreLookedUpOncePerBundleMissesIncluded)
 {
-    IconWorld world;
+    test::IconWorld world;
     const auto bare = world.bundle("Bare");
     test::AppHarness shell;
     ProcessIcon first(shell.icons, appGroup(bare), "gearshape", 32);
@@ -210,7 +167,7 @@ TEST(Components, AppIconsAreLookedUpOncePerBundleMissesIncluded)
 TEST(Components, AnInfoPlistLargerThanMemoryCostsNothingAndTheBundleNameStillCounts)
 {
     // Anyone can start a program from a bundle of their making; this one claims 64 GiB.
-    IconWorld world;
+    test::IconWorld world;
     const auto huge = world.bundle("Huge", "org.example.Huge");
     std::filesystem::resize_file(huge + "/Contents/Info.plist", std::uintmax_t{64} << 30);
     world.entry("huge");
