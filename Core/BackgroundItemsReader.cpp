@@ -26,12 +26,6 @@ std::vector<fs::path> entries(const fs::path& folder, std::string_view extension
     return found;
 }
 
-std::optional<PropertyList> readDictionary(const fs::path& file)
-{
-    const auto bytes = Files::read(file, PropertyList::maxBytes);
-    return bytes ? PropertyList::dictionary(*bytes) : std::nullopt;
-}
-
 // Notes.app gives Notes.
 std::string appName(std::string_view bundlePath)
 {
@@ -55,7 +49,7 @@ std::vector<BackgroundItem> plists(const fs::path& folder, ItemScope scope,
 void appendLoginItems(const fs::path& folder, const std::string& owner, std::vector<BackgroundItem>& items)
 {
     for (const auto& loginItem : entries(folder, ".app")) {
-        const auto info = readDictionary(loginItem / "Contents/Info.plist");
+        const auto info = PropertyList::read(loginItem / "Contents/Info.plist");
         if (!info)
             continue;
         auto identifier = info->text("CFBundleIdentifier");
@@ -91,7 +85,7 @@ std::vector<BackgroundItem> scan(const fs::path& home, const fs::path& root)
 
     std::map<std::string, std::string> installed;
     for (const auto& app : apps) {
-        const auto info = readDictionary(app / "Contents/Info.plist");
+        const auto info = PropertyList::read(app / "Contents/Info.plist");
         if (const auto identifier = info ? info->text("CFBundleIdentifier") : std::nullopt)
             installed[*identifier] = appName(app.string());
     }
@@ -185,13 +179,7 @@ std::map<std::string, int32_t> parseLaunchctlList(std::string_view text)
         const auto fields = Text::splitSkippingEmpty(lines[i], '\t');
         if (fields.size() < 3)
             continue;
-        std::string_view pidField = fields[0];
-        if (pidField.starts_with('+')) {
-            pidField.remove_prefix(1);
-            if (pidField.starts_with('-'))
-                continue;
-        }
-        const auto pid = Numbers::parseInt<int32_t>(pidField);
+        const auto pid = Numbers::parseSignedInt<int32_t>(fields[0]);
         // No process has a pid of 0 or below: such a line is a job that is not running.
         if (!pid || *pid <= 0)
             continue;

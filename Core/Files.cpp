@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdint>
 #include <fcntl.h>
-#include <limits>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -13,7 +12,7 @@ namespace {
 
 // Plain reads rather than streams: this runs for several files of every process on
 // each tick. Returns 0, or the errno of the failure.
-int readInto(const std::filesystem::path& file, std::string& content, std::size_t limit)
+int readInto(const std::filesystem::path& file, std::string& content, std::size_t maxBytes)
 {
     // Non-blocking so that opening a pipe does not wait for a writer.
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -25,18 +24,20 @@ int readInto(const std::filesystem::path& file, std::string& content, std::size_
         ::close(fd);
         return error;
     }
-    // A file larger than asked for is refused before a byte of it is held.
-    if (static_cast<std::uintmax_t>(info.st_size) > limit) {
+    // A file larger than asked for is refused before a byte of it is held. Nothing is
+    // reserved from the size either: a sparse file may claim more than memory holds.
+    if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
         ::close(fd);
         return EFBIG;
     }
-    content.reserve(static_cast<std::size_t>(info.st_size));  // 0 for /proc and /sys files
     char buffer[8192];
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        // One byte past the bound is enough to know the file is larger than that.
+        const std::size_t left = maxBytes - content.size();
+        const ssize_t n = ::read(fd, buffer, left < sizeof buffer ? left + 1 : sizeof buffer);
         if (n > 0) {
             content.append(buffer, static_cast<std::size_t>(n));
-            if (content.size() > limit) {  // it grew while being read, or has no size
+            if (content.size() > maxBytes) {  // it grew while being read, or has no size
                 ::close(fd);
                 return EFBIG;
             }
@@ -54,18 +55,18 @@ int readInto(const std::filesystem::path& file, std::string& content, std::size_
 
 } // namespace
 
-std::optional<std::string> read(const std::filesystem::path& file, std::size_t limit)
+std::optional<std::string> read(const std::filesystem::path& file, std::size_t maxBytes)
 {
     std::string content;
-    if (readInto(file, content, limit) != 0)
+    if (readInto(file, content, maxBytes) != 0)
         return std::nullopt;
     return content;
 }
 
-std::string readOrThrow(const std::filesystem::path& file)
+std::string readOrThrow(const std::filesystem::path& file, std::size_t maxBytes)
 {
     std::string content;
-    if (const int error = readInto(file, content, std::numeric_limits<std::size_t>::max()); error != 0)
+    if (const int error = readInto(file, content, maxBytes); error != 0)
         throw std::system_error(error, std::generic_category(), file.string());
     return content;
 }

@@ -20,7 +20,7 @@ std::optional<int64_t> parseSize(std::string_view text)
     const auto pieces = Text::splitSkippingEmpty(text, ' ');
     if (pieces.size() != 2)
         return std::nullopt;
-    const auto count = Numbers::parseInt<int64_t>(pieces[0]);
+    const auto count = Numbers::parseSignedInt<int64_t>(pieces[0]);
     if (!count || *count <= 0)
         return std::nullopt;
     int shift = 0;

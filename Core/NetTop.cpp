@@ -19,7 +19,7 @@ std::optional<NetUsage> usage(std::string_view line)
     const auto dot = fields[0].rfind('.');
     if (dot == std::string_view::npos)
         return std::nullopt;
-    const auto pid = Numbers::parseInt<int32_t>(fields[0].substr(dot + 1));
+    const auto pid = Numbers::parseSignedInt<int32_t>(fields[0].substr(dot + 1));
     // Only finite figures: an infinite count would make every later sum and size meaningless.
     const auto bytesIn = Numbers::parseFinite(fields[1]);
     const auto bytesOut = Numbers::parseFinite(fields[2]);

@@ -27,6 +27,21 @@ std::optional<T> parseInt(std::string_view text)
     return value;
 }
 
+// A whole decimal integer that fits the signed type T, with an optional leading "+" or
+// "-" sign, as tool output may write one: "+9" reads as 9, "+-9" and "+" as nothing.
+// Only where a reader allows the plus sign; elsewhere parseInt.
+template <typename T>
+std::optional<T> parseSignedInt(std::string_view text)
+{
+    static_assert(std::is_signed_v<T>);
+    if (text.starts_with('+')) {
+        text.remove_prefix(1);
+        if (text.starts_with('-'))
+            return std::nullopt;
+    }
+    return parseInt<T>(text);
+}
+
 // A decimal floating-point number with "." as the decimal point, the whole text.
 // Accepts what from_chars accepts, "inf" and "nan" included; see parseFinite.
 std::optional<double> parseDouble(std::string_view text);

@@ -1,5 +1,6 @@
 #include "Core/PropertyList.hpp"
 
+#include "Core/Files.hpp"
 #include "Core/Utf8.hpp"
 
 #include <cstdint>
@@ -28,44 +29,127 @@ std::optional<std::string> textOf(plist_t node)
 constexpr std::size_t maxDepth = 64;
 
 // A binary list may use one object at many places, and the library builds a copy for
-// each: a few nested shared arrays would stand for more nodes than memory holds.
-constexpr uint64_t maxNodes = 1 << 20;
+// each: a few nested shared arrays would stand for more nodes than memory holds. Real
+// launch jobs hold a few dozen nodes and the largest Info.plist files a few thousand;
+// a list at this bound costs the library milliseconds and a megabyte or two.
+constexpr uint64_t maxNodes = 1 << 14;
 
-// How deep the elements of an XML list nest, the plist element and the leaves counted:
-// more than the containers alone, never less. Text holds no "<" outside comments,
-// CDATA sections and declarations, which are passed over.
-bool xmlWithinLimits(std::string_view xml)
-{
-    std::size_t depth = 0;
-    std::size_t i = 0;
-    const auto skipPast = [&](std::string_view terminator) {
-        const auto end = xml.find(terminator, i);
-        i = end == std::string_view::npos ? xml.size() : end + terminator.size();
-    };
-    while ((i = xml.find('<', i)) != std::string_view::npos) {
-        const auto rest = xml.substr(i);
-        if (rest.starts_with("<!--")) {
-            skipPast("-->");
-        } else if (rest.starts_with("<![CDATA[")) {
-            skipPast("]]>");
-        } else if (rest.starts_with("<?")) {
-            skipPast("?>");
-        } else if (rest.starts_with("<!")) {
-            skipPast(">");
-        } else if (rest.starts_with("</")) {
-            depth -= depth > 0 ? 1 : 0;  // stray closing tags bank no room for deeper nesting
-            ++i;
-        } else {
-            // Looking no further than the next "<" keeps the whole scan linear.
-            const auto end = rest.find_first_of("<>", 1);
-            const bool selfClosing = end != std::string_view::npos && rest[end] == '>' && rest[end - 1] == '/';
-            if (!selfClosing && ++depth > maxDepth + 2)
-                return false;
-            ++i;
+// How deep the elements of an XML list nest, read the way the library reads them, so the
+// count is never below the library's own depth for the same bytes: tags end at the first
+// ">" outside double quotes (and a "/" just before it leaves them empty); comments, CDATA
+// sections, processing instructions and declarations, an internal DTD subset included,
+// are passed over with the same rules for quotes; text honours no quotes. The plist
+// element and the leaves are counted as well, so the count may run higher, never lower.
+// Where the library gives up on the bytes, the scan stops too: nothing past that point
+// is parsed. Each byte is looked at once.
+class XmlDepth {
+public:
+    explicit XmlDepth(std::string_view xml) : xml_(xml) {}
+
+    bool withinLimits()
+    {
+        std::size_t depth = 0;
+        while ((at_ = xml_.find('<', at_)) != std::string_view::npos) {
+            const auto rest = xml_.substr(at_);
+            bool goesOn = true;  // false where the library gives up
+            if (rest.starts_with("<!--")) {
+                goesOn = skipPast(at_ + 4, "-->", false);
+            } else if (rest.starts_with("<![CDATA[")) {
+                goesOn = skipPast(at_ + 9, "]]>", false);
+            } else if (rest.starts_with("<?")) {
+                goesOn = skipPast(at_ + 2, "?>", true);
+            } else if (rest.starts_with("<!DOCTYPE")) {
+                goesOn = skipDeclaration(at_ + 9);
+            } else if (rest.starts_with("<!")) {
+                goesOn = false;  // no other declaration is read
+            } else if (const auto end = endOfTag(at_ + 1); !end) {
+                goesOn = false;
+            } else if (rest[1] == '/') {
+                depth -= depth > 0 ? 1 : 0;  // stray closing tags bank no room for deeper nesting
+                at_ = *end + 1;
+            } else {
+                if (xml_[*end - 1] != '/' && ++depth > maxDepth + 2)
+                    return false;
+                at_ = *end + 1;
+            }
+            if (!goesOn)
+                return true;
         }
+        return true;
     }
-    return true;
-}
+
+private:
+    // Where the closing double quote of the quote opened just before `from` is.
+    std::optional<std::size_t> closingQuote(std::size_t from) const
+    {
+        const auto quote = xml_.find('"', from);
+        return quote == std::string_view::npos ? std::nullopt : std::optional(quote);
+    }
+
+    // The first of `stops` at or after `from`, outside double quotes when `quotes`.
+    std::optional<std::size_t> find(std::size_t from, std::string_view stops, bool quotes) const
+    {
+        for (std::size_t i = from; i < xml_.size(); ++i) {
+            if (quotes && xml_[i] == '"') {
+                const auto quote = closingQuote(i + 1);
+                if (!quote)
+                    return std::nullopt;
+                i = *quote;
+            } else if (stops.find(xml_[i]) != std::string_view::npos) {
+                return i;
+            }
+        }
+        return std::nullopt;
+    }
+
+    // Moves past the first `terminator` at or after `from`; false when there is none.
+    bool skipPast(std::size_t from, std::string_view terminator, bool quotes)
+    {
+        for (std::size_t i = from; i < xml_.size(); ++i) {
+            if (xml_.substr(i).starts_with(terminator)) {
+                at_ = i + terminator.size();
+                return true;
+            }
+            if (quotes && xml_[i] == '"') {
+                const auto quote = closingQuote(i + 1);
+                if (!quote)
+                    return false;
+                i = *quote;
+            }
+        }
+        return false;
+    }
+
+    // A DOCTYPE ends at its first ">" outside quotes, or after "]>" once an internal
+    // subset opens with "[".
+    bool skipDeclaration(std::size_t from)
+    {
+        const auto stop = find(from, "[>", true);
+        if (!stop)
+            return false;
+        if (xml_[*stop] == '>') {
+            at_ = *stop + 1;
+            return true;
+        }
+        return skipPast(*stop, "]>", true);
+    }
+
+    // The ">" that ends the tag whose name starts at `name`: the name ends at white space
+    // or either angle bracket, the rest at a bracket outside quotes. Nothing when the tag
+    // runs into "<" or the end, which the library refuses.
+    std::optional<std::size_t> endOfTag(std::size_t name) const
+    {
+        auto end = find(name, " \r\n\t<>", false);
+        if (end && xml_[*end] != '>' && xml_[*end] != '<')
+            end = find(*end, "<>", true);
+        if (!end || xml_[*end] != '>')
+            return std::nullopt;
+        return end;
+    }
+
+    std::string_view xml_;
+    std::size_t at_ = 0;
+};
 
 uint64_t bigEndian(std::string_view bytes)
 {
@@ -200,7 +284,7 @@ bool binaryWithinLimits(std::string_view data)
 // from XML by the same eight-byte signature.
 bool withinLimits(std::string_view bytes)
 {
-    return bytes.starts_with("bplist00") ? binaryWithinLimits(bytes) : xmlWithinLimits(bytes);
+    return bytes.starts_with("bplist00") ? binaryWithinLimits(bytes) : XmlDepth(bytes).withinLimits();
 }
 
 } // namespace
@@ -217,6 +301,12 @@ std::optional<PropertyList> PropertyList::dictionary(std::string_view bytes)
     if (plist_get_node_type(root) != PLIST_DICT)
         return std::nullopt;
     return PropertyList(std::move(owned));
+}
+
+std::optional<PropertyList> PropertyList::read(const std::filesystem::path& file)
+{
+    const auto bytes = Files::read(file, maxBytes);
+    return bytes ? dictionary(*bytes) : std::nullopt;
 }
 
 std::optional<std::string> PropertyList::text(const std::string& key) const

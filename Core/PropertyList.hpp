@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,6 +21,9 @@ public:
     // Bytes over maxBytes, and lists nested deeper than any real one, are refused
     // unparsed, so a planted list costs next to nothing.
     static std::optional<PropertyList> dictionary(std::string_view bytes);
+    // The same, from a file, of which no more than maxBytes + 1 bytes are ever read:
+    // every property list the app finds on disk may have been put there by anyone.
+    static std::optional<PropertyList> read(const std::filesystem::path& file);
 
     // The value under `key` when it has the asked type, else nothing.
     std::optional<std::string> text(const std::string& key) const;

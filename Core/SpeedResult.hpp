@@ -22,7 +22,8 @@ struct SpeedResult {
     std::string toJSON() const;
 
     // A result in the stored form, or nothing when the text is not JSON, a required key is
-    // missing or any key holds the wrong kind of value.
+    // missing, any key holds the wrong kind of value or the date lies more than a century
+    // from 2001.
     static std::optional<SpeedResult> fromJSON(std::string_view text);
 
     bool operator==(const SpeedResult&) const = default;

@@ -143,7 +143,7 @@ ExtensionUsage extensions(std::string_view psArgs, std::string_view appPath)
         const auto parts = sizeAndCommand(line);
         if (!parts)
             continue;
-        const auto kib = Numbers::parseInt<int64_t>(parts->first);
+        const auto kib = Numbers::parseSignedInt<int64_t>(parts->first);
         const auto bytes = kib ? Numbers::multiply(*kib, 1024) : std::nullopt;
         if (!bytes)
             continue;

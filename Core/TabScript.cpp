@@ -47,17 +47,6 @@ std::string windowReference(const std::string& windowID)
     return "(first window whose id is " + literal(windowID, false) + " and mode is \"normal\")";
 }
 
-// A decimal integer with an optional leading sign.
-std::optional<int64_t> parseSignedInt(std::string_view text)
-{
-    if (text.starts_with('+')) {
-        text.remove_prefix(1);
-        if (text.starts_with('-'))
-            return std::nullopt;
-    }
-    return Numbers::parseInt<int64_t>(text);
-}
-
 } // namespace
 
 std::string list(ChromiumBrowser browser)
@@ -133,7 +122,7 @@ std::vector<BrowserWindow> parse(std::string_view output, std::string_view appNa
             continue;
         const std::string windowID(fields[1]);
         if (fields[0] == "W") {
-            activeIndex[windowID] = parseSignedInt(fields[3]).value_or(1);
+            activeIndex[windowID] = Numbers::parseSignedInt<int64_t>(fields[3]).value_or(1);
             windows.push_back(BrowserWindow{windowID, fields[2] != "normal",
                                             TabCleanup::profile(fields[4], appName), {}});
         } else if (fields[0] == "T") {

@@ -68,26 +68,38 @@ QWidget* emptyState(QWidget* parent)
 
 } // namespace
 
-OwnerIcon::OwnerIcon(const QString& name, QWidget* parent) : QWidget(parent), image_(new QLabel(this))
+OwnerIcon::OwnerIcon(AppIconProvider& icons, const QString& name, QWidget* parent)
+    : QWidget(parent),
+      icons_(icons),
+      appPath_(BackgroundItemsModel::applicationPath(name.toStdString())),
+      image_(new QLabel(this)),
+      fallback_(new SymbolLabel(BackgroundItemsModel::missingIconSymbol, Theme::text3(), 18, this))
 {
     setFixedSize(iconSize, iconSize);
     image_->setGeometry(0, 0, iconSize, iconSize);
     image_->setAlignment(Qt::AlignCenter);
-    const QIcon icon = AppIconProvider::icon(BackgroundItemsModel::applicationPath(name.toStdString()));
-    if (!icon.isNull()) {
+    image_->setScaledContents(true);
+    fallback_->setGeometry(0, 0, iconSize, iconSize);
+    fallback_->setAlignment(Qt::AlignCenter);
+    connect(&icons, &AppIconProvider::found, this, [this](const QString& appPath) {
+        if (appPath.toStdString() == appPath_)
+            takeAppIcon();
+    });
+    takeAppIcon();
+}
+
+void OwnerIcon::takeAppIcon()
+{
+    const QIcon icon = icons_.icon(appPath_);
+    if (!icon.isNull())
         image_->setPixmap(icon.pixmap(QSize(iconSize, iconSize), devicePixelRatioF()));
-        image_->setScaledContents(true);
-    } else {
-        image_->hide();
-        fallback_ = new SymbolLabel(BackgroundItemsModel::missingIconSymbol, Theme::text3(), 18, this);
-        fallback_->setGeometry(0, 0, iconSize, iconSize);
-        fallback_->setAlignment(Qt::AlignCenter);
-    }
+    image_->setVisible(!icon.isNull());
+    fallback_->setVisible(icon.isNull());
 }
 
 QString OwnerIcon::symbol() const
 {
-    return fallback_ ? fallback_->symbol() : QString();
+    return fallback_->isHidden() ? QString() : fallback_->symbol();
 }
 
 ItemRow::ItemRow(QWidget* parent)
@@ -155,7 +167,7 @@ void ItemRow::paintEvent(QPaintEvent*)
     painter.fillRect(QRect(0, height() - 1, width(), 1), Theme::line());
 }
 
-OwnerSection::OwnerSection(const QString& name, QWidget* parent)
+OwnerSection::OwnerSection(AppIconProvider& icons, const QString& name, QWidget* parent)
     : QWidget(parent), count_(textLabel({}, Fonts::system(12), Theme::text3(), this))
 {
     auto* layout = new QVBoxLayout(this);
@@ -165,7 +177,7 @@ OwnerSection::OwnerSection(const QString& name, QWidget* parent)
     auto* head = new QHBoxLayout;
     head->setSpacing(8);
     head->setContentsMargins(0, 0, 0, 8);
-    head->addWidget(new OwnerIcon(name, this), 0, Qt::AlignVCenter);
+    head->addWidget(new OwnerIcon(icons, name, this), 0, Qt::AlignVCenter);
     head->addWidget(textLabel(name, Fonts::system(14, QFont::DemiBold), Theme::text(), this), 0, Qt::AlignVCenter);
     head->addWidget(count_, 0, Qt::AlignVCenter);
     head->addStretch();
@@ -224,7 +236,7 @@ void BackgroundItemsView::refresh()
     for (const auto& group : groups)
         keys.push_back(group.name);
     const auto widgets = sections_->update(keys, [this](const std::string& name) {
-        return new OwnerSection(qs(name), this);
+        return new OwnerSection(env_.icons, qs(name), this);
     });
     for (size_t i = 0; i < groups.size(); ++i) {
         std::vector<BackgroundItemsModel::Row> rows;

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <optional>
+#include <string>
 
 class QLabel;
 class QVBoxLayout;
@@ -15,26 +16,31 @@ class QVBoxLayout;
 namespace corvane {
 
 struct ViewEnvironment;
+class AppIconProvider;
 class ElidedLabel;
 class Pill;
 class SymbolLabel;
 class VerdictPill;
 
 // The icon at the head of an owner's section: the installed app's icon when one of
-// that name is found, else the "questionmark.app" symbol.
+// that name is found, else (and until it is found) the "questionmark.app" symbol.
 class OwnerIcon : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QString symbol READ symbol)
 
 public:
-    explicit OwnerIcon(const QString& name, QWidget* parent = nullptr);
+    OwnerIcon(AppIconProvider& icons, const QString& name, QWidget* parent = nullptr);
 
     // Empty while the app's own icon is shown.
     QString symbol() const;
 
 private:
+    void takeAppIcon();
+
+    AppIconProvider& icons_;
+    std::string appPath_;
     QLabel* image_;
-    SymbolLabel* fallback_ = nullptr;
+    SymbolLabel* fallback_;
 };
 
 // One background item: what it is, its label, where it runs, whether it runs, the verdict.
@@ -62,7 +68,7 @@ class OwnerSection : public QWidget {
     Q_OBJECT
 
 public:
-    explicit OwnerSection(const QString& name, QWidget* parent = nullptr);
+    OwnerSection(AppIconProvider& icons, const QString& name, QWidget* parent = nullptr);
     void set(const BackgroundItemsModel::OwnerGroup& group, const std::vector<BackgroundItemsModel::Row>& rows);
 
 private:

@@ -397,20 +397,34 @@ QPushButton* secondaryButton(const QString& text, QWidget* parent)
 
 // ProcessIcon
 
-ProcessIcon::ProcessIcon(const ProcessGroup& group, const QString& symbol, double size, QWidget* parent)
-    : QWidget(parent), size_(size)
+ProcessIcon::ProcessIcon(AppIconProvider& icons, const ProcessGroup& group, const QString& symbol, double size,
+                         QWidget* parent)
+    : QWidget(parent), icons_(icons), size_(size)
 {
     const int side = int(std::ceil(size));
     setFixedSize(side, side);
+    connect(&icons, &AppIconProvider::found, this, [this](const QString& appPath) {
+        if (appPath_ && appPath == QString::fromStdString(*appPath_))
+            takeAppIcon();
+    });
     setGroup(group, symbol);
 }
 
 void ProcessIcon::setGroup(const ProcessGroup& group, const QString& symbol)
 {
-    QIcon icon = group.appPath ? AppIconProvider::icon(*group.appPath) : QIcon();
-    if (symbol == symbol_ && icon.cacheKey() == appIcon_.cacheKey())
+    appPath_ = group.appPath;
+    if (symbol != symbol_) {
+        symbol_ = symbol;
+        update();
+    }
+    takeAppIcon();
+}
+
+void ProcessIcon::takeAppIcon()
+{
+    QIcon icon = appPath_ ? icons_.icon(*appPath_) : QIcon();
+    if (icon.cacheKey() == appIcon_.cacheKey())
         return;
-    symbol_ = symbol;
     appIcon_ = std::move(icon);
     update();
 }

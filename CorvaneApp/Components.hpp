@@ -23,6 +23,7 @@ class QVBoxLayout;
 
 namespace corvane {
 
+class AppIconProvider;
 class SymbolLabel;
 
 // The button text of a fix; only quitApp reads the group ("Quit Mail", or "Quit app" without one).
@@ -176,13 +177,15 @@ QPushButton* primaryButton(const QString& text, QWidget* parent = nullptr);
 QPushButton* secondaryButton(const QString& text, QWidget* parent = nullptr);
 
 // The square icon beside a process group: the app's own icon when the group is an
-// app with an icon, else the symbol on a raised rounded square.
+// app with an icon, else the symbol on a raised rounded square, which also stands in
+// while the app's icon is looked up and is replaced in place when it arrives.
 class ProcessIcon : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QString symbol READ symbol)
 
 public:
-    ProcessIcon(const ProcessGroup& group, const QString& symbol, double size, QWidget* parent = nullptr);
+    ProcessIcon(AppIconProvider& icons, const ProcessGroup& group, const QString& symbol, double size,
+                QWidget* parent = nullptr);
 
     void setGroup(const ProcessGroup& group, const QString& symbol);
     QString symbol() const { return symbol_; }
@@ -192,6 +195,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void takeAppIcon();
+
+    AppIconProvider& icons_;
+    std::optional<std::string> appPath_;
     QString symbol_;
     QIcon appIcon_;
     double size_;

@@ -49,7 +49,8 @@ CorvaneApp::CorvaneApp(QApplication& application)
     , updater_(std::make_unique<AppUpdater>())
     , monitor_(monitorEnvironment(clock_, scheduler_, executor_), settings_)
     , actions_(monitor_, router_, executor_)
-    , environment_{monitor_, router_, actions_, settings_, clock_, scheduler_, executor_}
+    , icons_(executor_)
+    , environment_{monitor_, router_, actions_, settings_, clock_, scheduler_, executor_, icons_}
     , loginItem_(LoginItem::mainApp())
 {
     // Sampling starts before any window exists.

@@ -6,6 +6,7 @@
 #include "CorvaneApp/Executor.hpp"
 #include "CorvaneApp/FixActions.hpp"
 #include "CorvaneApp/Monitor.hpp"
+#include "CorvaneApp/Platform/AppIconProvider.hpp"
 #include "CorvaneApp/Router.hpp"
 #include "CorvaneApp/Scheduler.hpp"
 #include "CorvaneApp/ViewEnvironment.hpp"
@@ -52,6 +53,7 @@ private:
     Monitor monitor_;
     Router router_;
     FixActions actions_;
+    AppIconProvider icons_;
     ViewEnvironment environment_;
     std::unique_ptr<LoginItem> loginItem_;
 

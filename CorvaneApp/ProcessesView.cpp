@@ -59,7 +59,7 @@ KernelRow::KernelRow(ViewEnvironment& environment, QWidget* parent)
       note_(new LeaveNote({}, this)),
       heat_(textLabel({}, Fonts::system(13.5), Theme::green(), this))
 {
-    auto* icon = new ProcessIcon(kernelGroup(), QStringLiteral("thermometer.medium"), ProcessColumns::icon, this);
+    auto* icon = new ProcessIcon(env_.icons, kernelGroup(), QStringLiteral("thermometer.medium"), ProcessColumns::icon, this);
     auto* names = new QWidget(this);
     auto* nameColumn = bareColumn(names, 3);
     nameColumn->addWidget(textLabel(QStringLiteral("kernel_task"), Theme::mono(), Theme::text(), names));

@@ -5,6 +5,7 @@
 #include "CorvaneApp/Executor.hpp"
 #include "CorvaneApp/FixActions.hpp"
 #include "CorvaneApp/Monitor.hpp"
+#include "CorvaneApp/Platform/AppIconProvider.hpp"
 #include "CorvaneApp/Router.hpp"
 #include "CorvaneApp/Scheduler.hpp"
 
@@ -20,6 +21,7 @@ struct ViewEnvironment {
     const Clock& clock;
     Scheduler& scheduler;
     Executor& executor;
+    AppIconProvider& icons;
 };
 
 } // namespace corvane

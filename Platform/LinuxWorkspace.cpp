@@ -23,8 +23,7 @@ namespace {
 // How the app presents itself, as its bundle's Info.plist says.
 ActivationPolicy readActivationPolicy(const std::string& bundle)
 {
-    const auto bytes = Files::read(fs::path(bundle) / "Contents/Info.plist");
-    const auto list = bytes ? PropertyList::dictionary(*bytes) : std::nullopt;
+    const auto list = PropertyList::read(fs::path(bundle) / "Contents/Info.plist");
     if (list && list->boolean("LSBackgroundOnly").value_or(false))
         return ActivationPolicy::prohibited;
     if (list && list->boolean("LSUIElement").value_or(false))

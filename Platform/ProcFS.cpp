@@ -207,7 +207,9 @@ std::optional<std::string> executablePath(const fs::path& procRoot, int32_t pid)
         if (auto path = pathFromLink(std::string_view(target.data(), static_cast<std::size_t>(n))))
             return path;
     }
-    if (const auto cmdline = Files::read(folder / "cmdline")) {
+    // Bounded as the tick bounds it, so both find the same path: anyone may give a
+    // process a command line as long as they like.
+    if (const auto cmdline = Files::read(folder / "cmdline", mostRead)) {
         if (auto argv0 = absoluteArgv0(*cmdline))
             return argv0;
     }

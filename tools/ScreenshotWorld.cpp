@@ -11,7 +11,8 @@ World::World(bool withCatalog)
     : settings(folder.filePath(QStringLiteral("settings.ini")))
     , monitor(environment(withCatalog), settings)
     , actions(monitor, router, held)
-    , view{monitor, router, actions, settings, clock, scheduler, work}
+    , icons(work)
+    , view{monitor, router, actions, settings, clock, scheduler, work, icons}
     , loginItem(folder.filePath(QStringLiteral("autostart")), QStringLiteral("/usr/bin/corvane"))
 {
     settings.setOnboarded(true);

@@ -61,6 +61,7 @@ struct World {
     Monitor monitor;
     Router router;
     FixActions actions;
+    AppIconProvider icons;
     ViewEnvironment view;
     LoginItem loginItem;
 };

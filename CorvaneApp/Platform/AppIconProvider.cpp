@@ -1,26 +1,27 @@
 #include "CorvaneApp/Platform/AppIconProvider.hpp"
 
-#include "Core/Files.hpp"
 #include "Core/PropertyList.hpp"
 #include "Core/Text.hpp"
+#include "CorvaneApp/Executor.hpp"
 #include "CorvaneApp/Platform/DesktopEntry.hpp"
 #include "Platform/LinuxWorkspace.hpp"
 
 #include <QFileInfo>
-#include <QHash>
+#include <QStringList>
 
-namespace corvane::AppIconProvider {
+#include <filesystem>
+#include <vector>
+
+namespace corvane {
 
 namespace {
 
 std::vector<std::string> entryNames(const std::string& appPath)
 {
     std::vector<std::string> names;
-    if (const auto info = Files::read(appPath + "/Contents/Info.plist")) {
-        if (const auto plist = PropertyList::dictionary(*info))
-            if (auto identifier = plist->text("CFBundleIdentifier"); identifier && !identifier->empty())
-                names.push_back(std::move(*identifier));
-    }
+    if (const auto plist = PropertyList::read(appPath + "/Contents/Info.plist"))
+        if (auto identifier = plist->text("CFBundleIdentifier"); identifier && !identifier->empty())
+            names.push_back(std::move(*identifier));
     std::string name = Text::lastPathComponent(appPath);
     name = name.substr(0, name.rfind('.'));
     if (!name.empty())
@@ -28,9 +29,11 @@ std::vector<std::string> entryNames(const std::string& appPath)
     return names;
 }
 
-QIcon lookUp(const std::string& appPath)
+// The Icon values of the bundle's desktop entries, best first: icon files that exist and
+// theme names. Reads files only, so it may run on any thread.
+QStringList iconNames(const std::string& appPath, const std::vector<std::filesystem::path>& folders)
 {
-    const auto folders = LinuxWorkspace::xdgApplicationFolders();
+    QStringList found;
     for (const auto& name : entryNames(appPath)) {
         if (name.find('/') != std::string::npos)
             continue;
@@ -39,30 +42,45 @@ QIcon lookUp(const std::string& appPath)
             if (!QFileInfo(path).isFile())
                 continue;
             const QString iconName = DesktopEntry::read(path).value(QStringLiteral("Icon"));
-            if (iconName.isEmpty())
-                continue;
-            if (iconName.startsWith(u'/')) {
-                if (QFileInfo(iconName).isFile())
-                    return QIcon(iconName);
-            } else if (QIcon icon = QIcon::fromTheme(iconName); !icon.isNull()) {
-                return icon;
-            }
+            if (!iconName.isEmpty() && (!iconName.startsWith(u'/') || QFileInfo(iconName).isFile()))
+                found.append(iconName);
         }
+    }
+    return found;
+}
+
+// The icon theme belongs to the GUI thread.
+QIcon firstIcon(const QStringList& names)
+{
+    for (const QString& name : names) {
+        if (name.startsWith(u'/'))
+            return QIcon(name);
+        if (QIcon icon = QIcon::fromTheme(name); !icon.isNull())
+            return icon;
     }
     return {};
 }
 
 } // namespace
 
-QIcon icon(const std::string& appPath)
+AppIconProvider::AppIconProvider(Executor& executor, QObject* parent) : QObject(parent), executor_(executor) {}
+
+QIcon AppIconProvider::icon(const std::string& appPath)
 {
-    static QHash<QString, QIcon> cache;
     const QString key = QString::fromStdString(appPath);
-    if (const auto found = cache.constFind(key); found != cache.constEnd())
-        return *found;
-    QIcon result = lookUp(appPath);
-    cache.insert(key, result);
-    return result;
+    if (const auto known = known_.constFind(key); known != known_.constEnd())
+        return *known;
+    if (pending_.contains(key))
+        return {};
+    pending_.insert(key);
+    // The folders are read here so that the lookup sees the environment of the ask.
+    executor_.run(this, [appPath, folders = LinuxWorkspace::xdgApplicationFolders()] { return iconNames(appPath, folders); },
+                  [this, key](WorkResult<QStringList> names) {
+                      pending_.remove(key);
+                      known_.insert(key, names ? firstIcon(names.value()) : QIcon());
+                      Q_EMIT found(key);
+                  });
+    return {};
 }
 
-} // namespace corvane::AppIconProvider
+} // namespace corvane

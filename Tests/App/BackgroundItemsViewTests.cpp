@@ -4,6 +4,7 @@
 #include "CorvaneApp/Components.hpp"
 #include "CorvaneApp/FixButton.hpp"
 #include "Tests/App/Support/AppHarness.hpp"
+#include "Tests/App/Support/IconWorld.hpp"
 
 #include <QLabel>
 
@@ -96,4 +97,18 @@ TEST_F(BackgroundItemsViewTest, RowsAreReusedAndFollowTheSampledProcess)
     ASSERT_EQ(rowsAfter.size(), 1);
     EXPECT_TRUE(rowsBefore.contains(rowsAfter[0]));
     EXPECT_FALSE(test::showsText(view, "Unknown developer"));
+}
+
+TEST(OwnerIcons, TheSymbolStandsInUntilTheAppsIconIsFound)
+{
+    // The owner's app is found by its name: /Applications/Notes.app, entry "notes".
+    test::IconWorld world;
+    world.entry("notes");
+    test::AppHarness app;
+    OwnerIcon notes(app.icons, "Notes");
+    OwnerIcon unknown(app.icons, "Unknown");
+    EXPECT_EQ(notes.symbol(), "questionmark.app");
+    app.harness.executor.runAll();
+    EXPECT_EQ(notes.symbol(), "");
+    EXPECT_EQ(unknown.symbol(), "questionmark.app");
 }

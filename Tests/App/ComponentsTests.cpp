@@ -10,17 +10,16 @@
 #include "CorvaneApp/SymbolIcons.hpp"
 #include "CorvaneApp/Theme.hpp"
 #include "Tests/App/Support/AppHarness.hpp"
+#include "Tests/App/Support/IconWorld.hpp"
 
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
-#include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QPainter>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <vector>
 
 using namespace corvane;
@@ -186,9 +185,10 @@ TEST(Components, CaptionsNotesCardsAndHeader)
 
 TEST(Components, ProcessIconShowsTheSymbolSquareWithoutAnApp)
 {
+    test::AppHarness shell;
     ProcessGroup lone;
     lone.id = "pid:42";
-    ProcessIcon icon(lone, "cpu", 34);
+    ProcessIcon icon(shell.icons, lone, "cpu", 34);
     EXPECT_EQ(icon.size(), QSize(34, 34));
     EXPECT_EQ(icon.property("symbol").toString(), "cpu");
     EXPECT_FALSE(icon.showsAppIcon());
@@ -198,39 +198,71 @@ TEST(Components, ProcessIconShowsTheSymbolSquareWithoutAnApp)
     ProcessGroup missing;
     missing.appPath = "/nonexistent/Nowhere.app";
     icon.setGroup(missing, "gearshape");
+    shell.harness.executor.runAll();
     EXPECT_FALSE(icon.showsAppIcon());
     EXPECT_EQ(icon.property("symbol").toString(), "gearshape");
 }
 
-TEST(Components, ProcessIconShowsTheIconOfTheAppsDesktopEntry)
+namespace {
+
+ProcessGroup appGroup(const std::string& appPath)
+{
+    ProcessGroup group;
+    group.id = appPath;
+    group.appPath = appPath;
+    return group;
+}
+
+} // namespace
+
+TEST(Components, ProcessIconLooksTheAppUpOffTheGUIThreadAndUpdatesInPlace)
 {
     // The bundle's identifier names the desktop entry; its Icon is a file here.
-    QTemporaryDir data;
-    const QString bundle = data.path() + "/Apps/Notes.app";
-    ASSERT_TRUE(QDir().mkpath(bundle + "/Contents"));
-    ASSERT_TRUE(QDir().mkpath(data.path() + "/applications"));
-    const auto write = [](const QString& path, const QByteArray& text) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-    };
-    write(bundle + "/Contents/Info.plist",
-          "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleIdentifier</key>"
-          "<string>org.example.Notes</string></dict></plist>");
-    QImage square(16, 16, QImage::Format_ARGB32);
-    square.fill(Qt::red);
-    ASSERT_TRUE(square.save(data.path() + "/notes.png"));
-    write(data.path() + "/applications/org.example.Notes.desktop",
-          "[Desktop Entry]\nType=Application\nName=Notes\nIcon=" + (data.path() + "/notes.png").toUtf8() + "\n");
+    test::IconWorld world;
+    const auto notes = world.bundle("Notes", "org.example.Notes");
+    world.entry("org.example.Notes");
+    test::AppHarness shell;
 
-    const QByteArray previous = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", data.path().toUtf8());
-    ProcessGroup notes;
-    notes.appPath = bundle.toStdString();
-    ProcessIcon icon(notes, "note.text", 32);
-    qputenv("XDG_DATA_HOME", previous);
+    ProcessIcon icon(shell.icons, appGroup(notes), "note.text", 32);
+    EXPECT_FALSE(icon.showsAppIcon());  // the symbol square stands in meanwhile
+    EXPECT_EQ(icon.grab().toImage().pixelColor(16, 2), Theme::raised());
+    ASSERT_EQ(shell.harness.executor.pending(), 1u);
+    shell.harness.executor.runAll();
     EXPECT_TRUE(icon.showsAppIcon());
     EXPECT_EQ(icon.grab().toImage().pixelColor(16, 16), QColor(Qt::red));
+
+    // Known now: a second icon for the app shows it at once and asks nothing more.
+    ProcessIcon again(shell.icons, appGroup(notes), "note.text", 32);
+    EXPECT_TRUE(again.showsAppIcon());
+    EXPECT_EQ(shell.harness.executor.pending(), 0u);
+}
+
+TEST(Components, AppIconsAreLookedUpOncePerBundleMissesIncluded)
+{
+    test::IconWorld world;
+    const auto bare = world.bundle("Bare");
+    test::AppHarness shell;
+    ProcessIcon first(shell.icons, appGroup(bare), "gearshape", 32);
+    ProcessIcon second(shell.icons, appGroup(bare), "gearshape", 32);
+    EXPECT_EQ(shell.harness.executor.pending(), 1u);
+    shell.harness.executor.runAll();
+    first.setGroup(appGroup(bare), "gearshape");
+    ProcessIcon third(shell.icons, appGroup(bare), "gearshape", 32);
+    EXPECT_EQ(shell.harness.executor.pending(), 0u);
+    EXPECT_FALSE(third.showsAppIcon());
+}
+
+TEST(Components, AnInfoPlistLargerThanMemoryCostsNothingAndTheBundleNameStillCounts)
+{
+    // Anyone can start a program from a bundle of their making; this one claims 64 GiB.
+    test::IconWorld world;
+    const auto huge = world.bundle("Huge", "org.example.Huge");
+    std::filesystem::resize_file(huge + "/Contents/Info.plist", std::uintmax_t{64} << 30);
+    world.entry("huge");
+    test::AppHarness shell;
+    ProcessIcon icon(shell.icons, appGroup(huge), "gearshape", 32);
+    shell.harness.executor.runAll();
+    EXPECT_TRUE(icon.showsAppIcon());
 }
 
 TEST(Components, FixButtonShowsItsFixAndAsksTheDispatcher)

@@ -70,6 +70,7 @@ TEST(InternetModel, SpeedFreshnessBoundaries)
     EXPECT_TRUE(freshSpeed(speed(50, now - 3599s), now));
     EXPECT_FALSE(freshSpeed(speed(50, now - 3600s), now));
     EXPECT_TRUE(freshSpeed(speed(50, now + 600s), now));  // measured "in the future"
+    EXPECT_FALSE(freshSpeed(speed(50, Date(-8'000'000'000s)), now));  // in 1716
     EXPECT_FALSE(freshSpeed(std::nullopt, now));
 }
 
@@ -184,6 +185,7 @@ TEST(InternetModel, RelativePhrases)
     EXPECT_EQ(relativePhrase(now - 3 * 86400s, now), "3 days ago");
     EXPECT_EQ(relativePhrase(now + 120s, now), "in 2 minutes");
     EXPECT_EQ(relativePhrase(now + 86400s, now), "tomorrow");
+    EXPECT_EQ(relativePhrase(Date(-8'000'000'000s), now), "310 years ago");
 }
 
 TEST(InternetModel, AppsCardGateGroupingAndLimit)

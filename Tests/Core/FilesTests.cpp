@@ -32,14 +32,26 @@ TEST(Files, ReadOrThrowRefusesAFolderWithItsReason)
     }
 }
 
-TEST(Files, AFileOverTheLimitIsRefusedUnread)
+TEST(Files, AFileOverItsBoundIsRefusedWithoutHoldingIt)
 {
     test::FakeTree tree;
     tree.write("four", "1234");
     EXPECT_EQ(Files::read(tree.path("four"), 4), "1234");
     EXPECT_FALSE(Files::read(tree.path("four"), 3));
-    // A sparse gibibyte: refused by its size, so nothing of it is read or held.
+    EXPECT_EQ(Files::read(tree.path("four"), 0), std::nullopt);
+    // Sparse files larger than memory cost nothing to make; a reader that trusted the
+    // reported size would ask for all of it.
     const auto huge = tree.write("huge", "");
-    std::filesystem::resize_file(huge, std::uintmax_t{1} << 30);
+    std::filesystem::resize_file(huge, std::uintmax_t{64} << 30);
+    EXPECT_FALSE(Files::read(huge));
     EXPECT_FALSE(Files::read(huge, 1 << 20));
+    try {
+        Files::readOrThrow(huge);
+        FAIL();
+    } catch (const std::system_error& error) {
+        EXPECT_EQ(error.code(), std::errc::file_too_large);
+    }
+    // Kernel files report no size: the bound holds while reading.
+    EXPECT_FALSE(Files::read("/proc/self/status", 16));
+    EXPECT_TRUE(Files::read("/proc/self/status"));
 }

@@ -49,7 +49,8 @@ TEST(HardwareProfile, MemorySizesReadOnlyInTheirExactForm)
     EXPECT_EQ(MacInfo::parse(profileWithMemory("512 MB"), physical)->memoryBytes, 536'870'912);
     EXPECT_EQ(MacInfo::parse(profileWithMemory("1 TB"), physical)->memoryBytes, 1'099'511'627'776);
     EXPECT_EQ(MacInfo::parse(profileWithMemory("  16   GB "), physical)->memoryBytes, 16 * GiB);
-    for (const char* memory : {"16GB", "1.5 TB", "16 gb", "16 KB", "16", "16 GB RAM", "0 GB", "-8 GB", "+16 GB",
+    EXPECT_EQ(MacInfo::parse(profileWithMemory("+16 GB"), physical)->memoryBytes, 16 * GiB);
+    for (const char* memory : {"16GB", "1.5 TB", "16 gb", "16 KB", "16", "16 GB RAM", "0 GB", "-8 GB", "+-16 GB",
                                "9223372036854775807 MB", "99999999999999999999 GB"}) {
         EXPECT_EQ(MacInfo::parse(profileWithMemory(memory), physical)->memoryBytes, physical) << memory;
     }

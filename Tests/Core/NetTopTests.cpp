@@ -32,7 +32,9 @@ TEST(NetTopParse, SkipsLinesThatDoNotRead)
                                      "endless.4,inf,5,\n"
                                      "nothing.5,nan,5,\n"
                                      "netzero.7,-5,5,\n"
+                                     "twosigns.+-9,5,5,\n"
                                      "signed.+9,5,5,\n"
                                      "good.8,1,0\n");
-    EXPECT_EQ(usage, (std::vector<NetUsage>{{8, "good", 1, 0}}));
+    // A pid may carry a leading sign.
+    EXPECT_EQ(usage, (std::vector<NetUsage>{{9, "signed", 5, 5}, {8, "good", 1, 0}}));
 }

@@ -38,7 +38,22 @@ TEST(SpeedResultStorage, UnreadableStoredFormsGiveNothing)
              R"({"downloadMbps": 1, "uploadMbps": 1, "measuredAt": 0, "responsivenessRPM": 18446744073709551615})",
              R"({"downloadMbps": 1, "uploadMbps": 1, "measuredAt": 0, "baseRTTms": "fast"})",
              R"({"downloadMbps": 1, "uploadMbps": 1, "measuredAt": 1e300})",
+             R"({"downloadMbps": 1, "uploadMbps": 1, "measuredAt": -9e9})",  // 1715
+             R"({"downloadMbps": 1, "uploadMbps": 1, "measuredAt": -3.2e9})",
+             R"({"downloadMbps": 1, "uploadMbps": 1, "measuredAt": 3.2e9})",
          }) {
         EXPECT_FALSE(SpeedResult::fromJSON(text)) << text;
+    }
+}
+
+TEST(SpeedResultStorage, DatesWithinACenturyOf2001Read)
+{
+    const std::pair<const char*, Date> dates[] = {
+        {"-3.1e9", year2001 - 3'100'000'000s}, {"-978307200", Date()}, {"3.1e9", year2001 + 3'100'000'000s}};
+    for (const auto& [stored, date] : dates) {
+        const auto result =
+            SpeedResult::fromJSON(std::string(R"({"downloadMbps": 1, "uploadMbps": 1, "measuredAt": )") + stored + "}");
+        ASSERT_TRUE(result) << stored;
+        EXPECT_EQ(result->measuredAt, date);
     }
 }

@@ -110,7 +110,10 @@ TEST(TabCleanupExtensions, CountsOnlyExtensionProcessesInsideTheBundle)
 TEST(TabCleanupExtensions, CommandLineStartsRightAfterTheSizesSpace)
 {
     EXPECT_EQ(TabCleanup::extensions("1 10 /A.app/x --extension-process\n", "/A.app").count, 1);
-    EXPECT_EQ(TabCleanup::extensions("1 +2048 /A.app/x --extension-process\n", "/A.app").count, 0);
+    // The size may carry a sign, as any whole number of the listing may.
+    EXPECT_EQ(TabCleanup::extensions("1 +2048 /A.app/x --extension-process\n", "/A.app"),
+              (TabCleanup::ExtensionUsage{1, 2048 * 1024}));
+    EXPECT_EQ(TabCleanup::extensions("1 +-2048 /A.app/x --extension-process\n", "/A.app").count, 0);
     EXPECT_EQ(TabCleanup::extensions("1 10  /A.app/x --extension-process\n1 10 \n", "/A.app").count, 0);
     // A sibling bundle whose name extends the app's path is another app.
     EXPECT_EQ(TabCleanup::extensions("1 10 /A.app2/x --extension-process\n", "/A.app").count, 0);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <future>
 #include <mutex>
 #include <spawn.h>
@@ -102,6 +103,17 @@ TEST_F(RunningApps, TerminateAsksForceKillsAndEndIsSeen)
     listed[1]->forceTerminate();
     EXPECT_EQ(forced.reap(), SIGKILL);
     EXPECT_TRUE(listed[1]->isTerminated());
+}
+
+TEST_F(RunningApps, ABundleInfoLargerThanMemoryIsPassedOver)
+{
+    // Anyone may make the bundle a program runs from; this Info.plist claims 64 GiB.
+    Child huge;
+    const auto bundle = show(huge, "Huge.app", "<key>LSUIElement</key><true/>");
+    std::filesystem::resize_file(bundle + "/Contents/Info.plist", std::uintmax_t{64} << 30);
+    const auto listed = workspace.runningApplications();
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0]->activationPolicy(), ActivationPolicy::regular);
 }
 
 TEST(ApplicationFolders, FollowTheXdgVariablesWithTheirDefaults)

@@ -37,11 +37,15 @@ TEST(ProcFS, ExecutablePathFallsBackFromExeToArgvToComm)
     proc.write("3/comm", "kworker\n");
     proc.symlink("5/exe", "/memfd:sealed (deleted)");
     proc.write("5/comm", "runner\n");
+    // Past a mebibyte the command line is not read, here as in the tick.
+    proc.write("6/cmdline", std::string("/opt/app/bin/app\0", 17) + std::string(1 << 20, 'x'));
+    proc.write("6/comm", "flood\n");
     EXPECT_EQ(ProcFS::executablePath(proc.path(), 1), "/usr/bin/tool");
     EXPECT_EQ(ProcFS::executablePath(proc.path(), 2), "/opt/app/bin/app");
     EXPECT_EQ(ProcFS::executablePath(proc.path(), 3), "kworker");
     EXPECT_FALSE(ProcFS::executablePath(proc.path(), 4));
     EXPECT_EQ(ProcFS::executablePath(proc.path(), 5), "runner");
+    EXPECT_EQ(ProcFS::executablePath(proc.path(), 6), "flood");
 }
 
 // Files of the tree are read whole whatever their size, and what is not a plain

@@ -29,8 +29,9 @@ struct AppHarness {
     Router router;
     std::shared_ptr<FakeFixBackend> backend = std::make_shared<FakeFixBackend>();
     FixActions actions{monitor, router, harness.executor, backend};
-    ViewEnvironment env{monitor,       router,           actions,         *harness.settings,
-                        harness.clock, harness.scheduler, harness.executor};
+    AppIconProvider icons{harness.executor};
+    ViewEnvironment env{monitor,       router,           actions,          *harness.settings,
+                        harness.clock, harness.scheduler, harness.executor, icons};
 
 private:
     // The catalog must be in place before the Monitor is built, which loads it once.
