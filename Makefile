@@ -19,22 +19,29 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) --parallel
 
-# Starts the app from the build tree; it finds its catalog in the source tree.
-run: build
+# The targets that start one program build only that program (and what it links),
+# not every test and benchmark. Built programs find the catalog copied beside them.
+
+# Starts the app from the build tree.
+run: configure
+	cmake --build $(BUILD) --parallel --target corvane
 	$(BUILD)/corvane
 
 # Prints one engine run of this machine as text.
-report: build
+report: configure
+	cmake --build $(BUILD) --parallel --target corvane-report
 	$(BUILD)/tools/corvane-report
 
 # Renders the main window's screens, the popover, onboarding and Settings to PNG files.
-screenshots: build
+screenshots: configure
+	cmake --build $(BUILD) --parallel --target corvane-screenshots
 	QT_QPA_PLATFORM=offscreen $(BUILD)/tools/corvane-screenshots $(BUILD)/screenshots
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure --parallel 8
 
-bench: build
+bench: configure
+	cmake --build $(BUILD) --parallel --target corvane_bench
 	$(BUILD)/bench/corvane_bench
 
 install: build
