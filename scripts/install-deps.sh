@@ -22,7 +22,19 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
+if [ "$(id -u)" -ne 0 ]; then
+  # Without sudo, or where sudo would ask for a password with nobody to type it, say
+  # what is missing rather than fail on a bare prompt or "command not found".
+  if ! command -v sudo >/dev/null || { [ ! -t 0 ] && ! sudo -n true 2>/dev/null; }; then
+    echo "Corvane needs these Debian packages, which are not installed:" >&2
+    echo "  ${missing[*]}" >&2
+    echo "Install them as root:" >&2
+    echo "  apt-get update && apt-get install --no-install-recommends ${missing[*]}" >&2
+    exit 1
+  fi
+  echo "Installing with sudo: ${missing[*]}" >&2
+  sudo="sudo"
+fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -q
 $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
