@@ -8,7 +8,7 @@ packages=(
   nlohmann-json3-dev libplist-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libxcb1-dev libxcb-ewmh-dev
-  xdg-utils libglib2.0-bin iproute2 iw
+  xdg-utils libglib2.0-bin iproute2 iw desktop-file-utils
   qt6-base-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
   fonts-dejavu-core
 )
