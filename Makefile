@@ -8,7 +8,7 @@ BUILD := build-$(notdir $(CXX))
 CMAKE_FLAGS += -DCMAKE_CXX_COMPILER=$(CXX)
 endif
 
-.PHONY: deps configure build run report screenshots test bench install clean
+.PHONY: deps configure build run report screenshots test bench install fuzz clean
 
 deps:
 	./scripts/install-deps.sh
@@ -43,6 +43,16 @@ test: build
 bench: configure
 	cmake --build $(BUILD) --parallel --target corvane_bench
 	$(BUILD)/bench/corvane_bench
+
+# Builds the fuzz targets in fuzz/ with clang and sanitizers, in a folder of their own, and
+# runs each briefly (FUZZ_SECONDS each, default 10). Not part of `test`; CI does not run it.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 10
+fuzz:
+	./scripts/install-deps.sh fuzz
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DCORVANE_FUZZ=ON -DBUILD_TESTING=OFF -DCORVANE_BENCH=OFF
+	FUZZ_SECONDS=$(FUZZ_SECONDS) cmake --build $(FUZZ_BUILD) --parallel --target fuzz
 
 install: build
 	cmake --install $(BUILD)

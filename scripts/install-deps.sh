@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Corvane builds with. Safe to run again: it does
-# nothing when every package is already present, and uses sudo only when not root.
+# Installs the Debian 12 packages Corvane builds with; `install-deps.sh fuzz` adds the
+# compiler and runtime the fuzz targets need. Safe to run again: it does nothing when
+# every package is already present, and uses sudo only when not root.
 set -euo pipefail
 
 packages=(
@@ -12,6 +13,9 @@ packages=(
   qt6-base-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
   fonts-dejavu-core
 )
+if [ "${1:-}" = fuzz ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
