@@ -8,7 +8,7 @@ BUILD := build-$(notdir $(CXX))
 CMAKE_FLAGS += -DCMAKE_CXX_COMPILER=$(CXX)
 endif
 
-.PHONY: deps configure build run report screenshots test bench install clean
+.PHONY: deps configure build run report screenshots test bench install fuzz clean
 
 deps:
 	./scripts/install-deps.sh
@@ -19,23 +19,40 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) --parallel
 
-# Starts the app from the build tree; it finds its catalog in the source tree.
-run: build
+# The targets that start one program build only that program (and what it links),
+# not every test and benchmark. Built programs find the catalog copied beside them.
+
+# Starts the app from the build tree.
+run: configure
+	cmake --build $(BUILD) --parallel --target corvane
 	$(BUILD)/corvane
 
 # Prints one engine run of this machine as text.
-report: build
+report: configure
+	cmake --build $(BUILD) --parallel --target corvane-report
 	$(BUILD)/tools/corvane-report
 
 # Renders the main window's screens, the popover, onboarding and Settings to PNG files.
-screenshots: build
+screenshots: configure
+	cmake --build $(BUILD) --parallel --target corvane-screenshots
 	QT_QPA_PLATFORM=offscreen $(BUILD)/tools/corvane-screenshots $(BUILD)/screenshots
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure --parallel 8
 
-bench: build
+bench: configure
+	cmake --build $(BUILD) --parallel --target corvane_bench
 	$(BUILD)/bench/corvane_bench
+
+# Builds the fuzz targets in fuzz/ with clang and sanitizers, in a folder of their own, and
+# runs each briefly (FUZZ_SECONDS each, default 10). Not part of `test`; CI does not run it.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 10
+fuzz:
+	./scripts/install-deps.sh fuzz
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DCORVANE_FUZZ=ON -DBUILD_TESTING=OFF -DCORVANE_BENCH=OFF
+	FUZZ_SECONDS=$(FUZZ_SECONDS) cmake --build $(FUZZ_BUILD) --parallel --target fuzz
 
 install: build
 	cmake --install $(BUILD)

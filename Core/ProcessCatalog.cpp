@@ -102,17 +102,18 @@ Explanation fallback(std::string title, std::string summary, Verdict verdict, st
     return e;
 }
 
-// Where the shipped catalog lives, decided once: beside the executable, then the
-// installed share folder, then the source tree (for runs from a build folder).
+// Where the shipped catalog lives, decided once, always relative to the running program
+// so that a copy of the program never reads another tree's catalog: beside it (where the
+// build puts a copy for the programs it makes), then in the share folder of the prefix it
+// is installed under.
 const std::optional<fs::path>& catalogLocation()
 {
     static const std::optional<fs::path> location = [] () -> std::optional<fs::path> {
-        std::vector<fs::path> candidates;
-        if (const auto folder = Platform::executableDirectory())
-            candidates.push_back(*folder / "processes.json");
-        candidates.emplace_back(fs::path(CORVANE_INSTALLED_RESOURCES) / "processes.json");
-        candidates.emplace_back(fs::path(CORVANE_SOURCE_RESOURCES) / "processes.json");
-        for (const auto& candidate : candidates) {
+        const auto folder = Platform::executableDirectory();
+        if (!folder)
+            return std::nullopt;
+        for (const auto& candidate : {*folder / "processes.json",
+                                      (*folder / CORVANE_CATALOG_FROM_PROGRAM / "processes.json").lexically_normal()}) {
             std::error_code error;
             if (fs::is_regular_file(candidate, error))
                 return candidate;

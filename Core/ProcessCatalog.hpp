@@ -67,8 +67,8 @@ public:
     ProcessCatalog() : ProcessCatalog(std::vector<CatalogEntry>{}) {}
     explicit ProcessCatalog(std::vector<CatalogEntry> entries);
 
-    // The shipped catalog, found next to the executable, then in the installed share
-    // folder, then in the source tree. Throws std::system_error (no such file) when
+    // The shipped catalog, found next to the executable, then in the share folder of the
+    // prefix the executable is installed under. Throws std::system_error (no such file) when
     // none exists, the read error, or CatalogDecodingError.
     static ProcessCatalog bundled();
 

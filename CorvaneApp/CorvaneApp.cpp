@@ -11,43 +11,15 @@
 
 #include <QApplication>
 #include <QCursor>
-#include <QDir>
-#include <QFileInfo>
 #include <QMenuBar>
 #include <QVBoxLayout>
 
 namespace corvane {
 
-namespace {
-
-// The catalog installed beside the program (<prefix>/bin/corvane reads
-// <prefix>/share/corvane), wherever the prefix is; else where the engine looks for it.
-std::optional<ProcessCatalog> loadCatalog()
-{
-    const QString installed = QDir(QCoreApplication::applicationDirPath())
-                                  .filePath(QStringLiteral("../" CORVANE_INSTALL_DATADIR "/corvane/processes.json"));
-    try {
-        if (QFileInfo(installed).isFile())
-            return ProcessCatalog::load(QDir::cleanPath(installed).toStdString());
-        return ProcessCatalog::bundled();
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-}
-
-MonitorEnvironment monitorEnvironment(const Clock& clock, Scheduler& scheduler, Executor& executor)
-{
-    MonitorEnvironment environment{clock, scheduler, executor};
-    environment.loadCatalog = loadCatalog;
-    return environment;
-}
-
-} // namespace
-
 CorvaneApp::CorvaneApp(QApplication& application)
     : delegate_(application)
     , updater_(std::make_unique<AppUpdater>())
-    , monitor_(monitorEnvironment(clock_, scheduler_, executor_), settings_)
+    , monitor_(MonitorEnvironment{clock_, scheduler_, executor_}, settings_)
     , actions_(monitor_, router_, executor_)
     , icons_(executor_)
     , environment_{monitor_, router_, actions_, settings_, clock_, scheduler_, executor_, icons_}

@@ -1,4 +1,6 @@
 #include "CorvaneApp/Logging.hpp"
 
-Q_LOGGING_CATEGORY(monitorLog, "monitor")
+// Debug lines, such as each finished check, show only when asked for
+// (QT_LOGGING_RULES="monitor.debug=true").
+Q_LOGGING_CATEGORY(monitorLog, "monitor", QtInfoMsg)
 Q_LOGGING_CATEGORY(fixesLog, "fixes")

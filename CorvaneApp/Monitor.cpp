@@ -372,6 +372,7 @@ void Monitor::applyTick(TickOutput output, bool visible, std::function<void()> f
     setResult(std::move(result));
     setLastChecked(env_.clock.now());
     setError(std::nullopt);
+    qCDebug(monitorLog, "check finished");
 
     auto done = [this, finished = std::move(finished)] {
         ticking_ = false;

@@ -1,5 +1,6 @@
 #include "CorvaneApp/CorvaneApp.hpp"
 #include "CorvaneApp/Platform/SingleInstance.hpp"
+#include "CorvaneApp/Platform/TerminationSignals.hpp"
 
 #include <QApplication>
 
@@ -9,6 +10,7 @@ int main(int argc, char** argv)
     corvane::SingleInstance instance;
     if (!instance.claim())
         return 0;
+    corvane::quitOnTerminationSignals();
     corvane::CorvaneApp app(application);
     QObject::connect(&instance, &corvane::SingleInstance::activationRequested, &app, &corvane::CorvaneApp::showMainWindow);
     app.showMainWindow();

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Corvane builds with. Safe to run again: it does
-# nothing when every package is already present, and uses sudo only when not root.
+# Installs the Debian 12 packages Corvane builds with; `install-deps.sh fuzz` adds the
+# compiler and runtime the fuzz targets need. Safe to run again: it does nothing when
+# every package is already present, and uses sudo only when not root.
 set -euo pipefail
 
 packages=(
@@ -8,10 +9,13 @@ packages=(
   nlohmann-json3-dev libplist-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libxcb1-dev libxcb-ewmh-dev libxcb-randr0-dev
-  xdg-utils libglib2.0-bin iproute2 iw
+  xdg-utils libglib2.0-bin iproute2 iw desktop-file-utils
   qt6-base-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
   fonts-dejavu-core
 )
+if [ "${1:-}" = fuzz ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -22,7 +26,19 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
+if [ "$(id -u)" -ne 0 ]; then
+  # Without sudo, or where sudo would ask for a password with nobody to type it, say
+  # what is missing rather than fail on a bare prompt or "command not found".
+  if ! command -v sudo >/dev/null || { [ ! -t 0 ] && ! sudo -n true 2>/dev/null; }; then
+    echo "Corvane needs these Debian packages, which are not installed:" >&2
+    echo "  ${missing[*]}" >&2
+    echo "Install them as root:" >&2
+    echo "  apt-get update && apt-get install --no-install-recommends ${missing[*]}" >&2
+    exit 1
+  fi
+  echo "Installing with sudo: ${missing[*]}" >&2
+  sudo="sudo"
+fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -q
 $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -12,7 +12,7 @@ namespace corvane {
 
 namespace {
 
-Q_LOGGING_CATEGORY(lcInstance, "corvane.instance")
+Q_LOGGING_CATEGORY(lcInstance, "corvane.instance", QtInfoMsg)
 
 const QByteArray activateMessage = QByteArrayLiteral("activate\n");
 
@@ -66,8 +66,10 @@ void SingleInstance::accept()
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (!socket->canReadLine())
                 return;
-            if (socket->readLine() == activateMessage)
+            if (socket->readLine() == activateMessage) {
+                qCDebug(lcInstance, "activation requested");
                 Q_EMIT activationRequested();
+            }
             socket->disconnectFromServer();
         });
     }
