@@ -45,6 +45,14 @@ QString segmentStyle()
              Theme::css(Theme::text()), Theme::css(Theme::raised()));
 }
 
+// A card of a row whose cards share its width equally, whatever their contents would
+// rather have; their contents wrap to fit.
+Card* sharingWidth(Card* card)
+{
+    card->setSizePolicy(QSizePolicy::Ignored, card->sizePolicy().verticalPolicy());
+    return card;
+}
+
 } // namespace
 
 // A filled circle 7 across in a legend item's colour.
@@ -189,10 +197,10 @@ UsageView::UsageView(ViewEnvironment& environment, UsageProbes probes, QWidget* 
         auto* itemRow = tightRow(item, 5);
         legendDots_[i] = new LegendDot(item);
         legend_[i] = textLabel({}, Fonts::system(11.5), Theme::text2(), item);
+        legend_[i]->setWordWrap(true);
         itemRow->addWidget(legendDots_[i]);
         itemRow->addWidget(legend_[i], 1);
         legend->addWidget(item, i / 3, i % 3);
-        legend->setColumnStretch(i % 3, 1);
     }
     details->addLayout(legend);
     auto* pressure = new QHBoxLayout;
@@ -209,9 +217,9 @@ UsageView::UsageView(ViewEnvironment& environment, UsageProbes probes, QWidget* 
 
     auto* live = new QHBoxLayout;
     live->setSpacing(16);
-    // Side by side at one height, the shorter card's content at its top.
-    live->addWidget(cpu, 1);
-    live->addWidget(memory, 1);
+    // Side by side at one height and width, the shorter card's content at its top.
+    for (Card* card : {cpu, memory})
+        live->addWidget(sharingWidth(card), 1);
     column->addLayout(live);
 
     // History.
@@ -243,15 +251,19 @@ UsageView::UsageView(ViewEnvironment& environment, UsageProbes probes, QWidget* 
     historyText_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* chartsRow = new QWidget;
     auto* charts = tightRow(chartsRow, 16);
+    // Equal widths whatever their captions; a caption too long for its card wraps, and the
+    // cards keep one height with their charts along one line.
     for (std::size_t i = 0; i < charts_.size(); ++i) {
         auto* card = new Card;
         card->contentLayout()->setSpacing(8);
         captions_[i] = new SectionLabel(QString());
+        captions_[i]->setWordWrap(true);
         charts_[i] = new HistoryChartView;
         charts_[i]->setFixedHeight(120);
         card->contentLayout()->addWidget(captions_[i]);
+        card->contentLayout()->addStretch(1);
         card->contentLayout()->addWidget(charts_[i]);
-        charts->addWidget(card, 1, Qt::AlignTop);
+        charts->addWidget(sharingWidth(card), 1);
     }
     history_->addWidget(historyText_);
     history_->addWidget(chartsRow);
@@ -405,7 +417,11 @@ void UsageView::refreshLive()
     memoryBar_->setSegments(segments);
     memoryBar_->setAccessibleName(qs("Memory used " + headline));
     for (std::size_t i = 0; i < segments.size(); ++i) {
-        legend_[i]->setText(qs(segments[i].legend));
+        // A narrow card wraps an item between its name and its size, never inside the size.
+        QString legend = qs(segments[i].legend);
+        if (const auto space = legend.lastIndexOf(QLatin1Char(' ')); space > 0)
+            legend[space] = QChar::Nbsp;
+        legend_[i]->setText(legend);
         legendDots_[i]->setColour(themeColor(segments[i].color));
     }
     const auto pressure = UsageModel::pressureLine(signals);
