@@ -20,6 +20,7 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -51,6 +52,13 @@ Card* sharingWidth(Card* card)
 {
     card->setSizePolicy(QSizePolicy::Ignored, card->sizePolicy().verticalPolicy());
     return card;
+}
+
+// The text with each size ("23.54 GB") kept whole where a narrow card wraps it.
+QString unbrokenSizes(QString text)
+{
+    static const QRegularExpression figureAndUnit(QStringLiteral("(\\d) "));
+    return text.replace(figureAndUnit, QStringLiteral("\\1") + QChar(QChar::Nbsp));
 }
 
 } // namespace
@@ -186,6 +194,7 @@ UsageView::UsageView(ViewEnvironment& environment, UsageProbes probes, QWidget* 
     details->setContentsMargins(0, 0, 0, 0);
     details->setSpacing(10);
     memoryHeadline_ = textLabel({}, Fonts::system(26, QFont::Bold), Theme::text());
+    memoryHeadline_->setWordWrap(true);  // long figures in a card as narrow as the CPU card
     memoryBar_ = new MemoryBar;
     details->addWidget(memoryHeadline_);
     details->addWidget(memoryBar_);
@@ -412,16 +421,12 @@ void UsageView::refreshLive()
     if (!memory)
         return;
     const std::string headline = UsageModel::memoryHeadline(*memory);
-    memoryHeadline_->setText(qs(headline));
+    memoryHeadline_->setText(unbrokenSizes(qs(headline)));
     const auto segments = UsageModel::memorySegments(*memory);
     memoryBar_->setSegments(segments);
     memoryBar_->setAccessibleName(qs("Memory used " + headline));
     for (std::size_t i = 0; i < segments.size(); ++i) {
-        // A narrow card wraps an item between its name and its size, never inside the size.
-        QString legend = qs(segments[i].legend);
-        if (const auto space = legend.lastIndexOf(QLatin1Char(' ')); space > 0)
-            legend[space] = QChar::Nbsp;
-        legend_[i]->setText(legend);
+        legend_[i]->setText(unbrokenSizes(qs(segments[i].legend)));
         legendDots_[i]->setColour(themeColor(segments[i].color));
     }
     const auto pressure = UsageModel::pressureLine(signals);

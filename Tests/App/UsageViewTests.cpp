@@ -152,7 +152,7 @@ TEST_F(UsageViewTest, LiveCardsAndIntelLineFollowTheMonitor)
     // The texts are the model's; here only that each store refreshes its card.
     h.harness.executor.runAll();
     h.monitor.setMemory(MemoryBreakdown{16 * GiB, 6 * GiB, 2 * GiB, 1 * GiB, 4 * GiB, 3 * GiB});
-    EXPECT_TRUE(showsText(view, "9 GB of 16 GB"));
+    EXPECT_TRUE(showsText(view, QString::fromUtf8("9\u00A0GB of 16\u00A0GB"))) << "sizes kept whole";
 
     SystemSignals signals;
     signals.cpuLoadPercent = 49.5;
