@@ -75,9 +75,11 @@ public:
         auto* row = tightRow(this, 8);
         label_ = textLabel({}, Fonts::system(13.5), Theme::text2(), this);
         value_ = textLabel({}, Fonts::system(13.5), Theme::text(), this);
-        row->addWidget(label_);
-        row->addStretch(1);
-        row->addWidget(value_);
+        // A long value wraps at the trailing edge rather than widening its card.
+        value_->setWordWrap(true);
+        value_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        row->addWidget(label_, 0, Qt::AlignTop);
+        row->addWidget(value_, 1);
     }
 
     void set(const InternetModel::ValueRow& row)
@@ -203,6 +205,7 @@ InternetView::InternetView(ViewEnvironment& environment, InternetProbes probes, 
                                     testingLine_),
                           1);
     invitation_ = textLabel({}, Fonts::system(14), Theme::text2());
+    invitation_->setWordWrap(true);
     speed->contentLayout()->addWidget(testingLine_);
     speed->contentLayout()->addWidget(invitation_);
     for (int i = 0; i < 4; ++i) {

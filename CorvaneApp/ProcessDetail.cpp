@@ -3,6 +3,7 @@
 #include "CorvaneApp/Components.hpp"
 #include "CorvaneApp/ElidedLabel.hpp"
 #include "CorvaneApp/FixButton.hpp"
+#include "CorvaneApp/FlowRow.hpp"
 #include "CorvaneApp/Fonts.hpp"
 #include "CorvaneApp/ProcessTable.hpp"
 #include "CorvaneApp/SymbolIcons.hpp"
@@ -27,8 +28,8 @@ namespace {
 
 // Keeps `count` widgets in `pool`, made by `make` and appended to `layout` as needed;
 // the ones beyond `count` are hidden for later ticks.
-template <class W, class Make>
-void resizePool(std::vector<W*>& pool, std::size_t count, QBoxLayout* layout, int insertAt, Make make)
+template <class W, class Layout, class Make>
+void resizePool(std::vector<W*>& pool, std::size_t count, Layout* layout, int insertAt, Make make)
 {
     while (pool.size() < count) {
         W* widget = make();
@@ -237,14 +238,12 @@ ProcessDetail::ProcessDetail(const ProcessGroup& group, ViewEnvironment& environ
     helpers->addWidget(helpersTitle_);
     sections_->addWidget(helpers_);
 
-    auto* actions = new QHBoxLayout(actions_);
-    actions->setContentsMargins(0, 0, 0, 0);
-    actions->setSpacing(10);
+    // On a narrow window the buttons that no longer fit beside the others go below them.
+    auto* actions = new FlowRow(actions_, 10);
     guide_->setIcon(SymbolIcons::icon(QStringLiteral("arrow.up.right"), Theme::text()));
     guide_->setProperty("symbol", QStringLiteral("arrow.up.right"));
     applyTrailingIcon(guide_);
     actions->addWidget(guide_);
-    actions->addStretch(1);
     sections_->addWidget(actions_);
 
     connect(guide_, &QPushButton::clicked, this, [this] {
@@ -313,7 +312,7 @@ void ProcessDetail::refresh()
         windowServer_->setVisible(model_->windowServer);
 
     actions_->setVisible(model_->actionRow);
-    auto* actions = static_cast<QBoxLayout*>(actions_->layout());
+    auto* actions = static_cast<FlowRow*>(actions_->layout());
     resizePool(fixes_, model_->fixes.size(), actions, 0, [this] {
         return new FixButton(FixID::explain, std::nullopt, false, env_.fixActions, actions_);
     });

@@ -1,6 +1,7 @@
 #include "CorvaneApp/ProcessesView.hpp"
 
 #include "CorvaneApp/Components.hpp"
+#include "CorvaneApp/ElidedLabel.hpp"
 #include "CorvaneApp/Fonts.hpp"
 #include "CorvaneApp/LiveBadge.hpp"
 #include "CorvaneApp/ProcessDetail.hpp"
@@ -62,8 +63,13 @@ KernelRow::KernelRow(ViewEnvironment& environment, QWidget* parent)
     auto* icon = new ProcessIcon(env_.icons, kernelGroup(), QStringLiteral("thermometer.medium"), ProcessColumns::icon, this);
     auto* names = new QWidget(this);
     auto* nameColumn = bareColumn(names, 3);
-    nameColumn->addWidget(textLabel(QStringLiteral("kernel_task"), Theme::mono(), Theme::text(), names));
-    nameColumn->addWidget(textLabel(QStringLiteral("Kernel (heat control)"), Fonts::system(12.5), Theme::text2(), names));
+    // Shortened to the name column like every other row's, so a narrow window keeps the figures.
+    auto* name = new ElidedLabel(Theme::mono(), Theme::text(), names);
+    name->setText(QStringLiteral("kernel_task"));
+    auto* subtitle = new ElidedLabel(Fonts::system(12.5), Theme::text2(), names);
+    subtitle->setFullText(QStringLiteral("Kernel (heat control)"));
+    nameColumn->addWidget(name);
+    nameColumn->addWidget(subtitle);
     auto* verdict = fixedSlot(ProcessColumns::verdict, this);
     fillSlot(verdict, new VerdictPill(Verdict::leave, this));
     auto* action = fixedSlot(ProcessColumns::action, this);

@@ -15,6 +15,9 @@ ScreenHeader::ScreenHeader(const QString& title, const QString& subtitle, QWidge
       title_(textLabel(title, Fonts::system(30, QFont::Bold), Theme::text(), this)),
       subtitle_(textLabel(subtitle, Fonts::system(14.5), Theme::text2(), this))
 {
+    // One line where there is room; on a narrow window the subtitle wraps rather than
+    // widening the page past the window and pushing the trailing widget out of sight.
+    subtitle_->setWordWrap(true);
     auto* texts = new QVBoxLayout;
     texts->setContentsMargins(0, 0, 0, 0);
     texts->setSpacing(6);

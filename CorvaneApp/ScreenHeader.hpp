@@ -5,8 +5,8 @@
 
 namespace corvane {
 
-// A screen's header: the title (30 bold) over a one-line subtitle (14.5, secondary
-// text), 6 apart, with an optional widget at the trailing side aligned to the top.
+// A screen's header: the title (30 bold) over the subtitle (14.5, secondary text), 6
+// apart, with an optional widget at the trailing side aligned to the top.
 class ScreenHeader : public QWidget {
     Q_OBJECT
 

@@ -13,8 +13,10 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include <algorithm>
 #include <QVBoxLayout>
+#include <QtMath>
+
+#include <algorithm>
 
 namespace corvane {
 
@@ -22,6 +24,9 @@ namespace {
 
 const QColor badgeText{0xD4, 0xD4, 0xD8};
 const QColor badgeFill{0x23, 0x23, 0x2C};
+const QString footerNote = QStringLiteral("Works locally. Nothing is uploaded.");
+constexpr int footerSymbol = 12;
+constexpr int footerSpacing = 6;
 
 QLabel* symbolLabel(const QString& name, const QColor& colour, double size, QWidget* parent)
 {
@@ -127,11 +132,10 @@ Sidebar::Sidebar(ViewEnvironment& environment, QWidget* parent)
     layout->addStretch(1);
     auto* footer = new QHBoxLayout;
     footer->setContentsMargins(6, 12, 6, 0);
-    footer->setSpacing(6);
-    footer->addWidget(symbolLabel(QStringLiteral("lock.shield"), Theme::text3(), 12, this), 0, Qt::AlignTop);
-    auto* note = new QLabel(QStringLiteral("Works locally. Nothing is uploaded."), this);
+    footer->setSpacing(footerSpacing);
+    footer->addWidget(symbolLabel(QStringLiteral("lock.shield"), Theme::text3(), footerSymbol, this));
+    auto* note = new QLabel(footerNote, this);
     note->setFont(Fonts::system(12));
-    note->setWordWrap(true);
     note->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(Theme::text3())));
     footer->addWidget(note, 1);
     layout->addLayout(footer);
@@ -146,15 +150,18 @@ Sidebar::Sidebar(ViewEnvironment& environment, QWidget* parent)
 
 int Sidebar::columnWidth()
 {
-    // 230 fits the titles in a narrow system font; a wider one widens the column
-    // rather than cutting a title short. Room is kept for a three-digit badge.
+    // 230 fits the titles and the footer note in a narrow system font; a wider one widens
+    // the column rather than cutting a title short or breaking the note onto two lines.
+    // Room is kept for a three-digit badge.
     const QFontMetrics title(Fonts::system(14));
     int widest = 0;
     for (const Screen screen : allCases<Screen>())
         widest = std::max(widest, title.horizontalAdvance(QString::fromStdString(corvane::title(screen))));
     const int badge = QFontMetrics(Fonts::system(11.5)).horizontalAdvance(QStringLiteral("999")) + 2 * 7;
-    const int needed = 2 * 14 + 2 * 12 + 18 + 11 + widest + 11 + badge;
-    return std::max(230, needed);
+    const int rows = 2 * 14 + 2 * 12 + 18 + 11 + widest + 11 + badge;
+    const qreal note = QFontMetricsF(Fonts::system(12)).horizontalAdvance(footerNote);
+    const int footer = 2 * 14 + 2 * 6 + footerSymbol + footerSpacing + qCeil(note) + 1;
+    return std::max({230, rows, footer});
 }
 
 std::optional<int> Sidebar::count(Screen screen, const Monitor& monitor)

@@ -50,7 +50,7 @@ public:
     // items for Background Items; nothing for other screens or an empty list.
     static std::optional<int> count(Screen screen, const Monitor& monitor);
 
-    // 230, or what the longest title and a badge need in the system's font.
+    // 230, or what the longest title and a badge, or the footer note, need in the system's font.
     static int columnWidth();
 
     SidebarRow* row(Screen screen) const { return rows_[static_cast<std::size_t>(screen)]; }

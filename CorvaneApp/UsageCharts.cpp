@@ -11,8 +11,9 @@
 #include <QDateTime>
 #include <QDateTimeAxis>
 #include <QLineSeries>
-#include <QPainter>
+#include <QFontMetricsF>
 #include <QGraphicsLayout>
+#include <QPainter>
 #include <QPainterPath>
 #include <QValueAxis>
 
@@ -49,13 +50,37 @@ void styleAxis(QAbstractAxis* axis, bool grid)
     axis->setMinorGridLineVisible(false);
 }
 
-// Replaces a category axis's labels, one at each value.
+// Replaces a category axis's labels, one at each value, unless it shows them already.
 void setCategories(QCategoryAxis* axis, const std::vector<std::pair<QString, double>>& labels)
 {
-    for (const QString& label : axis->categoriesLabels())
+    const QStringList shown = axis->categoriesLabels();
+    bool same = shown.size() == qsizetype(labels.size());
+    for (std::size_t i = 0; same && i < labels.size(); ++i)
+        same = shown[qsizetype(i)] == labels[i].first && axis->endValue(labels[i].first) == labels[i].second;
+    if (same)
+        return;
+    for (const QString& label : shown)
         axis->remove(label);
     for (const auto& [label, value] : labels)
         axis->append(label, value);
+}
+
+// How many labels as wide as the widest of `texts` an axis of the chart shows whole, up
+// to `most`. The axis gives each label an equal share of the plot's width, counting
+// `extra` shares more than it has labels, and cuts a label wider than its share, less
+// the text's margins and the axis's padding, to "...". Until the chart is laid out every
+// label is taken to fit.
+int labelsThatFit(const QChart& chart, const QFont& font, const QStringList& texts, int extra, int most)
+{
+    const double width = chart.plotArea().width();
+    if (width <= 0)
+        return most;
+    const QFontMetricsF metrics(font);
+    double widest = 0;
+    for (const QString& text : texts)
+        widest = std::max(widest, metrics.horizontalAdvance(text));
+    constexpr double margins = 18;  // 4 of text margin and 4 of padding each side, and a pixel each side to spare
+    return std::clamp(int(width / (widest + margins)) - extra, 1, most);
 }
 
 void setUpChartView(QChartView* view, QChart* chart)
@@ -96,7 +121,6 @@ CPUChart::CPUChart(QWidget* parent)
     chart->addSeries(area);
     chart->addSeries(line_);
 
-    time_->setTickCount(3);
     styleAxis(time_, false);
     auto* load = new QCategoryAxis;
     load->setRange(0, 100);
@@ -113,6 +137,9 @@ CPUChart::CPUChart(QWidget* parent)
         series->attachAxis(load);
     }
     setUpChartView(this, chart);
+    // The plot's width decides how many labels fit.
+    connect(chart, &QChart::plotAreaChanged, this, &CPUChart::labelTimes);
+    labelTimes();
 }
 
 void CPUChart::setHistory(const std::vector<CPUPoint>& history)
@@ -128,18 +155,48 @@ void CPUChart::setHistory(const std::vector<CPUPoint>& history)
     upper_->replace(points);
     lower_->replace(floor);
     line_->replace(points);
-    // Before the first tick there is no time to show; blank labels keep the axis's room.
-    time_->setFormat(history.empty() ? QStringLiteral(" ") : QStringLiteral("HH:mm"));
+    span_.reset();
     if (!history.empty()) {
+        span_.emplace(history.front().date, history.back().date);
         const auto first = QDateTime::fromMSecsSinceEpoch(msecs(history.front().date));
         const auto last = QDateTime::fromMSecsSinceEpoch(msecs(history.back().date));
         time_->setRange(first, first == last ? last.addSecs(1) : last);
     }
+    labelTimes();
+}
+
+void CPUChart::labelTimes()
+{
+    UsageModel::TimeAxis axis;
+    if (span_) {
+        // Room is measured for the wider labels, times with their seconds.
+        const int most = labelsThatFit(*chart(), time_->labelsFont(), {QStringLiteral("00:00:00")}, 0, 3);
+        const auto [first, last] = *span_;
+        axis = UsageModel::cpuTimeAxis(first, last, QDateTime::fromMSecsSinceEpoch(msecs(first)).offsetFromUtc(),
+                                       most);
+    }
+    if (axis.ticks == shown_.ticks && axis.seconds == shown_.seconds) {
+        shown_ = std::move(axis);
+        return;
+    }
+    // With no time to show yet, blank labels keep the axis's room.
+    time_->setTickCount(std::max(axis.ticks, 2));
+    time_->setFormat(axis.ticks == 0 ? QStringLiteral(" ")
+                                     : axis.seconds ? QStringLiteral("HH:mm:ss") : QStringLiteral("HH:mm"));
+    shown_ = std::move(axis);
 }
 
 int CPUChart::pointCount() const
 {
     return int(line_->count());
+}
+
+QStringList CPUChart::timeLabels() const
+{
+    QStringList labels;
+    for (const auto& label : shown_.labels)
+        labels.append(QString::fromStdString(label));
+    return labels;
 }
 
 HistoryChartView::HistoryChartView(QWidget* parent)
@@ -160,6 +217,7 @@ HistoryChartView::HistoryChartView(QWidget* parent)
     series->attachAxis(time_);
     series->attachAxis(value_);
     setUpChartView(this, chart);
+    connect(chart, &QChart::plotAreaChanged, this, &HistoryChartView::labelTimes);
 }
 
 void HistoryChartView::setData(const UsageModel::HistoryChart& chart, const std::vector<UsageBucket>& buckets,
@@ -185,20 +243,26 @@ void HistoryChartView::setData(const UsageModel::HistoryChart& chart, const std:
         labels.emplace_back(QString::fromStdString(UsageModel::axisLabel(tick, chart.unit)), tick);
     setCategories(value_, labels);
 
-    // Three or so time labels, spread over the bars: hours of the day, or days of the month.
-    // Closer together, a date like "Feb 26" no longer fits between its neighbours and is cut.
     const int count = int(buckets.size());
     time_->setRange(-0.5, std::max(count, 1) - 0.5);
     time_->setStartValue(-0.5);
-    std::vector<std::pair<QString, double>> times;
-    const int step = std::max(1, (count + 2) / 3);
-    for (int i = step / 2; i < count; i += step) {
-        const auto start = QDateTime::fromMSecsSinceEpoch(msecs(buckets[std::size_t(i)].start));
-        const QString text = rangeHours == 24 ? start.toLocalTime().toString(QStringLiteral("HH:mm"))
-                                              : start.toUTC().toString(QStringLiteral("MMM d"));
-        times.emplace_back(text, i);
+    labelTimes();
+}
+
+void HistoryChartView::labelTimes()
+{
+    // Hours of the day, or days of the month.
+    QStringList texts;
+    for (const auto& bucket : buckets_) {
+        const auto start = QDateTime::fromMSecsSinceEpoch(msecs(bucket.start));
+        texts.append(rangeHours_ == 24 ? start.toLocalTime().toString(QStringLiteral("HH:mm"))
+                                       : start.toUTC().toString(QStringLiteral("MMM d")));
     }
-    setCategories(time_, times);
+    const int most = labelsThatFit(*chart(), time_->labelsFont(), texts, 1, 3);
+    std::vector<std::pair<QString, double>> labels;
+    for (const int bar : UsageModel::labelledBars(int(buckets_.size()), most))
+        labels.emplace_back(texts[bar], bar);
+    setCategories(time_, labels);
 }
 
 std::vector<double> HistoryChartView::values() const
@@ -212,6 +276,11 @@ std::vector<double> HistoryChartView::values() const
 QStringList HistoryChartView::valueLabels() const
 {
     return value_->categoriesLabels();
+}
+
+QStringList HistoryChartView::timeLabels() const
+{
+    return time_->categoriesLabels();
 }
 
 MemoryBar::MemoryBar(QWidget* parent) : QWidget(parent)

@@ -8,6 +8,8 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
+#include <utility>
 #include <vector>
 
 class QAreaSeries;
@@ -25,14 +27,20 @@ class CPUChart : public QChartView {
 public:
     explicit CPUChart(QWidget* parent = nullptr);
     void setHistory(const std::vector<CPUPoint>& history);
-    // The plotted points, for tests.
+    // The plotted points and what the time labels read, for tests.
     int pointCount() const;
+    QStringList timeLabels() const;
 
 private:
+    // As many time labels as the plot's width has room for, three at most.
+    void labelTimes();
+
     QLineSeries* upper_;
     QLineSeries* lower_;
     QLineSeries* line_;
     QDateTimeAxis* time_;
+    std::optional<std::pair<Date, Date>> span_;  // first and last point
+    UsageModel::TimeAxis shown_{-1, false, {}};  // none until the first labelling
 };
 
 // One usage-history bar chart: a bar per bucket, with the value axis labelled in the
@@ -42,11 +50,15 @@ class HistoryChartView : public QChartView {
 public:
     explicit HistoryChartView(QWidget* parent = nullptr);
     void setData(const UsageModel::HistoryChart& chart, const std::vector<UsageBucket>& buckets, int rangeHours);
-    // The bar values and value-axis labels shown, for tests.
+    // The bar values, value-axis labels and time labels shown, for tests.
     std::vector<double> values() const;
     QStringList valueLabels() const;
+    QStringList timeLabels() const;
 
 private:
+    // Labels as many bars as the plot's width has room for, three at most.
+    void labelTimes();
+
     QBarSet* bars_;
     std::vector<UsageBucket> buckets_;
     int rangeHours_ = 0;

@@ -21,6 +21,20 @@ std::string count(int64_t value)
     return Numbers::toText(value);
 }
 
+std::string twoDigits(int64_t value)
+{
+    return (value < 10 ? "0" : "") + count(value);
+}
+
+// A time of day from milliseconds of local time, with or without its seconds.
+std::string clockText(int64_t localMilliseconds, bool seconds)
+{
+    constexpr int64_t day = 86400;
+    const int64_t second = ((localMilliseconds / 1000) % day + day) % day;
+    std::string text = twoDigits(second / 3600) + ":" + twoDigits(second / 60 % 60);
+    return seconds ? text + ":" + twoDigits(second % 60) : text;
+}
+
 VerdictLine bottleneckLine(const Bottleneck& bottleneck)
 {
     return std::visit(
@@ -150,6 +164,39 @@ std::string cpuAccessibility(const std::optional<SystemSignals>& signals)
 std::string percentLabel(int value)
 {
     return count(value) + "%";
+}
+
+TimeAxis cpuTimeAxis(Date first, Date last, int utcOffsetSeconds, int maxTicks)
+{
+    using std::chrono::milliseconds;
+    const int64_t from = std::chrono::duration_cast<milliseconds>(first.time_since_epoch()).count();
+    const int64_t span = std::chrono::duration_cast<milliseconds>(last - first).count();
+    // Ticks at least a minute apart read alike only as times of day; a second apart,
+    // only with their seconds.
+    TimeAxis axis;
+    for (const int64_t apart : {int64_t(60'000), int64_t(1'000)}) {
+        for (int ticks = std::max(maxTicks, 2); ticks >= 2 && axis.ticks == 0; --ticks) {
+            if (span / (ticks - 1) >= apart)
+                axis = {ticks, apart < 60'000, {}};
+        }
+    }
+    // Spread as the chart spreads them, each on its nearest millisecond.
+    for (int i = 0; i < axis.ticks; ++i) {
+        const int64_t tick = from + std::llround(double(span) * i / (axis.ticks - 1));
+        axis.labels.push_back(clockText(tick + int64_t(utcOffsetSeconds) * 1000, axis.seconds));
+    }
+    return axis;
+}
+
+std::vector<int> labelledBars(int count, int maxLabels)
+{
+    std::vector<int> bars;
+    if (count < 1 || maxLabels < 1)
+        return bars;
+    const int step = (count + maxLabels - 1) / maxLabels;
+    for (int bar = step / 2; bar < count; bar += step)
+        bars.push_back(bar);
+    return bars;
 }
 
 std::array<MemorySegment, 5> memorySegments(const MemoryBreakdown& memory)

@@ -76,6 +76,21 @@ std::string cpuAccessibility(const std::optional<SystemSignals>& signals);
 inline constexpr std::array<int, 3> cpuTicks{0, 50, 100};
 std::string percentLabel(int value);
 
+// The CPU chart's time axis: ticks spread evenly from the first point to the last, as
+// many as `maxTicks` allows (two at least) while no two read alike. Labels read "HH:mm"
+// where the ticks are a minute or more apart, else "HH:mm:ss" (the first minutes after
+// the app starts), else there are fewer ticks; a span under a second has none.
+struct TimeAxis {
+    int ticks = 0;
+    bool seconds = false;             // labels read "HH:mm:ss" rather than "HH:mm"
+    std::vector<std::string> labels;  // what the ticks read, in local time
+};
+TimeAxis cpuTimeAxis(Date first, Date last, int utcOffsetSeconds, int maxTicks = 3);
+
+// Which of `count` history bars carry a time label: at most `maxLabels`, one every
+// step, the first half a step in.
+std::vector<int> labelledBars(int count, int maxLabels = 3);
+
 struct MemorySegment {
     std::string name;
     int64_t bytes = 0;

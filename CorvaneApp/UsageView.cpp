@@ -20,6 +20,7 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -43,6 +44,21 @@ QString segmentStyle()
                           "QPushButton#range-720 { border-top-right-radius: 6px; border-bottom-right-radius: 6px; }")
         .arg(Theme::css(Theme::text2()), Theme::css(Theme::card()), Theme::css(Theme::line()),
              Theme::css(Theme::text()), Theme::css(Theme::raised()));
+}
+
+// A card of a row whose cards share its width equally, whatever their contents would
+// rather have; their contents wrap to fit.
+Card* sharingWidth(Card* card)
+{
+    card->setSizePolicy(QSizePolicy::Ignored, card->sizePolicy().verticalPolicy());
+    return card;
+}
+
+// The text with each size ("23.54 GB") kept whole where a narrow card wraps it.
+QString unbrokenSizes(QString text)
+{
+    static const QRegularExpression figureAndUnit(QStringLiteral("(\\d) "));
+    return text.replace(figureAndUnit, QStringLiteral("\\1") + QChar(QChar::Nbsp));
 }
 
 } // namespace
@@ -178,6 +194,7 @@ UsageView::UsageView(ViewEnvironment& environment, UsageProbes probes, QWidget* 
     details->setContentsMargins(0, 0, 0, 0);
     details->setSpacing(10);
     memoryHeadline_ = textLabel({}, Fonts::system(26, QFont::Bold), Theme::text());
+    memoryHeadline_->setWordWrap(true);  // long figures in a card as narrow as the CPU card
     memoryBar_ = new MemoryBar;
     details->addWidget(memoryHeadline_);
     details->addWidget(memoryBar_);
@@ -189,10 +206,10 @@ UsageView::UsageView(ViewEnvironment& environment, UsageProbes probes, QWidget* 
         auto* itemRow = tightRow(item, 5);
         legendDots_[i] = new LegendDot(item);
         legend_[i] = textLabel({}, Fonts::system(11.5), Theme::text2(), item);
+        legend_[i]->setWordWrap(true);
         itemRow->addWidget(legendDots_[i]);
         itemRow->addWidget(legend_[i], 1);
         legend->addWidget(item, i / 3, i % 3);
-        legend->setColumnStretch(i % 3, 1);
     }
     details->addLayout(legend);
     auto* pressure = new QHBoxLayout;
@@ -209,9 +226,9 @@ UsageView::UsageView(ViewEnvironment& environment, UsageProbes probes, QWidget* 
 
     auto* live = new QHBoxLayout;
     live->setSpacing(16);
-    // Side by side at one height, the shorter card's content at its top.
-    live->addWidget(cpu, 1);
-    live->addWidget(memory, 1);
+    // Side by side at one height and width, the shorter card's content at its top.
+    for (Card* card : {cpu, memory})
+        live->addWidget(sharingWidth(card), 1);
     column->addLayout(live);
 
     // History.
@@ -243,15 +260,19 @@ UsageView::UsageView(ViewEnvironment& environment, UsageProbes probes, QWidget* 
     historyText_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* chartsRow = new QWidget;
     auto* charts = tightRow(chartsRow, 16);
+    // Equal widths whatever their captions; a caption too long for its card wraps, and the
+    // cards keep one height with their charts along one line.
     for (std::size_t i = 0; i < charts_.size(); ++i) {
         auto* card = new Card;
         card->contentLayout()->setSpacing(8);
         captions_[i] = new SectionLabel(QString());
+        captions_[i]->setWordWrap(true);
         charts_[i] = new HistoryChartView;
         charts_[i]->setFixedHeight(120);
         card->contentLayout()->addWidget(captions_[i]);
+        card->contentLayout()->addStretch(1);
         card->contentLayout()->addWidget(charts_[i]);
-        charts->addWidget(card, 1, Qt::AlignTop);
+        charts->addWidget(sharingWidth(card), 1);
     }
     history_->addWidget(historyText_);
     history_->addWidget(chartsRow);
@@ -400,12 +421,12 @@ void UsageView::refreshLive()
     if (!memory)
         return;
     const std::string headline = UsageModel::memoryHeadline(*memory);
-    memoryHeadline_->setText(qs(headline));
+    memoryHeadline_->setText(unbrokenSizes(qs(headline)));
     const auto segments = UsageModel::memorySegments(*memory);
     memoryBar_->setSegments(segments);
     memoryBar_->setAccessibleName(qs("Memory used " + headline));
     for (std::size_t i = 0; i < segments.size(); ++i) {
-        legend_[i]->setText(qs(segments[i].legend));
+        legend_[i]->setText(unbrokenSizes(qs(segments[i].legend)));
         legendDots_[i]->setColour(themeColor(segments[i].color));
     }
     const auto pressure = UsageModel::pressureLine(signals);

@@ -9,10 +9,12 @@
 #include "CorvaneApp/BrowserPanel.hpp"
 #include "CorvaneApp/InternetView.hpp"
 #include "CorvaneApp/MainWindow.hpp"
+#include "CorvaneApp/MenuBarView.hpp"
 #include "CorvaneApp/Onboarding.hpp"
 #include "CorvaneApp/Platform/AppUpdater.hpp"
 #include "CorvaneApp/ProcessDetail.hpp"
 #include "CorvaneApp/ProcessesView.hpp"
+#include "CorvaneApp/RootView.hpp"
 #include "CorvaneApp/SettingsView.hpp"
 #include "CorvaneApp/Sidebar.hpp"
 #include "CorvaneApp/UsageView.hpp"
@@ -23,6 +25,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -37,17 +41,10 @@ constexpr int64_t megabyte = 1LL << 20;
 constexpr int32_t chromePID = 7000;
 const std::string chromePath = "/Applications/Google Chrome.app";
 
-// The main window's size, and the part of it a screen gets beside the sidebar.
-const QSize windowSize(1200, 860);
-QSize screenSize()
+// Shows a screen as large as in the camera's main window and lets its probes answer.
+void present(QWidget& screen, World& world, const Camera& camera)
 {
-    return {windowSize.width() - Sidebar::columnWidth(), windowSize.height()};
-}
-
-// Shows a screen as large as in the main window and lets its probes answer.
-void present(QWidget& screen, World& world)
-{
-    screen.resize(screenSize());
+    screen.resize(camera.screenSize());
     screen.show();
     settle();
     world.work.runAll();
@@ -99,7 +96,7 @@ void shootProcesses(Camera& camera, const QString& name, const std::function<voi
     publishBusyAfternoon(world);
     ProcessesView view(world.view, detailProbes());
     arrange(world, view);
-    present(view, world);
+    present(view, world, camera);
     camera.shoot(view, name);
 }
 
@@ -139,7 +136,7 @@ void backgroundItemStates(Camera& camera)
         publishBusyAfternoon(world);
         world.monitor.setBackgroundItems(std::move(items));
         BackgroundItemsView view(world.view);
-        present(view, world);
+        present(view, world, camera);
         camera.shoot(view, name);
     };
     shoot(QStringLiteral("background-items-empty"), {});
@@ -204,10 +201,10 @@ BrowserPanelServices browserServices(std::shared_ptr<ScriptRunner> runner, bool 
 
 // The panel in a sheet over a window, as the main window shows it.
 struct BrowserSheet {
-    BrowserSheet(World& world, BrowserPanelServices services, bool primerSeen = true)
+    BrowserSheet(World& world, const Camera& camera, BrowserPanelServices services, bool primerSeen = true)
     {
         world.settings.setAutomationPrimer(std::string(toString(ChromiumBrowser::chrome)), primerSeen);
-        host.resize(windowSize);
+        host.resize(camera.windowSize());
         host.show();
         sheet = new QDialog(&host);
         sheet->setWindowModality(Qt::WindowModal);
@@ -229,7 +226,7 @@ void browserPanelStates(Camera& camera)
     const auto shoot = [&camera](const QString& name, BrowserPanelServices services, bool primerSeen = true,
                                  bool drain = true) {
         World world;
-        BrowserSheet sheet(world, std::move(services), primerSeen);
+        BrowserSheet sheet(world, camera, std::move(services), primerSeen);
         if (drain)
             world.work.runAll();
         camera.shoot(*sheet.sheet, name);
@@ -245,7 +242,7 @@ void browserPanelStates(Camera& camera)
     shoot(QStringLiteral("browser-not-running"), browserServices(listing, false));
 
     World world;
-    BrowserSheet sheet(world, browserServices(listing));
+    BrowserSheet sheet(world, camera, browserServices(listing));
     world.work.runAll();
     if (WindowSectionWidget* work = sheet.panel->windowSection("1"))
         work->row("1/12")->checkBox()->click();
@@ -291,7 +288,7 @@ void internetStates(Camera& camera)
         if (storedTest)
             world.settings.setLastSpeedTest(goodSpeed(world.clock.now() - std::chrono::hours(3)).toJSON());
         InternetView view(world.view, fakes.probes());
-        view.resize(screenSize());
+        view.resize(camera.screenSize());
         view.show();
         settle();
         if (arrange) {
@@ -354,27 +351,95 @@ UsageProbes usageProbes(double cpu, int pressure, bool empty = false)
                        [] { return 16 * gigabyte; }, [] { return false; }};
 }
 
+// Scrolls a screen to its end, where the parts below the fold are, once its layout has
+// taken in what its probes brought.
+void scrollToEnd(QWidget& screen)
+{
+    settle();
+    if (auto* scroll = screen.findChild<QScrollArea*>())
+        scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
+}
+
 void usageStates(Camera& camera)
 {
+    // `arrange` runs before the screen is shown; with `atHistory` the picture shows the charts.
     const auto shoot = [&camera](const QString& name, UsageProbes probes,
-                                 const std::function<void(World&, UsageView&)>& arrange = {}) {
+                                 const std::function<void(World&, UsageView&)>& arrange = {}, bool atHistory = false) {
         World world;
         publishBusyAfternoon(world);
         UsageView view(world.view, std::move(probes));
         if (arrange)
             arrange(world, view);
-        present(view, world);
+        present(view, world, camera);
+        if (atHistory)
+            scrollToEnd(view);
         camera.shoot(view, name);
     };
+    const auto range = [](int hours) { return [hours](World&, UsageView& view) { view.setRange(hours); }; };
     shoot(QStringLiteral("usage-empty"), usageProbes(0, 0, true));
     shoot(QStringLiteral("usage-healthy"), usageProbes(14, 0));
-    shoot(QStringLiteral("usage-bottlenecks"), usageProbes(78, 2),
-          [](World&, UsageView& view) { view.setRange(168); });
+    shoot(QStringLiteral("usage-healthy-history"), usageProbes(14, 0), {}, true);
+    shoot(QStringLiteral("usage-bottlenecks"), usageProbes(78, 2), range(168));
+    shoot(QStringLiteral("usage-bottlenecks-history"), usageProbes(78, 2), range(168), true);
+    shoot(QStringLiteral("usage-month-history"), usageProbes(40, 1), range(720), true);
     shoot(QStringLiteral("usage-history-off"), usageProbes(14, 0),
           [](World& world, UsageView&) { world.monitor.setKeepHistory(false); });
+    // Half a minute after the app started on an idle machine with an uneven amount of
+    // memory: the CPU chart holds a handful of points, the memory figures run long.
+    shoot(QStringLiteral("usage-first-minute"), usageProbes(0, 0, true), [](World& world, UsageView&) {
+        std::vector<CPUPoint> points;
+        for (int i = 10; i >= 0; --i)
+            points.push_back({world.clock.now() - std::chrono::seconds(3 * i), 20.0 + (i % 7) * 3});
+        world.monitor.setCpuHistory(points);
+        world.monitor.setMemory(MemoryBreakdown{25'275'000'000, 660'700'000, 110'800'000, 0, 10'845'000'000,
+                                                13'560'000'000});
+    });
 }
 
-void windowStates(Camera& camera)
+// The main window on every screen in a fixture's state.
+void fixtureScreens(const Fixture& fixture, Camera& camera)
+{
+    World world(fixture.withCatalog);
+    world.apply(fixture);
+    MainWindow window(world.view);
+    window.resize(camera.windowSize());
+    window.show();
+    for (const Screen screen : allCases<Screen>()) {
+        world.router.setScreen(screen);
+        camera.shoot(window, QString::fromStdString(fixture.name + "-" + std::string(toString(screen))));
+    }
+}
+
+// The fixture's pending alert over the main window, and the tray popover.
+void fixtureWindows(const Fixture& fixture, Camera& camera)
+{
+    World world(fixture.withCatalog);
+    world.apply(fixture);
+    const QString prefix = QString::fromStdString(fixture.name) + QLatin1Char('-');
+    MainWindow window(world.view);
+    window.show();
+    settle();  // alerts open once the window is up
+    if (QMessageBox* alert = window.rootView()->alert())
+        camera.shoot(*alert, prefix + QStringLiteral("alert"));
+    window.hide();
+
+    MenuBarView popover(world.view, world.loginItem);
+    popover.show();
+    camera.shoot(popover, prefix + QStringLiteral("popover"));
+}
+
+void toastState(Camera& camera)
+{
+    World world;
+    publishBusyAfternoon(world);
+    world.actions.setToast("Quit Google Chrome");
+    MainWindow window(world.view);
+    window.resize(camera.windowSize());
+    window.show();
+    camera.shoot(window, QStringLiteral("toast"));
+}
+
+void settingsStates(Camera& camera)
 {
     World world;
     Onboarding onboarding(nullptr, std::make_unique<LoginItem>(world.loginItem));
@@ -393,19 +458,26 @@ void windowStates(Camera& camera)
     camera.shoot(*failing.clearConfirmation(), QStringLiteral("settings-clear-confirmation"));
     answer(failing.clearConfirmation(), QStringLiteral("Clear History"));
     camera.shoot(failing, QStringLiteral("settings-clear-failed"));
-
-    publishBusyAfternoon(world);
-    world.actions.setToast("Quit Google Chrome");
-    MainWindow window(world.view);
-    window.show();
-    camera.shoot(window, QStringLiteral("toast"));
 }
 
 } // namespace
 
 std::vector<StateRenderer> screenStates()
 {
-    return {processStates, backgroundItemStates, internetStates, usageStates, browserPanelStates, windowStates};
+    std::vector<StateRenderer> renderers;
+    for (const Fixture& fixture : fixtures())
+        renderers.push_back([fixture](Camera& camera) { fixtureScreens(fixture, camera); });
+    renderers.insert(renderers.end(), {processStates, backgroundItemStates, internetStates, usageStates, toastState});
+    return renderers;
+}
+
+std::vector<StateRenderer> windowStates()
+{
+    std::vector<StateRenderer> renderers;
+    for (const Fixture& fixture : fixtures())
+        renderers.push_back([fixture](Camera& camera) { fixtureWindows(fixture, camera); });
+    renderers.insert(renderers.end(), {browserPanelStates, settingsStates});
+    return renderers;
 }
 
 } // namespace corvane::screenshots

@@ -7,11 +7,16 @@
 
 namespace corvane::screenshots {
 
-// Draws one screen, the browser sheet or a window in each of its own states, with fixed
-// probes answering its background work.
+// Draws screens or windows in each of their states, with fixed probes answering their
+// background work, as they look in the camera's main window.
 using StateRenderer = std::function<void(Camera&)>;
 
-// One renderer per screen, in sidebar order, then the sheet and the windows.
+// What the main window's size shapes: the main window on every screen in each fixture
+// state, each screen in its own states, and the toast over the window.
 std::vector<StateRenderer> screenStates();
+
+// What keeps its own size: each fixture's alert and tray popover, the browser sheet,
+// onboarding and Settings.
+std::vector<StateRenderer> windowStates();
 
 } // namespace corvane::screenshots

@@ -1,5 +1,8 @@
 #include "ScreenshotWorld.hpp"
 
+#include "CorvaneApp/MainWindow.hpp"
+#include "CorvaneApp/Sidebar.hpp"
+
 #include <QCoreApplication>
 #include <QWidget>
 
@@ -43,16 +46,33 @@ void settle()
     }
 }
 
+QSize Camera::screenSize() const
+{
+    return {windowSize_.width() - Sidebar::columnWidth() - 1, windowSize_.height()};
+}
+
 void Camera::shoot(QWidget& widget, const QString& name)
 {
     settle();
-    const QString path = folder_.filePath(name + QStringLiteral(".png"));
+    take(widget, name);
+}
+
+void PictureCamera::take(QWidget& widget, const QString& name)
+{
+    const QString path = folder_.filePath(name + suffix_ + QStringLiteral(".png"));
     if (!widget.grab().save(path)) {
         std::fprintf(stderr, "corvane-screenshots: cannot write %s\n", qPrintable(path));
         ok_ = false;
         return;
     }
     std::printf("%s\n", qPrintable(path));
+}
+
+WindowSizes mainWindowSizes()
+{
+    World world;
+    const MainWindow window(world.view);
+    return {window.size(), window.minimumSize()};
 }
 
 } // namespace corvane::screenshots

@@ -13,6 +13,7 @@
 #include "Tests/App/Support/StepExecutor.hpp"
 
 #include <QDir>
+#include <QSize>
 #include <QTemporaryDir>
 
 class QWidget;
@@ -66,19 +67,51 @@ struct World {
     LoginItem loginItem;
 };
 
-// Where the pictures go; remembers whether every one was written.
+// The main window's size in one pass of the tool. Each state is drawn as it looks in a
+// window of that size; what the camera does with it is up to the camera.
 class Camera {
 public:
-    explicit Camera(QDir folder) : folder_(std::move(folder)) {}
+    explicit Camera(QSize windowSize) : windowSize_(windowSize) {}
+    virtual ~Camera() = default;
 
-    // Lets layouts settle and discarded widgets go, then writes "<name>.png".
+    QSize windowSize() const { return windowSize_; }
+    // What a screen gets of the window beside the sidebar and its line.
+    QSize screenSize() const;
+
+    // Lets layouts settle and discarded widgets go, then takes the picture.
     void shoot(QWidget& widget, const QString& name);
+
+protected:
+    virtual void take(QWidget& widget, const QString& name) = 0;
+
+private:
+    QSize windowSize_;
+};
+
+// Writes each picture to "<name><suffix>.png"; remembers whether every one was written.
+class PictureCamera final : public Camera {
+public:
+    PictureCamera(QDir folder, QSize windowSize, QString suffix = {})
+        : Camera(windowSize), folder_(std::move(folder)), suffix_(std::move(suffix))
+    {
+    }
     bool ok() const { return ok_; }
+
+protected:
+    void take(QWidget& widget, const QString& name) override;
 
 private:
     QDir folder_;
+    QString suffix_;
     bool ok_ = true;
 };
+
+// The main window's size when it opens, and the smallest it can be made.
+struct WindowSizes {
+    QSize normal;
+    QSize minimum;
+};
+WindowSizes mainWindowSizes();
 
 // Lets layouts settle and discarded widgets go before a picture is taken.
 void settle();

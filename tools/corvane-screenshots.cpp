@@ -1,11 +1,9 @@
-// Renders the main window on every sidebar screen and the tray popover in each fixture
-// state, then every screen, the browser sheet, onboarding and Settings in their own
-// states, to PNG files, with no display and no sampling, so a reviewer sees the look.
+// Renders the main window on every sidebar screen in each fixture state and every screen
+// in its own states, at the window's opening size and again at its smallest ("-min"),
+// then each fixture's alert and tray popover, the browser sheet, onboarding and Settings,
+// to PNG files, with no display and no sampling, so a reviewer sees the look.
 // Usage: corvane-screenshots [output folder]
 #include "CorvaneApp/AppDelegate.hpp"
-#include "CorvaneApp/MainWindow.hpp"
-#include "CorvaneApp/MenuBarView.hpp"
-#include "CorvaneApp/RootView.hpp"
 #include "ScreenStates.hpp"
 #include "ScreenshotWorld.hpp"
 
@@ -17,28 +15,6 @@
 using namespace corvane;
 
 namespace {
-
-void renderFixture(const screenshots::Fixture& fixture, screenshots::Camera& camera)
-{
-    screenshots::World world(fixture.withCatalog);
-    world.apply(fixture);
-    const QString prefix = QString::fromStdString(fixture.name) + QLatin1Char('-');
-
-    MainWindow window(world.view);
-    window.show();
-    for (const Screen screen : allCases<Screen>()) {
-        world.router.setScreen(screen);
-        camera.shoot(window, prefix + QString::fromStdString(toString(screen)));
-    }
-    if (QMessageBox* alert = window.rootView()->alert())
-        camera.shoot(*alert, prefix + QStringLiteral("alert"));
-    window.hide();
-
-    MenuBarView popover(world.view, world.loginItem);
-    popover.show();
-    camera.shoot(popover, prefix + QStringLiteral("popover"));
-    popover.hide();
-}
 
 // The offscreen platform says so each time a popup asks for what it cannot do.
 void quietPlatform(QtMsgType type, const QMessageLogContext& context, const QString& message)
@@ -66,10 +42,14 @@ int main(int argc, char** argv)
     }
     folder.setPath(output);
 
-    screenshots::Camera camera(folder);
-    for (const auto& fixture : screenshots::fixtures())
-        renderFixture(fixture, camera);
-    for (const auto& render : screenshots::screenStates())
+    const screenshots::WindowSizes sizes = screenshots::mainWindowSizes();
+    screenshots::PictureCamera camera(folder, sizes.normal);
+    screenshots::PictureCamera smallest(folder, sizes.minimum, QStringLiteral("-min"));
+    for (const auto& render : screenshots::screenStates()) {
         render(camera);
-    return camera.ok() ? 0 : 1;
+        render(smallest);
+    }
+    for (const auto& render : screenshots::windowStates())
+        render(camera);
+    return camera.ok() && smallest.ok() ? 0 : 1;
 }

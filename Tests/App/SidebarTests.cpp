@@ -48,3 +48,20 @@ TEST(Sidebar, RowsSelectTheirScreenAndExactlyOneIsHighlighted)
     EXPECT_EQ(selected, 1);
     EXPECT_TRUE(sidebar.row(Screen::internet)->isSelected());
 }
+
+TEST(Sidebar, FooterNoteStaysOnOneLine)
+{
+    AppHarness h;
+    Sidebar sidebar(h.env);
+    sidebar.resize(Sidebar::columnWidth(), 700);
+    sidebar.show();
+    QLabel* note = nullptr;
+    for (QLabel* label : sidebar.findChildren<QLabel*>()) {
+        if (label->text() == QStringLiteral("Works locally. Nothing is uploaded."))
+            note = label;
+    }
+    ASSERT_NE(note, nullptr);
+    EXPECT_GE(note->width(), note->fontMetrics().horizontalAdvance(note->text()));
+    EXPECT_LT(note->height(), 2 * note->fontMetrics().lineSpacing());
+    EXPECT_LE(note->x() + note->width(), sidebar.width() - 14 - 6) << "inside the column's padding";
+}

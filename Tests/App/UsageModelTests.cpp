@@ -1,5 +1,7 @@
 #include "CorvaneApp/UsageModel.hpp"
 
+#include <set>
+
 #include <gtest/gtest.h>
 
 using namespace corvane;
@@ -163,4 +165,60 @@ TEST(UsageModel, HistoryBucketsValuesAndAxes)
     EXPECT_EQ(historyPhase(false, buckets), HistoryPhase::off);
     EXPECT_EQ(historyPhase(true, {}), HistoryPhase::empty);
     EXPECT_EQ(historyPhase(true, buckets), HistoryPhase::charts);
+}
+
+namespace {
+
+// 2026-03-02 23:55:00 UTC, with `seconds` added.
+Date at(double seconds)
+{
+    return Date(std::chrono::seconds(1772495700)) +
+           std::chrono::duration_cast<Date::duration>(std::chrono::duration<double>(seconds));
+}
+
+} // namespace
+
+TEST(UsageModel, CPUTimeLabelsNeverRepeatWhileTheHistoryIsShort)
+{
+    using Labels = std::vector<std::string>;
+    // The full ten minutes, the first minute and the first seconds after the app starts.
+    auto axis = cpuTimeAxis(at(-597), at(0), 0);
+    EXPECT_EQ(axis.labels, (Labels{"23:45", "23:50", "23:55"}));
+    EXPECT_FALSE(axis.seconds);
+    axis = cpuTimeAxis(at(0), at(90), 0);
+    EXPECT_EQ(axis.labels, (Labels{"23:55", "23:56"})) << "fewer ticks keep them a minute apart";
+    axis = cpuTimeAxis(at(0), at(30), 0);
+    EXPECT_EQ(axis.labels, (Labels{"23:55:00", "23:55:15", "23:55:30"}));
+    EXPECT_TRUE(axis.seconds);
+    EXPECT_EQ(cpuTimeAxis(at(0), at(1.5), 0).labels, (Labels{"23:55:00", "23:55:01"}));
+    EXPECT_EQ(cpuTimeAxis(at(0), at(0), 0).ticks, 0) << "one point: nothing to label";
+    EXPECT_EQ(cpuTimeAxis(at(0), at(0.9), 0).ticks, 0);
+
+    // Across midnight, in a zone five and a half hours ahead, and with room for fewer.
+    EXPECT_EQ(cpuTimeAxis(at(290), at(310), 0).labels, (Labels{"23:59:50", "00:00:00", "00:00:10"}));
+    EXPECT_EQ(cpuTimeAxis(at(-600), at(0), 5 * 3600 + 1800).labels, (Labels{"05:15", "05:20", "05:25"}));
+    EXPECT_EQ(cpuTimeAxis(at(-600), at(0), 0, 2).labels, (Labels{"23:45", "23:55"}));
+
+    // At every length of a growing history, no two labels read alike.
+    for (double span = 1; span <= 600; span += 3) {
+        axis = cpuTimeAxis(at(-span), at(0), 0);
+        ASSERT_GE(axis.ticks, 2) << span;
+        ASSERT_EQ(axis.labels.size(), std::size_t(axis.ticks));
+        EXPECT_EQ(std::set<std::string>(axis.labels.begin(), axis.labels.end()).size(), axis.labels.size())
+            << span << " seconds";
+    }
+}
+
+TEST(UsageModel, HistoryTimeLabelsAreSpreadOverTheBars)
+{
+    EXPECT_EQ(labelledBars(24), (std::vector<int>{4, 12, 20}));
+    EXPECT_EQ(labelledBars(8), (std::vector<int>{1, 4, 7}));
+    EXPECT_EQ(labelledBars(24, 2), (std::vector<int>{6, 18}));
+    EXPECT_EQ(labelledBars(30, 1), std::vector<int>{15});
+    EXPECT_EQ(labelledBars(1), std::vector<int>{0});
+    EXPECT_TRUE(labelledBars(0).empty());
+    for (int count = 1; count <= 31; ++count) {
+        for (int most = 1; most <= 3; ++most)
+            EXPECT_LE(labelledBars(count, most).size(), std::size_t(most)) << count << " bars, " << most;
+    }
 }

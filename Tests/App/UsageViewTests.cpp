@@ -1,9 +1,14 @@
 #include "CorvaneApp/UsageView.hpp"
 
+#include "CorvaneApp/Sidebar.hpp"
 #include "CorvaneApp/UsageCharts.hpp"
 #include "Tests/App/Support/AppHarness.hpp"
+#include "Tests/App/Support/ClippedWidgets.hpp"
 
+#include <QChartView>
+#include <QCoreApplication>
 #include <QPushButton>
+#include <QSet>
 
 #include <cmath>
 
@@ -147,7 +152,7 @@ TEST_F(UsageViewTest, LiveCardsAndIntelLineFollowTheMonitor)
     // The texts are the model's; here only that each store refreshes its card.
     h.harness.executor.runAll();
     h.monitor.setMemory(MemoryBreakdown{16 * GiB, 6 * GiB, 2 * GiB, 1 * GiB, 4 * GiB, 3 * GiB});
-    EXPECT_TRUE(showsText(view, "9 GB of 16 GB"));
+    EXPECT_TRUE(showsText(view, QString::fromUtf8("9\u00A0GB of 16\u00A0GB"))) << "sizes kept whole";
 
     SystemSignals signals;
     signals.cpuLoadPercent = 49.5;
@@ -164,4 +169,53 @@ TEST_F(UsageViewTest, LiveCardsAndIntelLineFollowTheMonitor)
 
     h.monitor.setMac(MacInfo{"MacBook Air", "Apple M2", 16 * GiB, true});
     EXPECT_FALSE(showsText(view, intel));
+}
+
+TEST_F(UsageViewTest, CardsShareTheWidthOfTheSmallestWindowEqually)
+{
+    // The screen as wide as the smallest main window leaves it beside the sidebar.
+    view.resize(1000 - Sidebar::columnWidth() - 1, 700);
+    view.show();
+    h.harness.executor.runAll();
+    QCoreApplication::processEvents();
+
+    const auto cardOf = [](QWidget* content) { return content ? content->parentWidget() : nullptr; };
+    std::vector<QWidget*> history;
+    for (auto* chart : view.findChildren<HistoryChartView*>())
+        history.push_back(cardOf(chart));
+    ASSERT_EQ(history.size(), 3u);
+    for (QWidget* card : history)
+        EXPECT_NEAR(card->width(), history[0]->width(), 1) << "history cards";
+    QWidget* cpu = cardOf(view.findChild<CPUChart*>());
+    QWidget* memory = cardOf(view.findChild<MemoryBar*>()->parentWidget());
+    ASSERT_NE(cpu, nullptr);
+    EXPECT_NEAR(cpu->width(), memory->width(), 1) << "live cards";
+    EXPECT_GT(cpu->width(), 250);
+    for (auto* chart : view.findChildren<HistoryChartView*>())
+        EXPECT_EQ(chart->timeLabels().size(), 1) << "the one bar has its time";
+}
+
+TEST_F(UsageViewTest, CPUTimeLabelsNeverRepeatInTheFirstMinute)
+{
+    view.resize(1000 - Sidebar::columnWidth() - 1, 700);
+    view.show();
+    std::vector<CPUPoint> points;
+    for (int i = 10; i >= 0; --i)
+        points.push_back({h.harness.clock.now() - std::chrono::seconds(3 * i), 20});
+    h.monitor.setCpuHistory(points);
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+
+    auto* chart = view.findChild<CPUChart*>();
+    QStringList times;
+    for (const QString& text : chartTexts(*chart)) {
+        if (text.contains(QLatin1Char(':')))
+            times.append(text);
+    }
+    EXPECT_GE(times.size(), 2);
+    EXPECT_EQ(QSet<QString>(times.begin(), times.end()).size(), times.size()) << times.join(' ').toStdString();
+    QStringList model = chart->timeLabels();
+    times.sort();
+    model.sort();
+    EXPECT_EQ(times, model) << "drawn as the model reads them";
 }
