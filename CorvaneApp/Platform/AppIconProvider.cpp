@@ -3,7 +3,8 @@
 #include "Core/Files.hpp"
 #include "Core/PropertyList.hpp"
 #include "Core/Text.hpp"
-#include "CorvaneApp/Platform/DesktopEntry.hpp"
+#include "Platform/DesktopApps.hpp"
+#include "Platform/DesktopEntry.hpp"
 #include "Platform/LinuxWorkspace.hpp"
 
 #include <QFileInfo>
@@ -28,25 +29,32 @@ std::vector<std::string> entryNames(const std::string& appPath)
     return names;
 }
 
+// The icon a desktop entry names: a file, or a name in the icon theme.
+QIcon entryIcon(const std::filesystem::path& entry)
+{
+    const QString iconName = QString::fromStdString(DesktopEntry::value(DesktopEntry::read(entry), "Icon"));
+    if (iconName.isEmpty())
+        return {};
+    if (iconName.startsWith(u'/'))
+        return QFileInfo(iconName).isFile() ? QIcon(iconName) : QIcon();
+    return QIcon::fromTheme(iconName);
+}
+
 QIcon lookUp(const std::string& appPath)
 {
+    // An installed app's root names the entry it was found through.
+    if (const DesktopApp* app = DesktopApps::shared()->current()->byRoot(appPath))
+        return entryIcon(app->entry);
     const auto folders = LinuxWorkspace::xdgApplicationFolders();
     for (const auto& name : entryNames(appPath)) {
         if (name.find('/') != std::string::npos)
             continue;
         for (const auto& folder : folders) {
-            const QString path = QString::fromStdString((folder / (name + ".desktop")).string());
-            if (!QFileInfo(path).isFile())
+            const auto path = folder / (name + ".desktop");
+            if (!QFileInfo(QString::fromStdString(path.string())).isFile())
                 continue;
-            const QString iconName = DesktopEntry::read(path).value(QStringLiteral("Icon"));
-            if (iconName.isEmpty())
-                continue;
-            if (iconName.startsWith(u'/')) {
-                if (QFileInfo(iconName).isFile())
-                    return QIcon(iconName);
-            } else if (QIcon icon = QIcon::fromTheme(iconName); !icon.isNull()) {
+            if (QIcon icon = entryIcon(path); !icon.isNull())
                 return icon;
-            }
         }
     }
     return {};
