@@ -137,11 +137,12 @@ TEST_F(RunningApps, TerminateAsksForceKillsAndEndIsSeen)
 TEST_F(RunningApps, AnInstalledAppIsOneApplicationOfAllTheUsersProcessesInItsFolder)
 {
     const auto program = install("editor");
-    Child helper, main, spare, foreign, outside;
-    describe(helper, apps.path("editor/helper"), ::getuid(), 300);
-    describe(main, program, ::getuid(), 200);
+    // Listed in pid order; the main process started first though it was listed last.
+    Child helper, spare, main, foreign, outside;
+    describe(helper, apps.path("editor/helper"), ::getuid(), 100);
     describe(spare, program, ::getuid(), 400);
-    describe(foreign, program, ::getuid() + 1, 100);
+    describe(main, program, ::getuid(), 200);
+    describe(foreign, program, ::getuid() + 1, 50);
     describe(outside, "/usr/bin/sleep");
 
     const auto listed = workspace.runningApplications();
