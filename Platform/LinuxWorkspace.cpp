@@ -142,12 +142,20 @@ void runDetached(CommandRunner run, std::function<void(const CommandRunner&)> bo
     }
 }
 
+// The session's places for finding programs, with these applications folders.
+DesktopApps::Places places(std::vector<fs::path> applicationFolders)
+{
+    auto places = DesktopApps::session();
+    places.applicationFolders = std::move(applicationFolders);
+    return places;
+}
+
 } // namespace
 
-LinuxWorkspace::LinuxWorkspace() : LinuxWorkspace("/proc", DesktopApps::shared(), Shell::run) {}
+LinuxWorkspace::LinuxWorkspace() : LinuxWorkspace("/proc", xdgApplicationFolders(), Shell::run) {}
 
-LinuxWorkspace::LinuxWorkspace(fs::path procRoot, std::shared_ptr<DesktopApps> apps, CommandRunner run)
-    : procRoot_(std::move(procRoot)), apps_(std::move(apps)), run_(std::move(run))
+LinuxWorkspace::LinuxWorkspace(fs::path procRoot, std::vector<fs::path> applicationFolders, CommandRunner run)
+    : procRoot_(std::move(procRoot)), apps_(places(std::move(applicationFolders))), run_(std::move(run))
 {
 }
 
@@ -168,7 +176,7 @@ std::vector<Workspace::Application> LinuxWorkspace::runningApplications()
         return ProcFS::executablePath(procRoot_, pid);
     };
 
-    const auto installed = apps_->current();
+    const auto installed = apps_.current();
     std::map<std::string, ActivationPolicy> policies;
     std::map<std::string, std::shared_ptr<ProcApplication>> appsByRoot;
     std::vector<Application> apps;
@@ -223,7 +231,7 @@ std::optional<std::string> LinuxWorkspace::urlForApplication(std::string_view bu
     if (const auto browser = fromString<ChromiumBrowser>(bundleIdentifier))
         entries = BrowserProcesses::desktopEntries(*browser);
     entries.emplace_back(bundleIdentifier);
-    const auto installed = apps_->current();
+    const auto installed = apps_.current();
     for (const auto& entry : entries) {
         if (const DesktopApp* app = installed->byEntry(entry))
             return app->app.root;
@@ -233,7 +241,8 @@ std::optional<std::string> LinuxWorkspace::urlForApplication(std::string_view bu
 
 void LinuxWorkspace::openApplication(const std::string& url)
 {
-    const DesktopApp* app = apps_->current()->byRoot(url);
+    const auto installed = apps_.current();
+    const DesktopApp* app = installed->byRoot(url);
     if (!app)
         return;
     runDetached(run_, [entry = app->entry.string()](const CommandRunner& run) {

@@ -25,9 +25,11 @@ class LinuxWorkspace final : public Workspace {
 public:
     using Environment = std::function<const char*(const char* name)>;
 
-    // /proc, the session's installed apps, tools run through Shell::run.
+    // /proc, the XDG folders of this session, tools run through Shell::run.
     LinuxWorkspace();
-    LinuxWorkspace(std::filesystem::path procRoot, std::shared_ptr<DesktopApps> apps, CommandRunner run);
+    // The installed apps are those of the applications folders, found as this session finds programs.
+    LinuxWorkspace(std::filesystem::path procRoot, std::vector<std::filesystem::path> applicationFolders,
+                   CommandRunner run);
 
     std::vector<Application> runningApplications() override;
     void open(const std::string& url) override;
@@ -40,7 +42,7 @@ public:
 
 private:
     std::filesystem::path procRoot_;
-    std::shared_ptr<DesktopApps> apps_;
+    DesktopApps apps_;
     CommandRunner run_;
 };
 

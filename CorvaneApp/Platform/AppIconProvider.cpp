@@ -43,7 +43,8 @@ QIcon entryIcon(const std::filesystem::path& entry)
 QIcon lookUp(const std::string& appPath)
 {
     // An installed app's root names the entry it was found through.
-    if (const DesktopApp* app = DesktopApps::shared()->current()->byRoot(appPath))
+    const auto installed = DesktopApps::shared()->current();
+    if (const DesktopApp* app = installed->byRoot(appPath))
         return entryIcon(app->entry);
     const auto folders = LinuxWorkspace::xdgApplicationFolders();
     for (const auto& name : entryNames(appPath)) {

@@ -49,8 +49,7 @@ struct Child {
 class RunningApps : public ::testing::Test {
 protected:
     test::FakeTree proc, apps;
-    LinuxWorkspace workspace{proc.path(), std::make_shared<DesktopApps>(DesktopApps::Places{{apps.path("entries")}, {}, {}}),
-                             Shell::run};
+    LinuxWorkspace workspace{proc.path(), {apps.path("entries")}, Shell::run};
 
     // Shows the child in the fake /proc as a process of `uid` running `exe`, started
     // `started` ticks after boot.
@@ -112,7 +111,7 @@ TEST_F(RunningApps, TheUsersBundledProcessesWithTheirBundleInfo)
     EXPECT_EQ(listed[2]->activationPolicy(), ActivationPolicy::accessory);
     EXPECT_EQ(listed[3]->activationPolicy(), ActivationPolicy::prohibited);
 
-    EXPECT_TRUE(LinuxWorkspace(proc.path("missing"), DesktopApps::shared(), Shell::run).runningApplications().empty());
+    EXPECT_TRUE(LinuxWorkspace(proc.path("missing"), {}, Shell::run).runningApplications().empty());
 }
 
 TEST_F(RunningApps, TerminateAsksForceKillsAndEndIsSeen)
@@ -132,6 +131,113 @@ TEST_F(RunningApps, TerminateAsksForceKillsAndEndIsSeen)
     listed[1]->forceTerminate();
     EXPECT_EQ(forced.reap(), SIGKILL);
     EXPECT_TRUE(listed[1]->isTerminated());
+}
+
+TEST(ApplicationFolders, FollowTheXdgVariablesWithTheirDefaults)
+{
+    const auto folders = [](std::map<std::string, std::string> variables) {
+        return LinuxWorkspace::xdgApplicationFolders([variables](const char* name) -> const char* {
+            const auto it = variables.find(name);
+            return it == variables.end() ? nullptr : it->second.c_str();
+        });
+    };
+    using Paths = std::vector<std::filesystem::path>;
+    EXPECT_EQ(folders({{"HOME", "/home/me"}, {"XDG_DATA_HOME", ""}}),
+              (Paths{"/home/me/.local/share/applications", "/usr/local/share/applications", "/usr/share/applications"}));
+    EXPECT_EQ(folders({{"XDG_DATA_HOME", "relative"}, {"XDG_DATA_DIRS", "/a:rel::/b/"}}),
+              (Paths{"/a/applications", "/b/applications"}));
+    EXPECT_EQ(folders({{"HOME", "/home/me"}, {"XDG_DATA_HOME", "relative"}, {"XDG_DATA_DIRS", "/a"}}),
+              (Paths{"/home/me/.local/share/applications", "/a/applications"}));
+}
+
+namespace {
+
+// Applications folders "a", "b" and "c" in that order of precedence, with installed
+// programs beside them.
+struct Installed {
+    test::FakeTree data;
+    std::vector<std::filesystem::path> folders{data.path("a"), data.path("b"), data.path("c")};
+
+    std::string program(const std::string& relative)
+    {
+        const auto path = data.write(relative, "#!/bin/sh\n");
+        std::filesystem::permissions(path, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
+        return path;
+    }
+    void entry(const std::string& relative, const std::string& exec)
+    {
+        data.write(relative, "[Desktop Entry]\nType=Application\nName=X\nExec=" + exec + "\n");
+    }
+};
+
+} // namespace
+
+TEST(DesktopEntries, AnAppIsFoundByItsEntryAndIsWhereItsProgramIs)
+{
+    Installed installed;
+    installed.entry("b/app.example.Tool.desktop", installed.program("opt/tool/bin/tool") + " %f");
+    installed.entry("c/app.example.Tool.desktop", installed.program("opt/other/other"));
+    installed.data.mkdir("a/app.example.Folder.desktop");
+    // A browser is found under its own entry name; its folder is the resolved program's.
+    installed.data.symlink("bin/google-chrome-stable", "../opt/google/chrome/google-chrome");
+    installed.program("opt/google/chrome/google-chrome");
+    installed.entry("c/google-chrome.desktop", installed.data.path("bin/google-chrome-stable") + " %U");
+    LinuxWorkspace workspace("/proc", installed.folders, Shell::run);
+
+    EXPECT_EQ(workspace.urlForApplication("app.example.Tool"), installed.data.path("opt/tool/bin"));
+    EXPECT_EQ(workspace.urlForApplication("com.google.Chrome"), installed.data.path("opt/google/chrome"));
+    EXPECT_EQ(workspace.urlForApplication("com.brave.Browser"), std::nullopt);
+    EXPECT_EQ(workspace.urlForApplication("app.example.Folder"), std::nullopt);
+    EXPECT_EQ(workspace.urlForApplication("../c/x"), std::nullopt);
+}
+
+TEST(DesktopEntries, OpeningRunsTheToolsAwayFromTheCaller)
+{
+    // The runs happen on their own thread; the state outlives the test if need be.
+    struct Runs {
+        std::mutex lock;
+        std::vector<std::vector<std::string>> seen;
+        std::promise<void> finished;
+    };
+    const auto recorder = [](std::shared_ptr<Runs> runs, std::string last, std::string missing) -> CommandRunner {
+        return [=](const std::string& path, const std::vector<std::string>& arguments) {
+            {
+                std::lock_guard guard(runs->lock);
+                runs->seen.push_back(arguments);
+                runs->seen.back().insert(runs->seen.back().begin(), path);
+            }
+            if (path == last)
+                runs->finished.set_value();
+            if (path == missing)
+                throw std::system_error(std::make_error_code(std::errc::no_such_file_or_directory));
+            return Shell::Output{};
+        };
+    };
+    const auto seen = [](const std::shared_ptr<Runs>& runs) {
+        runs->finished.get_future().wait();
+        std::lock_guard guard(runs->lock);
+        return runs->seen;
+    };
+    using Seen = std::vector<std::vector<std::string>>;
+
+    const std::string url = "https://example.com/a b?x=1;$(rm -rf ~)";
+    auto opening = std::make_shared<Runs>();
+    LinuxWorkspace("/proc", {}, recorder(opening, "/usr/bin/xdg-open", "/usr/bin/xdg-open")).open(url);
+    EXPECT_EQ(seen(opening), (Seen{{"/usr/bin/xdg-open", url}}));
+
+    // An app is launched from the entry it was found through.
+    Installed installed;
+    installed.entry("b/a.b.desktop", installed.program("opt/ab/ab"));
+    const auto entry = installed.data.path("b/a.b.desktop");
+    const auto app = LinuxWorkspace("/proc", installed.folders, Shell::run).urlForApplication("a.b");
+    ASSERT_TRUE(app);
+    auto withGio = std::make_shared<Runs>();
+    LinuxWorkspace("/proc", installed.folders, recorder(withGio, "/usr/bin/gio", "")).openApplication(*app);
+    EXPECT_EQ(seen(withGio), (Seen{{"/usr/bin/gio", "launch", entry}}));
+
+    auto withoutGio = std::make_shared<Runs>();
+    LinuxWorkspace("/proc", installed.folders, recorder(withoutGio, "/usr/bin/gtk-launch", "/usr/bin/gio")).openApplication(*app);
+    EXPECT_EQ(seen(withoutGio), (Seen{{"/usr/bin/gio", "launch", entry}, {"/usr/bin/gtk-launch", "a.b.desktop"}}));
 }
 
 TEST_F(RunningApps, AnInstalledAppIsOneApplicationOfAllTheUsersProcessesInItsFolder)
@@ -154,7 +260,9 @@ TEST_F(RunningApps, AnInstalledAppIsOneApplicationOfAllTheUsersProcessesInItsFol
 
     // The grouping of the same processes names the same app, which is how quitting finds it.
     const auto own = ProcProcessSource(proc.path(), {100, 4096}).sample();
-    const auto installed = DesktopApps(DesktopApps::Places{{apps.path("entries")}, {}, {}}).current();
+    auto places = DesktopApps::session();
+    places.applicationFolders = {apps.path("entries")};
+    const auto installed = DesktopApps(places).current();
     const auto groups = AppGrouper::group(CPUMeter::usage(std::nullopt, own, [](int32_t) { return std::nullopt; }),
                                           ::getuid(), installed.get());
     const auto group = std::find_if(groups.begin(), groups.end(), [](const auto& g) { return g.appPath.has_value(); });
@@ -195,112 +303,4 @@ TEST_F(RunningApps, AProcessThatTookAListedPidIsNeverSignalled)
     listed[0]->forceTerminate();
     EXPECT_TRUE(alive(next));
     EXPECT_EQ(workspace.runningApplications().size(), 1u);  // a new listing sees the new process
-}
-
-TEST(ApplicationFolders, FollowTheXdgVariablesWithTheirDefaults)
-{
-    const auto folders = [](std::map<std::string, std::string> variables) {
-        return LinuxWorkspace::xdgApplicationFolders([variables](const char* name) -> const char* {
-            const auto it = variables.find(name);
-            return it == variables.end() ? nullptr : it->second.c_str();
-        });
-    };
-    using Paths = std::vector<std::filesystem::path>;
-    EXPECT_EQ(folders({{"HOME", "/home/me"}, {"XDG_DATA_HOME", ""}}),
-              (Paths{"/home/me/.local/share/applications", "/usr/local/share/applications", "/usr/share/applications"}));
-    EXPECT_EQ(folders({{"XDG_DATA_HOME", "relative"}, {"XDG_DATA_DIRS", "/a:rel::/b/"}}),
-              (Paths{"/a/applications", "/b/applications"}));
-    EXPECT_EQ(folders({{"HOME", "/home/me"}, {"XDG_DATA_HOME", "relative"}, {"XDG_DATA_DIRS", "/a"}}),
-              (Paths{"/home/me/.local/share/applications", "/a/applications"}));
-}
-
-namespace {
-
-// Applications folders "a", "b" and "c" in that order of precedence, with an installed
-// program beside them.
-struct Installed {
-    test::FakeTree data;
-    std::shared_ptr<DesktopApps> apps =
-        std::make_shared<DesktopApps>(DesktopApps::Places{{data.path("a"), data.path("b"), data.path("c")}, {}, {}});
-
-    std::string program(const std::string& relative)
-    {
-        const auto path = data.write(relative, "#!/bin/sh\n");
-        std::filesystem::permissions(path, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
-        return path;
-    }
-    void entry(const std::string& relative, const std::string& exec)
-    {
-        data.write(relative, "[Desktop Entry]\nType=Application\nName=X\nExec=" + exec + "\n");
-    }
-};
-
-} // namespace
-
-TEST(DesktopEntries, AnAppIsFoundByItsEntryAndIsWhereItsProgramIs)
-{
-    Installed installed;
-    installed.entry("b/app.example.Tool.desktop", installed.program("opt/tool/bin/tool") + " %f");
-    installed.entry("c/app.example.Tool.desktop", installed.program("opt/other/other"));
-    installed.data.mkdir("a/app.example.Folder.desktop");
-    // A browser is found under its own entry name; its folder is the resolved program's.
-    installed.data.symlink("bin/google-chrome-stable", "../opt/google/chrome/google-chrome");
-    installed.program("opt/google/chrome/google-chrome");
-    installed.entry("c/google-chrome.desktop", installed.data.path("bin/google-chrome-stable") + " %U");
-    LinuxWorkspace workspace("/proc", installed.apps, Shell::run);
-
-    EXPECT_EQ(workspace.urlForApplication("app.example.Tool"), installed.data.path("opt/tool/bin"));
-    EXPECT_EQ(workspace.urlForApplication("com.google.Chrome"), installed.data.path("opt/google/chrome"));
-    EXPECT_EQ(workspace.urlForApplication("com.brave.Browser"), std::nullopt);
-    EXPECT_EQ(workspace.urlForApplication("app.example.Folder"), std::nullopt);
-    EXPECT_EQ(workspace.urlForApplication("../c/x"), std::nullopt);
-}
-
-TEST(DesktopEntries, OpeningRunsTheToolsAwayFromTheCaller)
-{
-    // The runs happen on their own thread; the state outlives the test if need be.
-    struct Runs {
-        std::mutex lock;
-        std::vector<std::vector<std::string>> seen;
-        std::promise<void> finished;
-    };
-    const auto recorder = [](std::shared_ptr<Runs> runs, std::string last, std::string missing) -> CommandRunner {
-        return [=](const std::string& path, const std::vector<std::string>& arguments) {
-            {
-                std::lock_guard guard(runs->lock);
-                runs->seen.push_back(arguments);
-                runs->seen.back().insert(runs->seen.back().begin(), path);
-            }
-            if (path == last)
-                runs->finished.set_value();
-            if (path == missing)
-                throw std::system_error(std::make_error_code(std::errc::no_such_file_or_directory));
-            return Shell::Output{};
-        };
-    };
-    const auto seen = [](const std::shared_ptr<Runs>& runs) {
-        runs->finished.get_future().wait();
-        std::lock_guard guard(runs->lock);
-        return runs->seen;
-    };
-    using Seen = std::vector<std::vector<std::string>>;
-
-    const std::string url = "https://example.com/a b?x=1;$(rm -rf ~)";
-    auto opening = std::make_shared<Runs>();
-    LinuxWorkspace("/proc", DesktopApps::shared(), recorder(opening, "/usr/bin/xdg-open", "/usr/bin/xdg-open")).open(url);
-    EXPECT_EQ(seen(opening), (Seen{{"/usr/bin/xdg-open", url}}));
-
-    // An app is launched from the entry it was found through.
-    Installed installed;
-    installed.entry("b/a.b.desktop", installed.program("opt/ab/ab"));
-    const auto entry = installed.data.path("b/a.b.desktop");
-    const auto app = LinuxWorkspace("/proc", installed.apps, Shell::run).urlForApplication("a.b");
-    ASSERT_TRUE(app);
-    auto withGio = std::make_shared<Runs>();
-    LinuxWorkspace("/proc", installed.apps, recorder(withGio, "/usr/bin/gio", "")).openApplication(*app);
-    EXPECT_EQ(seen(withGio), (Seen{{"/usr/bin/gio", "launch", entry}}));
-
-    auto withoutGio = std::make_shared<Runs>();
-    LinuxWorkspace("/proc", installed.apps, recorder(withoutGio, "/usr/bin/gtk-launch", "/usr/bin/gio")).openApplication(*app);
-    EXPECT_EQ(seen(withoutGio), (Seen{{"/usr/bin/gio", "launch", entry}, {"/usr/bin/gtk-launch", "a.b.desktop"}}));
 }
