@@ -19,30 +19,38 @@ std::optional<std::string> outermostApp(std::string_view path)
     return std::nullopt;
 }
 
-std::vector<ProcessGroup> group(const std::vector<ProcessUsage>& usage, uint32_t currentUID)
+std::vector<ProcessGroup> group(const std::vector<ProcessUsage>& usage, uint32_t currentUID,
+                                const InstalledApps* apps)
 {
     std::vector<ProcessGroup> groups;
     std::unordered_map<std::string, std::size_t> indexByKey;
     for (const auto& process : usage) {
         auto bundle = outermostApp(process.path);
-        std::string key = bundle ? *bundle : "pid:" + Numbers::toText(process.pid);
+        const InstalledApp* installed = bundle || !apps ? nullptr : apps->owner(process.path, process.appScope);
+        std::string key = bundle      ? *bundle
+                          : installed ? installed->root
+                                      : "pid:" + Numbers::toText(process.pid);
         auto [it, inserted] = indexByKey.try_emplace(key, groups.size());
         if (inserted) {
             ProcessGroup g;
             g.id = std::move(key);
-            g.appPath = std::move(bundle);
+            if (bundle) {
+                auto name = Text::lastPathComponent(*bundle);
+                g.displayName = name.substr(0, name.rfind('.'));
+                g.appPath = std::move(bundle);
+            } else if (installed) {
+                g.displayName = installed->name;
+                g.appPath = installed->root;
+                g.program = installed->program;
+            } else {
+                g.displayName = process.name;
+            }
             groups.push_back(std::move(g));
         }
         groups[it->second].members.push_back(process);
     }
 
     for (auto& g : groups) {
-        if (g.appPath) {
-            auto name = Text::lastPathComponent(*g.appPath);
-            g.displayName = name.substr(0, name.rfind('.'));
-        } else {
-            g.displayName = g.members.front().name;
-        }
         for (const auto& member : g.members) {
             g.cpuPercent += member.cpuPercent;
             // Stop at the largest count rather than wrap: each member's size may be near it.

@@ -35,7 +35,7 @@ public:
 
     uint32_t currentUID() const { return currentUID_; }
 
-    // Asks every running application of the group's bundle to quit (or ends them
+    // Asks every running application of the group's app to quit (or ends them
     // when `force`) and waits up to `timeout` for all of them to end.
     FixOutcome quit(const ProcessGroup& group, bool force, std::chrono::nanoseconds timeout);
     // False when nothing could be started to show the pane.

@@ -19,6 +19,14 @@ ProcessUsage ProcessGroup::primary() const
                 return member;
         }
     }
+    // Helpers often run the app's own program too; the app started them.
+    const ProcessUsage* earliest = nullptr;
+    for (const auto& member : members) {
+        if (!program.empty() && member.path == program && (!earliest || member.startTime < earliest->startTime))
+            earliest = &member;
+    }
+    if (earliest)
+        return *earliest;
     const ProcessUsage* busiest = &members.front();
     for (const auto& member : members) {
         if (member.cpuPercent > busiest->cpuPercent)

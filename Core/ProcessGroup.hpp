@@ -17,25 +17,29 @@ struct ProcessUsage {
     std::string name;
     double cpuPercent = 0;  // percent of one core; may exceed 100
     int64_t memoryBytes = 0;
+    std::string appScope{};  // as the sample says
+    double startTime = 0;
 
     bool operator==(const ProcessUsage&) const = default;
 };
 
 // The processes of one app, or one lone process.
 struct ProcessGroup {
-    std::string id;                     // outermost bundle path, or "pid:" + pid
+    std::string id;                     // outermost bundle path, an installed app's root, or "pid:" + pid
     std::string displayName;
-    std::optional<std::string> appPath;
+    std::optional<std::string> appPath;  // the bundle path or the installed app's root; absent for a lone process
     std::vector<ProcessUsage> members;  // listing order; never empty when built by AppGrouper
     double cpuPercent = 0;
     int64_t memoryBytes = 0;
     bool quittable = false;
+    std::string program{};  // an installed app's program, which its primary process runs; else empty
 
     // Members beyond the primary one; 0 for an empty group.
     int helperCount() const;
 
-    // The bundle's main executable, else the busiest member (earliest on a tie).
-    // An empty group answers an empty ProcessUsage.
+    // The bundle's main executable, else the earliest started member running the
+    // app's program (the earliest listed on a tie), else the busiest member (the
+    // earliest listed on a tie). An empty group answers an empty ProcessUsage.
     ProcessUsage primary() const;
 
     bool operator==(const ProcessGroup&) const = default;

@@ -19,6 +19,11 @@ struct ProcessSample {
     int64_t rssBytes = 0;
     double psCPU = 0;     // the table's own CPU percent
     std::string path;     // full executable path, or a bare name for kernel processes
+    // What the table cannot print, read where the system offers it: the desktop entry
+    // id the process's session unit names (empty when none), and when it started, in
+    // seconds after boot (0 when unknown).
+    std::string appScope{};
+    double startTime = 0;
 
     std::string name() const;
 

@@ -16,7 +16,8 @@ enum class ActivationPolicy { regular, accessory, prohibited };
 class RunningApplication {
 public:
     virtual ~RunningApplication() = default;
-    // Paths of the app's bundle and executable, when they can be told.
+    // The app's bundle path (an installed app's root where it has no bundle) and its
+    // executable, when they can be told.
     virtual std::optional<std::string> bundleURL() const = 0;
     virtual std::optional<std::string> executableURL() const = 0;
     virtual ActivationPolicy activationPolicy() const = 0;

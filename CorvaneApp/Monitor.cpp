@@ -47,6 +47,7 @@ struct TickWork {
     std::function<SystemSignals(double)> readSignals;
     std::function<MemoryBreakdown()> readMemory;
     std::shared_ptr<LowPowerProbe> lowPower;
+    std::function<std::shared_ptr<const InstalledApps>()> installedApps;
 };
 
 std::map<std::string, Explanation> explain(const std::vector<ProcessGroup>& groups, const ProcessCatalog& catalog)
@@ -303,8 +304,8 @@ void Monitor::tick(std::function<void()> finished)
     }
     ticking_ = true;
     const bool visible = windowVisible_;
-    TickWork work{previous_,         env_.currentUID, visible,          catalog_,     env_.processSource,
-                  env_.footprint,    env_.readSignals, env_.readMemory, env_.lowPower};
+    TickWork work{previous_,      env_.currentUID,  visible,         catalog_,     env_.processSource,
+                  env_.footprint, env_.readSignals, env_.readMemory, env_.lowPower, env_.installedApps};
     env_.executor.run(
         Executor::Lane::tick, this,
         [work = std::move(work)] {
@@ -320,7 +321,8 @@ void Monitor::tick(std::function<void()> finished)
             const auto usage = CPUMeter::usage(*work.previous, output.snapshot, [&](int32_t pid) {
                 return own.contains(pid) ? work.footprint(pid) : std::nullopt;
             });
-            output.groups = AppGrouper::group(usage, work.uid);
+            const auto installed = work.installedApps ? work.installedApps() : nullptr;
+            output.groups = AppGrouper::group(usage, work.uid, installed.get());
             if (work.visible)
                 output.explanations = explain(output.groups, *work.catalog);
             double totalCPU = 0;

@@ -5,6 +5,7 @@
 #include "Core/PSProcessSource.hpp"
 #include "Core/SignalReader.hpp"
 #include "Platform/AppDataFolder.hpp"
+#include "Platform/DesktopApps.hpp"
 #include "Platform/ProcProcessSource.hpp"
 
 #include <QDir>
@@ -31,6 +32,11 @@ std::function<SystemSignals(double)> MonitorEnvironment::defaultSignalReader()
 std::function<MemoryBreakdown()> MonitorEnvironment::defaultMemoryReader()
 {
     return [] { return MemoryStats::read(); };
+}
+
+std::function<std::shared_ptr<const InstalledApps>()> MonitorEnvironment::defaultInstalledApps()
+{
+    return []() -> std::shared_ptr<const InstalledApps> { return DesktopApps::shared()->current(); };
 }
 
 std::function<std::vector<BackgroundItem>(const std::filesystem::path&)>

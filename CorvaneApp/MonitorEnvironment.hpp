@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/BackgroundItem.hpp"
+#include "Core/InstalledApps.hpp"
 #include "Core/MacInfo.hpp"
 #include "Core/MemoryStats.hpp"
 #include "Core/ProcessCatalog.hpp"
@@ -42,6 +43,8 @@ struct MonitorEnvironment {
     std::function<std::optional<int64_t>(int32_t pid)> footprint = defaultFootprint();
     std::function<SystemSignals(double totalCPUPercent)> readSignals = defaultSignalReader();
     std::function<MemoryBreakdown()> readMemory = defaultMemoryReader();
+    // The installed apps processes fold into (besides bundles); nullptr for none.
+    std::function<std::shared_ptr<const InstalledApps>()> installedApps = defaultInstalledApps();
     // The background items of a home folder and the root "/", with no pids.
     std::function<std::vector<BackgroundItem>(const std::filesystem::path& home)> scanBackgroundItems =
         defaultBackgroundItemsScan();
@@ -59,6 +62,7 @@ struct MonitorEnvironment {
     static std::function<std::optional<int64_t>(int32_t)> defaultFootprint();
     static std::function<SystemSignals(double)> defaultSignalReader();
     static std::function<MemoryBreakdown()> defaultMemoryReader();
+    static std::function<std::shared_ptr<const InstalledApps>()> defaultInstalledApps();
     static std::function<std::vector<BackgroundItem>(const std::filesystem::path&)> defaultBackgroundItemsScan();
     static std::function<std::map<std::string, int32_t>()> defaultLaunchctlList();
     static std::function<MacInfo()> defaultMacReader();

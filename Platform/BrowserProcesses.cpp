@@ -18,6 +18,16 @@ std::vector<std::string> executableNames(ChromiumBrowser browser)
     return {};
 }
 
+std::vector<std::string> desktopEntries(ChromiumBrowser browser)
+{
+    switch (browser) {
+    case ChromiumBrowser::chrome: return {"google-chrome", "com.google.Chrome"};
+    case ChromiumBrowser::brave: return {"brave-browser", "com.brave.Browser"};
+    case ChromiumBrowser::edge: return {"microsoft-edge", "com.microsoft.Edge"};
+    }
+    return {};
+}
+
 bool isRunning(std::string_view bundleIdentifier, const std::filesystem::path& procRoot, uint32_t uid)
 {
     const auto browser = fromString<ChromiumBrowser>(bundleIdentifier);

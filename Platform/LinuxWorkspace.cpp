@@ -5,8 +5,11 @@
 #include "Core/PropertyList.hpp"
 #include "Core/Text.hpp"
 #include "Platform/AppDataFolder.hpp"
+#include "Platform/AppScope.hpp"
+#include "Platform/BrowserProcesses.hpp"
 #include "Platform/ProcFS.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <map>
@@ -58,43 +61,68 @@ private:
     int openError_;
 };
 
+// One process of a running application, held through the handle opened while listing.
+struct Member {
+    int32_t pid = 0;
+    std::unique_ptr<PidFD> pidfd;  // none where the system offers no handles
+    std::string executable;
+    uint64_t started = 0;  // clock ticks after boot; 0 when unknown
+
+    // Without a handle nothing is signalled: the pid alone may name another process by now.
+    void signal(int number) const
+    {
+        if (pidfd)
+            pidfd->signal(number);
+    }
+    bool hasEnded() const
+    {
+        if (pidfd)
+            return pidfd->hasEnded();
+        return ::kill(pid, 0) != 0 && errno == ESRCH;
+    }
+};
+
+// A bundled process, or an installed app with all its processes. Quitting asks the
+// primary process to end, as the app's own quit would; forcing ends every process.
 class ProcApplication final : public RunningApplication {
 public:
-    ProcApplication(int32_t pid, std::unique_ptr<PidFD> pidfd, std::string bundle, std::string executable,
-                    ActivationPolicy policy)
-        : pid_(pid), pidfd_(std::move(pidfd)), bundle_(std::move(bundle)), executable_(std::move(executable)),
-          policy_(policy)
+    // `program`: the app's own, whose process is the primary one; empty for a bundled process.
+    ProcApplication(std::string bundle, ActivationPolicy policy, std::string program = {})
+        : bundle_(std::move(bundle)), policy_(policy), program_(std::move(program))
     {
+    }
+
+    // The primary process is the earliest started one running the app's program, else
+    // the earliest started one (the earliest added on a tie).
+    void add(Member member)
+    {
+        members_.push_back(std::move(member));
+        const auto rank = [this](const Member& m) { return std::pair(m.executable != program_, m.started); };
+        if (rank(members_.back()) < rank(members_[primary_]))
+            primary_ = members_.size() - 1;
     }
 
     std::optional<std::string> bundleURL() const override { return bundle_; }
-    std::optional<std::string> executableURL() const override { return executable_; }
+    std::optional<std::string> executableURL() const override { return members_[primary_].executable; }
     ActivationPolicy activationPolicy() const override { return policy_; }
 
-    // Without a pidfd nothing is signalled: the pid alone may name another process by now.
-    void terminate() override
-    {
-        if (pidfd_)
-            pidfd_->signal(SIGTERM);
-    }
+    void terminate() override { members_[primary_].signal(SIGTERM); }
     void forceTerminate() override
     {
-        if (pidfd_)
-            pidfd_->signal(SIGKILL);
+        for (const auto& member : members_)
+            member.signal(SIGKILL);
     }
     bool isTerminated() const override
     {
-        if (pidfd_)
-            return pidfd_->hasEnded();
-        return ::kill(pid_, 0) != 0 && errno == ESRCH;
+        return std::all_of(members_.begin(), members_.end(), [](const Member& member) { return member.hasEnded(); });
     }
 
 private:
-    int32_t pid_;
-    std::unique_ptr<PidFD> pidfd_;
     std::string bundle_;
-    std::string executable_;
     ActivationPolicy policy_;
+    std::string program_;
+    std::vector<Member> members_;
+    std::size_t primary_ = 0;
 };
 
 // Runs `body` with the runner on a thread of its own and lets it go; false when no
@@ -115,13 +143,21 @@ bool runDetached(CommandRunner run, std::function<void(const CommandRunner&)> bo
     }
 }
 
+// The session's places for finding programs, with these applications folders.
+DesktopApps::Places places(std::vector<fs::path> applicationFolders)
+{
+    auto places = DesktopApps::session();
+    places.applicationFolders = std::move(applicationFolders);
+    return places;
+}
+
 } // namespace
 
 LinuxWorkspace::LinuxWorkspace() : LinuxWorkspace("/proc", xdgApplicationFolders(), Shell::run) {}
 
 LinuxWorkspace::LinuxWorkspace(fs::path procRoot, std::vector<fs::path> applicationFolders, CommandRunner run,
                                SettingsPanels::Session session)
-    : procRoot_(std::move(procRoot)), applicationFolders_(std::move(applicationFolders)), run_(std::move(run)),
+    : procRoot_(std::move(procRoot)), apps_(places(std::move(applicationFolders))), run_(std::move(run)),
       session_(std::move(session))
 {
 }
@@ -143,12 +179,17 @@ std::vector<Workspace::Application> LinuxWorkspace::runningApplications()
         return ProcFS::executablePath(procRoot_, pid);
     };
 
+    const auto installed = apps_.current();
     std::map<std::string, ActivationPolicy> policies;
+    std::map<std::string, std::shared_ptr<ProcApplication>> appsByRoot;
     std::vector<Application> apps;
     for (const int32_t pid : pids) {
         const auto executable = mine(pid);
-        const auto bundle = executable ? AppGrouper::outermostApp(*executable) : std::nullopt;
-        if (!bundle)
+        if (!executable)
+            continue;
+        const auto bundle = AppGrouper::outermostApp(*executable);
+        const InstalledApp* app = bundle ? nullptr : installed->owner(*executable, AppScope::ofProcess(procRoot_, pid));
+        if (!bundle && !app)
             continue;
 
         // Open the handle, then check the pid still names the process just read and
@@ -161,11 +202,23 @@ std::vector<Workspace::Application> LinuxWorkspace::runningApplications()
         } else if (mine(pid) != executable || pidfd->hasEnded()) {
             continue;
         }
+        Member member{pid, std::move(pidfd), *executable, ProcFS::startTicks(procRoot_, pid).value_or(0)};
 
-        auto policy = policies.find(*bundle);
-        if (policy == policies.end())
-            policy = policies.emplace(*bundle, readActivationPolicy(*bundle)).first;
-        apps.push_back(std::make_shared<ProcApplication>(pid, std::move(pidfd), *bundle, *executable, policy->second));
+        if (bundle) {
+            auto policy = policies.find(*bundle);
+            if (policy == policies.end())
+                policy = policies.emplace(*bundle, readActivationPolicy(*bundle)).first;
+            auto application = std::make_shared<ProcApplication>(*bundle, policy->second);
+            application->add(std::move(member));
+            apps.push_back(std::move(application));
+            continue;
+        }
+        auto& application = appsByRoot[app->root];
+        if (!application) {
+            application = std::make_shared<ProcApplication>(app->root, ActivationPolicy::regular, app->program);
+            apps.push_back(application);
+        }
+        application->add(std::move(member));
     }
     return apps;
 }
@@ -183,25 +236,29 @@ bool LinuxWorkspace::open(const std::string& url)
 
 std::optional<std::string> LinuxWorkspace::urlForApplication(std::string_view bundleIdentifier)
 {
-    // A desktop entry's name never holds a "/": anything else could step out of the folder.
-    if (bundleIdentifier.empty() || bundleIdentifier.find('/') != std::string_view::npos)
-        return std::nullopt;
-    const std::string name = std::string(bundleIdentifier) + ".desktop";
-    for (const auto& folder : applicationFolders_) {
-        std::error_code error;
-        if (fs::is_regular_file(folder / name, error))
-            return (folder / name).string();
+    std::vector<std::string> entries;
+    if (const auto browser = fromString<ChromiumBrowser>(bundleIdentifier))
+        entries = BrowserProcesses::desktopEntries(*browser);
+    entries.emplace_back(bundleIdentifier);
+    const auto installed = apps_.current();
+    for (const auto& entry : entries) {
+        if (const DesktopApp* app = installed->byEntry(entry))
+            return app->app.root;
     }
     return std::nullopt;
 }
 
 void LinuxWorkspace::openApplication(const std::string& url)
 {
-    runDetached(run_, [url](const CommandRunner& run) {
+    const auto installed = apps_.current();
+    const DesktopApp* app = installed->byRoot(url);
+    if (!app)
+        return;
+    runDetached(run_, [entry = app->entry.string()](const CommandRunner& run) {
         try {
-            run("/usr/bin/gio", {"launch", url});
+            run("/usr/bin/gio", {"launch", entry});
         } catch (const std::system_error&) {
-            run("/usr/bin/gtk-launch", {Text::lastPathComponent(url)});
+            run("/usr/bin/gtk-launch", {Text::lastPathComponent(entry)});
         }
     });
 }

@@ -2,6 +2,7 @@
 
 #include "Core/Shell.hpp"
 #include "Core/Workspace.hpp"
+#include "Platform/DesktopApps.hpp"
 #include "Platform/SettingsPanels.hpp"
 
 #include <cstdlib>
@@ -12,19 +13,23 @@
 namespace corvane {
 
 // The desktop session on Linux. Running applications are the current user's
-// processes whose executable lies in an ".app" bundle, read from /proc and held
-// through a pidfd opened while listing, so a reused pid is never signalled.
-// URLs open with xdg-open, except a System Settings pane's link, which opens the
-// session's own settings page for it (SettingsPanels) or nothing; applications are
-// found by bundle identifier as the desktop entry "<identifier>.desktop" and
-// launched with gio (else gtk-launch). Opening and launching run on a thread of
-// their own: the tools may not return before the program they started ends.
+// processes whose executable lies in an ".app" bundle, one application each, and
+// the installed desktop apps (DesktopApps) with every process of the user that
+// belongs to one, one application each. Each process is held through a pidfd
+// opened while listing, so a reused pid is never signalled. URLs open with
+// xdg-open, except a System Settings pane's link, which opens the session's own
+// settings page for it (SettingsPanels) or nothing. An application is found by
+// bundle identifier through its desktop entry (the browsers' under their own entry
+// names) and is where its program is; it is launched from that entry with gio (else
+// gtk-launch). Opening and launching run on a thread of their own: the tools may not
+// return before the program they started ends.
 class LinuxWorkspace final : public Workspace {
 public:
     using Environment = std::function<const char*(const char* name)>;
 
     // /proc, the XDG folders of this session, tools run through Shell::run.
     LinuxWorkspace();
+    // The installed apps are those of the applications folders, found as this session finds programs.
     LinuxWorkspace(std::filesystem::path procRoot, std::vector<std::filesystem::path> applicationFolders,
                    CommandRunner run, SettingsPanels::Session session = SettingsPanels::Session::current());
 
@@ -39,7 +44,7 @@ public:
 
 private:
     std::filesystem::path procRoot_;
-    std::vector<std::filesystem::path> applicationFolders_;
+    DesktopApps apps_;
     CommandRunner run_;
     SettingsPanels::Session session_;
 };

@@ -180,6 +180,18 @@ std::optional<uint32_t> effectiveUID(const fs::path& procRoot, int32_t pid)
     return Numbers::parseInt<uint32_t>(words[1]);
 }
 
+std::optional<uint64_t> startTicks(const fs::path& procRoot, int32_t pid)
+{
+    const auto stat = Files::read(procRoot / Numbers::toText(pid) / "stat", 4096);
+    const auto close = stat ? stat->rfind(')') : std::string::npos;
+    if (close == std::string::npos)
+        return std::nullopt;
+    // The command name may hold anything, so fields are counted after its last ")":
+    // the start time is the 20th.
+    const auto fields = Text::splitSkippingEmpty(std::string_view(*stat).substr(close + 1), ' ');
+    return fields.size() > 19 ? Numbers::parseInt<uint64_t>(fields[19]) : std::nullopt;
+}
+
 std::optional<std::string> pathFromLink(std::string_view target)
 {
     if (target.empty() || target.starts_with("/memfd:"))

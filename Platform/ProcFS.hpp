@@ -91,6 +91,10 @@ std::optional<std::string_view> fieldView(std::string_view text, std::string_vie
 // The effective uid from /proc/PID/status, or nothing when the process is gone.
 std::optional<uint32_t> effectiveUID(const std::filesystem::path& procRoot, int32_t pid);
 
+// When the process started, in clock ticks after boot, from /proc/PID/stat; nothing
+// when the process is gone.
+std::optional<uint64_t> startTicks(const std::filesystem::path& procRoot, int32_t pid);
+
 // The executable: the target of exe (without a trailing " (deleted)"), else an
 // absolute argv[0] from cmdline, else comm. Nothing when the process is gone.
 std::optional<std::string> executablePath(const std::filesystem::path& procRoot, int32_t pid);

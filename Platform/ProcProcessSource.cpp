@@ -1,6 +1,7 @@
 #include "Platform/ProcProcessSource.hpp"
 
 #include "Core/Numbers.hpp"
+#include "Platform/AppScope.hpp"
 #include "Platform/BootClock.hpp"
 #include "Platform/ProcFS.hpp"
 
@@ -166,8 +167,21 @@ std::optional<ProcessSample> ProcProcessSource::read(const ProcFS::Root& root, c
         if (elapsed > 0)
             psCPU = cpuTime / elapsed * 100;
     }
-    return ProcessSample{pid,      stat->ppid, *uid, userName(*uid), cpuTime, *rssBytes, psCPU,
-                         pathOf(root, pid, stat->comm, known)};
+    return ProcessSample{pid,   stat->ppid, *uid, userName(*uid), cpuTime, *rssBytes, psCPU,
+                         pathOf(root, pid, stat->comm, known), appScopeOf(root, pid, known),
+                         static_cast<double>(stat->startTicks) / ticks};
+}
+
+// Read once per process: a desktop puts an app in its unit as it starts it.
+const std::string& ProcProcessSource::appScopeOf(const ProcFS::Root& root, int32_t pid, Known& known)
+{
+    if (!known.scopeRead) {
+        known.scopeRead = true;
+        ProcFS::FileText cgroup;
+        if (root.read(ProcFS::ProcessFile(pid, "cgroup").c_str(), cgroup))
+            known.appScope = AppScope::fromCgroupFile(cgroup.view());
+    }
+    return known.appScope;
 }
 
 // The executable: the exe link's target, else an absolute argv[0], else the

@@ -1,5 +1,7 @@
 #include "ScreenshotFixtures.hpp"
 
+#include "Core/AppGrouper.hpp"
+
 #include <chrono>
 
 namespace corvane::screenshots {
@@ -8,6 +10,80 @@ namespace {
 
 constexpr int64_t gigabyte = 1LL << 30;
 constexpr int64_t megabyte = 1LL << 20;
+constexpr uint32_t userID = 1000;
+
+// The apps the desktop entries of an ordinary Debian desktop name, where the
+// processes below lie.
+class DesktopApps final : public InstalledApps {
+public:
+    const InstalledApp* owner(std::string_view path, std::string_view) const override
+    {
+        for (const auto& app : apps_) {
+            if (path.starts_with(app.root + "/"))
+                return &app;
+        }
+        return nullptr;
+    }
+
+private:
+    std::vector<InstalledApp> apps_{
+        {"/usr/lib/firefox-esr", "Firefox ESR", "/usr/lib/firefox-esr/firefox-esr"},
+        {"/usr/share/code", "Visual Studio Code", "/usr/share/code/code"},
+        {"/usr/lib/thunderbird", "Thunderbird", "/usr/lib/thunderbird/thunderbird"},
+        {"/opt/google/chrome", "Google Chrome", "/opt/google/chrome/google-chrome"},
+    };
+};
+
+// `count` processes running `path` from `pid` on; the first works hardest, each
+// next one a little less than the one before.
+std::vector<ProcessUsage> processes(const std::string& path, int32_t pid, double cpu, int64_t memory, int count = 1,
+                                    uint32_t uid = userID)
+{
+    std::vector<ProcessUsage> list;
+    const double shares = count * (count + 1) / 2.0;
+    for (int i = 0; i < count; ++i) {
+        const double share = (count - i) / shares;
+        ProcessUsage process;
+        process.pid = pid + i;
+        process.ppid = i == 0 ? 1 : pid;
+        process.uid = uid;
+        process.user = uid == 0 ? "root" : "user";
+        process.path = path;
+        process.name = path.substr(path.rfind('/') + 1);
+        process.cpuPercent = cpu * share;
+        process.memoryBytes = static_cast<int64_t>(static_cast<double>(memory) * share);
+        process.startTime = 600 + pid + i;
+        list.push_back(std::move(process));
+    }
+    return list;
+}
+
+// The groups the monitor makes of these processes.
+std::vector<ProcessGroup> grouped(const std::vector<std::vector<ProcessUsage>>& lists)
+{
+    static const DesktopApps apps;
+    std::vector<ProcessUsage> table;
+    for (const auto& list : lists)
+        table.insert(table.end(), list.begin(), list.end());
+    return AppGrouper::group(table, userID, &apps);
+}
+
+std::vector<std::vector<ProcessUsage>> everydayProcesses()
+{
+    return {processes("/usr/lib/firefox-esr/firefox-esr", 2100, 12.4, 1900 * megabyte, 7),
+            processes("/usr/share/code/code", 3300, 6.1, 1200 * megabyte, 5),
+            processes("/usr/lib/xorg/Xorg", 900, 3.2, 210 * megabyte, 1, 0),
+            processes("/usr/bin/pipewire", 1500, 0.8, 40 * megabyte),
+            processes("/usr/lib/thunderbird/thunderbird", 4100, 0.4, 600 * megabyte, 3)};
+}
+
+// The everyday processes with more of their own.
+std::vector<ProcessGroup> everydayAnd(std::vector<ProcessUsage> busy)
+{
+    auto lists = everydayProcesses();
+    lists.insert(lists.begin(), std::move(busy));
+    return grouped(lists);
+}
 
 std::vector<CPUPoint> cpuHistory(Date now, double level)
 {
@@ -86,9 +162,7 @@ void publish(FixtureWorld& world, std::vector<ProcessGroup> groups, SystemSignal
 
 std::vector<ProcessGroup> everydayApps()
 {
-    return {app("firefox", 2100, 12.4, 1900 * megabyte, 6), app("code", 3300, 6.1, 1200 * megabyte, 4),
-            app("Xorg", 900, 3.2, 210 * megabyte), app("pipewire", 1500, 0.8, 40 * megabyte),
-            app("thunderbird", 4100, 0.4, 600 * megabyte, 2)};
+    return grouped(everydayProcesses());
 }
 
 std::vector<Fixture> fixtures()
@@ -101,11 +175,10 @@ std::vector<Fixture> fixtures()
          }},
         {"busy", true,
          [](FixtureWorld& world) {
-             std::vector<ProcessGroup> groups = everydayApps();
-             groups.insert(groups.begin(), app("ffmpeg", 5200, 286.5, 420 * megabyte));
+             auto groups = everydayAnd(processes("/opt/google/chrome/chrome", 7000, 286.5, 2 * gigabyte, 9));
              publish(world, std::move(groups), signals(41, Pressure::elevated, Thermal::warm), 38,
-                     {Finding(FindingKind::cpuHog, Severity::medium, "ffmpeg is using a lot of CPU",
-                              "It has kept about 3 cores busy for the last minute.", "/usr/lib/ffmpeg",
+                     {Finding(FindingKind::cpuHog, Severity::medium, "Google Chrome is using a lot of CPU",
+                              "It has kept about 3 cores busy for the last minute.", "/opt/google/chrome",
                               FixID::quitApp),
                       Finding(FindingKind::memory, Severity::low, "Memory is getting tight",
                               "Apps are using most of your memory, so your computer is swapping.", std::nullopt,
@@ -121,16 +194,15 @@ std::vector<Fixture> fixtures()
          }},
         {"struggling", true,
          [](FixtureWorld& world) {
-             std::vector<ProcessGroup> groups = everydayApps();
-             groups.insert(groups.begin(), app("chromium", 7000, 388.0, 6 * gigabyte, 23));
+             auto groups = everydayAnd(processes("/opt/google/chrome/chrome", 7000, 388.0, 6 * gigabyte, 24));
              publish(world, std::move(groups), signals(92, Pressure::critical, Thermal::hot), 85,
                      {Finding(FindingKind::heat, Severity::critical, "Your computer is running hot",
                               "It slows itself down to cool off.", std::nullopt, FixID::openBatterySettings),
-                      Finding(FindingKind::browser, Severity::high, "chromium has 24 processes open",
-                              "Each tab and extension runs as its own process.", "/usr/lib/chromium",
-                              FixID::reviewTabs)});
-             world.monitor.setStuckApp("chromium");
-             world.actions.setStuckAlert("chromium");
+                      Finding(FindingKind::cpuHog, Severity::high, "Google Chrome is using a lot of CPU",
+                              "It has kept about 4 cores busy for the last minute.", "/opt/google/chrome",
+                              FixID::quitApp)});
+             world.monitor.setStuckApp("Google Chrome");
+             world.actions.setStuckAlert("Google Chrome");
          }},
         {"error", true,
          [](FixtureWorld& world) {
@@ -144,15 +216,14 @@ std::vector<Fixture> fixtures()
          }},
         {"many-findings", true,
          [](FixtureWorld& world) {
-             std::vector<ProcessGroup> groups = everydayApps();
-             groups.insert(groups.begin(), app("ffmpeg", 5200, 186.5, 420 * megabyte));
+             // A tool no desktop entry names, and installed apps the system's folders protect.
+             auto groups = everydayAnd(processes("/usr/bin/ffmpeg", 5200, 186.5, 420 * megabyte));
              publish(world, std::move(groups), signals(71, Pressure::elevated, Thermal::warm), 64,
                      {Finding(FindingKind::cpuHog, Severity::high, "ffmpeg is using a lot of CPU",
-                              "It has kept about 2 cores busy for the last minute.", "/usr/lib/ffmpeg",
-                              FixID::quitApp),
+                              "It has kept about 2 cores busy for the last minute.", "pid:5200", FixID::explain),
                       Finding(FindingKind::memory, Severity::medium, "Memory is getting tight",
-                              "firefox uses the most, so your computer is swapping.", "/usr/lib/firefox",
-                              FixID::quitApp),
+                              "Firefox ESR uses the most, so your computer is swapping.", "/usr/lib/firefox-esr",
+                              std::nullopt),
                       Finding(FindingKind::heat, Severity::medium, "Your computer is warm",
                               "It may slow itself down to cool off.", std::nullopt, FixID::openBatterySettings),
                       Finding(FindingKind::lowDisk, Severity::low, "Your disk is almost full",

@@ -8,6 +8,7 @@
 #include "Core/ProcessCatalog.hpp"
 #include "Core/Report.hpp"
 #include "Core/SignalReader.hpp"
+#include "Platform/DesktopApps.hpp"
 #include "Platform/LowPowerMode.hpp"
 #include "Platform/ProcProcessSource.hpp"
 
@@ -48,7 +49,7 @@ int main()
     const auto usage = CPUMeter::usage(previous, current, [&](int32_t pid) -> std::optional<int64_t> {
         return owner[pid] == uid ? MemoryReader::footprint(pid) : std::nullopt;
     });
-    const auto groups = AppGrouper::group(usage, uid);
+    const auto groups = AppGrouper::group(usage, uid, DesktopApps::shared()->current().get());
 
     double totalCPU = 0;
     for (const auto& process : usage)

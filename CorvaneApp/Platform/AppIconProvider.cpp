@@ -3,7 +3,8 @@
 #include "Core/PropertyList.hpp"
 #include "Core/Text.hpp"
 #include "CorvaneApp/Executor.hpp"
-#include "CorvaneApp/Platform/DesktopEntry.hpp"
+#include "Platform/DesktopApps.hpp"
+#include "Platform/DesktopEntry.hpp"
 #include "Platform/LinuxWorkspace.hpp"
 
 #include <QFileInfo>
@@ -29,20 +30,32 @@ std::vector<std::string> entryNames(const std::string& appPath)
     return names;
 }
 
-// The Icon values of the bundle's desktop entries, best first: icon files that exist and
+// The Icon value of a desktop entry that can be used: an icon file that exists, or a theme name.
+QString entryIcon(const std::filesystem::path& entry)
+{
+    const QString iconName = QString::fromStdString(DesktopEntry::value(DesktopEntry::read(entry), "Icon"));
+    if (iconName.startsWith(u'/') && !QFileInfo(iconName).isFile())
+        return {};
+    return iconName;
+}
+
+// The Icon values of the app's desktop entries, best first: icon files that exist and
 // theme names. Reads files only, so it may run on any thread.
 QStringList iconNames(const std::string& appPath, const std::vector<std::filesystem::path>& folders)
 {
     QStringList found;
+    // An installed app's root names the entry it was found through.
+    if (const DesktopApp* app = DesktopApps::shared()->current()->byRoot(appPath))
+        if (QString iconName = entryIcon(app->entry); !iconName.isEmpty())
+            found.append(iconName);
     for (const auto& name : entryNames(appPath)) {
         if (name.find('/') != std::string::npos)
             continue;
         for (const auto& folder : folders) {
-            const QString path = QString::fromStdString((folder / (name + ".desktop")).string());
-            if (!QFileInfo(path).isFile())
+            const auto path = folder / (name + ".desktop");
+            if (!QFileInfo(QString::fromStdString(path.string())).isFile())
                 continue;
-            const QString iconName = DesktopEntry::read(path).value(QStringLiteral("Icon"));
-            if (!iconName.isEmpty() && (!iconName.startsWith(u'/') || QFileInfo(iconName).isFile()))
+            if (QString iconName = entryIcon(path); !iconName.isEmpty())
                 found.append(iconName);
         }
     }

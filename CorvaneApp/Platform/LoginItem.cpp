@@ -1,6 +1,6 @@
 #include "CorvaneApp/Platform/LoginItem.hpp"
 
-#include "CorvaneApp/Platform/DesktopEntry.hpp"
+#include "Platform/DesktopEntry.hpp"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -70,9 +70,8 @@ bool LoginItem::isEnabled() const
 {
     if (!QFileInfo(entryPath()).isFile())
         return false;
-    const auto keys = DesktopEntry::read(entryPath());
-    return keys.value(QStringLiteral("Hidden")) != QLatin1String("true") &&
-           keys.value(QStringLiteral("X-GNOME-Autostart-enabled")) != QLatin1String("false");
+    const auto keys = DesktopEntry::read(entryPath().toStdString());
+    return !DesktopEntry::isTrue(keys, "Hidden") && DesktopEntry::value(keys, "X-GNOME-Autostart-enabled") != "false";
 }
 
 QString LoginItem::entryText(const QString& executable)

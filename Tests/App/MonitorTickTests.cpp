@@ -42,6 +42,25 @@ TEST_F(MonitorTick, SmoothsOverTheLastThreeTicks)
     EXPECT_DOUBLE_EQ(harness.lastTotalCPU, 40);            // signals get this tick's unsmoothed sum
 }
 
+TEST_F(MonitorTick, FoldsProcessesIntoTheInstalledAppsItIsGiven)
+{
+    struct OneApp : InstalledApps {
+        InstalledApp app{"/opt/editor", "Editor", "/opt/editor/editor"};
+        const InstalledApp* owner(std::string_view path, std::string_view) const override
+        {
+            return path.starts_with("/opt/editor/") ? &app : nullptr;
+        }
+    };
+    harness.installedApps = std::make_shared<OneApp>();
+    tickAfter(0, {MonitorHarness::process(10, "/opt/editor/editor", 0, 5),
+                  MonitorHarness::process(11, "/opt/editor/spell", 0, 5), MonitorHarness::process(12, editorPath, 0)});
+    const auto editor = monitor.group(std::string("/opt/editor"));
+    ASSERT_TRUE(editor);
+    EXPECT_EQ(editor->displayName, "Editor");
+    EXPECT_EQ(editor->helperCount(), 1);
+    EXPECT_TRUE(monitor.group(std::string("pid:12")));
+}
+
 TEST_F(MonitorTick, ReadsFootprintsOnlyForTheUsersOwnProcesses)
 {
     auto other = MonitorHarness::process(20, "/usr/sbin/daemon", 0);

@@ -157,3 +157,77 @@ TEST(SafetyGate, RefusesInOrder)
     EXPECT_FALSE(SafetyGate::canQuit(501, 501, "/usr/bin/A", "A", true));
     EXPECT_EQ(SafetyGate::denyNames().size(), 9u);
 }
+
+namespace {
+
+// Installed apps by root, claiming the paths under it or, for a program root, that path.
+struct FakeInstalledApps : InstalledApps {
+    std::vector<InstalledApp> apps;
+    const InstalledApp* owner(std::string_view path, std::string_view scope) const override
+    {
+        for (const auto& app : apps) {
+            if (scope == app.root || path == app.root || path.starts_with(app.root + "/"))
+                return &app;
+        }
+        return nullptr;
+    }
+};
+
+ProcessUsage started(ProcessUsage process, double startTime, std::string scope = {})
+{
+    process.startTime = startTime;
+    process.appScope = std::move(scope);
+    return process;
+}
+
+} // namespace
+
+TEST(AppGrouper, ProcessesOfAnInstalledAppFoldIntoItAndBundlesStayBundles)
+{
+    FakeInstalledApps installed;
+    installed.apps = {{"/opt/browser", "Browser", "/opt/browser/browser"},
+                      {"org.example.Notes", "Notes", ""},
+                      {"/opt/bundled", "Bundled", "/opt/bundled/x"}};
+    const auto groups = AppGrouper::group(
+        {
+            started(usage(10, "/opt/browser/browser", 40), 30),       // a busy helper running the program
+            started(usage(11, "/opt/browser/browser", 5), 20),        // the main process, started first
+            started(usage(12, "/opt/browser/crashpad", 50), 10),
+            started(usage(20, "/app/bin/notes", 3), 1, "org.example.Notes"),
+            started(usage(21, "/app/bin/notes-helper", 4), 2, "org.example.Notes"),
+            usage(30, "/opt/bundled/Tool.app/Contents/MacOS/Tool", 1),
+            usage(40, "/usr/bin/grep", 2),
+        },
+        501, &installed);
+    ASSERT_EQ(groups.size(), 4u);
+    const auto& browser = groups[0];
+    EXPECT_EQ(browser.id, "/opt/browser");
+    EXPECT_EQ(browser.appPath, "/opt/browser");
+    EXPECT_EQ(browser.displayName, "Browser");
+    EXPECT_EQ(browser.helperCount(), 2);
+    EXPECT_DOUBLE_EQ(browser.cpuPercent, 95);
+    EXPECT_EQ(browser.primary().pid, 11);
+    EXPECT_TRUE(browser.quittable);
+    // Without a member running the program, the busiest is the primary.
+    const auto& notes = groups[1];
+    EXPECT_EQ(notes.id, "org.example.Notes");
+    EXPECT_EQ(notes.primary().pid, 21);
+    EXPECT_EQ(groups[2].id, "pid:40");
+    EXPECT_EQ(groups[3].id, "/opt/bundled/Tool.app");
+    EXPECT_EQ(groups[3].displayName, "Tool");
+}
+
+TEST(AppGrouper, AnInstalledAppPassesTheSameGateAsABundle)
+{
+    FakeInstalledApps installed;
+    installed.apps = {{"/usr/lib/firefox-esr", "Firefox ESR", "/usr/lib/firefox-esr/firefox-esr"},
+                      {"/home/me/apps/corvane", "Corvane", "/home/me/apps/corvane/corvane"},
+                      {"/opt/editor", "Editor", "/opt/editor/editor"}};
+    const auto groups = AppGrouper::group({usage(1, "/usr/lib/firefox-esr/firefox-esr", 3),
+                                           usage(2, "/home/me/apps/corvane/corvane", 2),
+                                           usage(3, "/opt/editor/editor", 1, 0)},
+                                          501, &installed);
+    ASSERT_EQ(groups.size(), 3u);
+    for (const auto& g : groups)
+        EXPECT_FALSE(g.quittable) << g.id;  // a protected folder, a denied name, another user's
+}

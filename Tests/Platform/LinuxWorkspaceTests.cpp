@@ -1,5 +1,9 @@
 #include "Platform/LinuxWorkspace.hpp"
 
+#include "Core/AppGrouper.hpp"
+#include "Core/CPUMeter.hpp"
+#include "Platform/ProcProcessSource.hpp"
+
 #include "Core/Numbers.hpp"
 #include "Tests/Support/FakeTree.hpp"
 
@@ -46,17 +50,42 @@ struct Child {
 class RunningApps : public ::testing::Test {
 protected:
     test::FakeTree proc, apps;
-    LinuxWorkspace workspace{proc.path(), {}, Shell::run};
+    LinuxWorkspace workspace{proc.path(), {apps.path("entries")}, Shell::run};
+
+    // Shows the child in the fake /proc as a process of `uid` running `exe`, started
+    // `started` ticks after boot.
+    void describe(const Child& child, const std::string& exe, uint32_t uid = ::getuid(), uint64_t started = 0)
+    {
+        const auto id = Numbers::toText(uid), pid = Numbers::toText(child.pid);
+        std::filesystem::remove_all(proc.path(pid));
+        proc.write(pid + "/status", "Uid:\t" + id + "\t" + id + "\t" + id + "\t" + id + "\n");
+        proc.write(pid + "/stat", pid + " (x) S 1 1 1 0 -1 0 0 0 0 0 0 0 0 0 20 0 1 0 " + Numbers::toText(started)
+                                      + " 1000 10\n");
+        proc.symlink(pid + "/exe", exe);
+    }
 
     // Shows the child in the fake /proc as running the main executable of `bundle`.
     std::string show(const Child& child, const std::string& bundle, const std::string& info = "", uint32_t uid = ::getuid())
     {
-        const auto id = Numbers::toText(uid), pid = Numbers::toText(child.pid);
-        proc.write(pid + "/status", "Uid:\t" + id + "\t" + id + "\t" + id + "\t" + id + "\n");
-        proc.symlink(pid + "/exe", apps.path(bundle + "/Contents/MacOS/main"));
+        describe(child, apps.path(bundle + "/Contents/MacOS/main"), uid);
         if (!info.empty())
             apps.write(bundle + "/Contents/Info.plist", "<plist version=\"1.0\"><dict>" + info + "</dict></plist>");
         return apps.path(bundle);
+    }
+
+    // Installs an app whose program is `folder`/main and returns the program.
+    std::string install(const std::string& folder)
+    {
+        const auto program = apps.write(folder + "/main", "#!/bin/sh\n");
+        std::filesystem::permissions(program, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
+        apps.write("entries/" + folder + ".desktop", "[Desktop Entry]\nType=Application\nName=" + folder + "\nExec=" + program + "\n");
+        return program;
+    }
+
+    static bool alive(const Child& child)
+    {
+        siginfo_t info{};
+        return ::waitid(P_PID, static_cast<id_t>(child.pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
     }
 };
 
@@ -133,15 +162,43 @@ TEST(ApplicationFolders, FollowTheXdgVariablesWithTheirDefaults)
               (Paths{"/home/me/.local/share/applications", "/a/applications"}));
 }
 
-TEST(DesktopEntries, FoundInTheFirstFolderHoldingOne)
-{
+namespace {
+
+// Applications folders "a", "b" and "c" in that order of precedence, with installed
+// programs beside them.
+struct Installed {
     test::FakeTree data;
-    data.write("b/app.example.Tool.desktop", "[Desktop Entry]\n");
-    data.write("c/app.example.Tool.desktop", "[Desktop Entry]\n");
-    data.write("c/x.desktop", "[Desktop Entry]\n");
-    data.mkdir("a/app.example.Folder.desktop");
-    LinuxWorkspace workspace("/proc", {data.path("a"), data.path("b"), data.path("c")}, Shell::run);
-    EXPECT_EQ(workspace.urlForApplication("app.example.Tool"), data.path("b/app.example.Tool.desktop"));
+    std::vector<std::filesystem::path> folders{data.path("a"), data.path("b"), data.path("c")};
+
+    std::string program(const std::string& relative)
+    {
+        const auto path = data.write(relative, "#!/bin/sh\n");
+        std::filesystem::permissions(path, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
+        return path;
+    }
+    void entry(const std::string& relative, const std::string& exec)
+    {
+        data.write(relative, "[Desktop Entry]\nType=Application\nName=X\nExec=" + exec + "\n");
+    }
+};
+
+} // namespace
+
+TEST(DesktopEntries, AnAppIsFoundByItsEntryAndIsWhereItsProgramIs)
+{
+    Installed installed;
+    installed.entry("b/app.example.Tool.desktop", installed.program("opt/tool/bin/tool") + " %f");
+    installed.entry("c/app.example.Tool.desktop", installed.program("opt/other/other"));
+    installed.data.mkdir("a/app.example.Folder.desktop");
+    // A browser is found under its own entry name; its folder is the resolved program's.
+    installed.data.symlink("bin/google-chrome-stable", "../opt/google/chrome/google-chrome");
+    installed.program("opt/google/chrome/google-chrome");
+    installed.entry("c/google-chrome.desktop", installed.data.path("bin/google-chrome-stable") + " %U");
+    LinuxWorkspace workspace("/proc", installed.folders, Shell::run);
+
+    EXPECT_EQ(workspace.urlForApplication("app.example.Tool"), installed.data.path("opt/tool/bin"));
+    EXPECT_EQ(workspace.urlForApplication("com.google.Chrome"), installed.data.path("opt/google/chrome"));
+    EXPECT_EQ(workspace.urlForApplication("com.brave.Browser"), std::nullopt);
     EXPECT_EQ(workspace.urlForApplication("app.example.Folder"), std::nullopt);
     EXPECT_EQ(workspace.urlForApplication("../c/x"), std::nullopt);
 }
@@ -180,11 +237,82 @@ TEST(DesktopEntries, OpeningRunsTheToolsAwayFromTheCaller)
     LinuxWorkspace("/proc", {}, recorder(opening, "/usr/bin/xdg-open", "/usr/bin/xdg-open")).open(url);
     EXPECT_EQ(seen(opening), (Seen{{"/usr/bin/xdg-open", url}}));
 
+    // An app is launched from the entry it was found through.
+    Installed installed;
+    installed.entry("b/a.b.desktop", installed.program("opt/ab/ab"));
+    const auto entry = installed.data.path("b/a.b.desktop");
+    const auto app = LinuxWorkspace("/proc", installed.folders, Shell::run).urlForApplication("a.b");
+    ASSERT_TRUE(app);
     auto withGio = std::make_shared<Runs>();
-    LinuxWorkspace("/proc", {}, recorder(withGio, "/usr/bin/gio", "")).openApplication("/apps/a.b.desktop");
-    EXPECT_EQ(seen(withGio), (Seen{{"/usr/bin/gio", "launch", "/apps/a.b.desktop"}}));
+    LinuxWorkspace("/proc", installed.folders, recorder(withGio, "/usr/bin/gio", "")).openApplication(*app);
+    EXPECT_EQ(seen(withGio), (Seen{{"/usr/bin/gio", "launch", entry}}));
 
     auto withoutGio = std::make_shared<Runs>();
-    LinuxWorkspace("/proc", {}, recorder(withoutGio, "/usr/bin/gtk-launch", "/usr/bin/gio")).openApplication("/apps/a.b.desktop");
-    EXPECT_EQ(seen(withoutGio), (Seen{{"/usr/bin/gio", "launch", "/apps/a.b.desktop"}, {"/usr/bin/gtk-launch", "a.b.desktop"}}));
+    LinuxWorkspace("/proc", installed.folders, recorder(withoutGio, "/usr/bin/gtk-launch", "/usr/bin/gio")).openApplication(*app);
+    EXPECT_EQ(seen(withoutGio), (Seen{{"/usr/bin/gio", "launch", entry}, {"/usr/bin/gtk-launch", "a.b.desktop"}}));
+}
+
+TEST_F(RunningApps, AnInstalledAppIsOneApplicationOfAllTheUsersProcessesInItsFolder)
+{
+    const auto program = install("editor");
+    // Listed in pid order; the main process started first though it was listed last.
+    Child helper, spare, main, foreign, outside;
+    describe(helper, apps.path("editor/helper"), ::getuid(), 100);
+    describe(spare, program, ::getuid(), 400);
+    describe(main, program, ::getuid(), 200);
+    describe(foreign, program, ::getuid() + 1, 50);
+    describe(outside, "/usr/bin/sleep");
+
+    const auto listed = workspace.runningApplications();
+    ASSERT_EQ(listed.size(), 1u);
+    const auto& editor = listed[0];
+    EXPECT_EQ(editor->bundleURL(), apps.path("editor"));
+    EXPECT_EQ(editor->executableURL(), program);  // the earliest of the user's processes running the program
+    EXPECT_EQ(editor->activationPolicy(), ActivationPolicy::regular);
+
+    // The grouping of the same processes names the same app, which is how quitting finds it.
+    const auto own = ProcProcessSource(proc.path(), {100, 4096}).sample();
+    auto places = DesktopApps::session();
+    places.applicationFolders = {apps.path("entries")};
+    const auto installed = DesktopApps(places).current();
+    const auto groups = AppGrouper::group(CPUMeter::usage(std::nullopt, own, [](int32_t) { return std::nullopt; }),
+                                          ::getuid(), installed.get());
+    const auto group = std::find_if(groups.begin(), groups.end(), [](const auto& g) { return g.appPath.has_value(); });
+    ASSERT_NE(group, groups.end());
+    EXPECT_EQ(group->appPath, editor->bundleURL());
+
+    // Quitting asks the primary process alone; forcing ends every one; the app has
+    // ended once all of them have.
+    editor->terminate();
+    EXPECT_EQ(main.reap(), SIGTERM);
+    EXPECT_TRUE(alive(helper));
+    EXPECT_TRUE(alive(spare));
+    EXPECT_FALSE(editor->isTerminated());
+    editor->forceTerminate();
+    EXPECT_EQ(helper.reap(), SIGKILL);
+    EXPECT_EQ(spare.reap(), SIGKILL);
+    EXPECT_TRUE(editor->isTerminated());
+    EXPECT_TRUE(alive(foreign));
+    EXPECT_TRUE(alive(outside));
+}
+
+TEST_F(RunningApps, AProcessThatTookAListedPidIsNeverSignalled)
+{
+    const auto program = install("player");
+    Child first;
+    describe(first, program);
+    const auto listed = workspace.runningApplications();
+    ASSERT_EQ(listed.size(), 1u);
+
+    // The listed process ends; a new one now runs the app's program under the pid
+    // the listing read, as far as /proc can tell.
+    ::kill(first.pid, SIGKILL), first.reap();
+    Child next;
+    std::filesystem::rename(proc.path(Numbers::toText(first.pid)), proc.path("old"));
+    describe(next, program);
+    EXPECT_TRUE(listed[0]->isTerminated());
+    listed[0]->terminate();
+    listed[0]->forceTerminate();
+    EXPECT_TRUE(alive(next));
+    EXPECT_EQ(workspace.runningApplications().size(), 1u);  // a new listing sees the new process
 }

@@ -81,7 +81,7 @@ TEST(ProcProcessSource, ReadsEachProcessFromItsStatFolderAndExe)
     const Snapshot snapshot = ProcProcessSource(proc.path(), units).sample();
     EXPECT_GE(snapshot.takenAt, before);
     ASSERT_EQ(snapshot.processes.size(), 1u);
-    const ProcessSample expected{412, 7, 0, "root", 2.0, 25 * 4096, 2.0, "/usr/lib/browser/browser"};
+    const ProcessSample expected{412, 7, 0, "root", 2.0, 25 * 4096, 2.0, "/usr/lib/browser/browser", "", 10.0};
     EXPECT_EQ(snapshot.processes[0], expected);
 }
 
@@ -268,4 +268,25 @@ TEST(ProcProcessSource, LiveTableHoldsThisProcessAndNoKernelThreads)
     EXPECT_GE(self->cpuTime, 0.0);
     for (const auto& process : snapshot.processes)
         EXPECT_NE(process.path, "kthreadd");
+}
+
+TEST(ProcProcessSource, ReadsTheAppUnitOncePerProcess)
+{
+    test::FakeTree proc;
+    const std::string unit = "0::/user.slice/user-1000.slice/user@1000.service/app.slice/";
+    addProcess(proc, 50, {.startTicks = 10}, me, "/usr/bin/gedit");
+    proc.write("50/cgroup", unit + "app-gnome-org.gnome.gedit-5.scope\n");
+    addProcess(proc, 51, {.startTicks = 10}, me, "/usr/bin/bash");
+    ProcProcessSource source(proc.path(), units);
+    auto processes = source.sample().processes;
+    ASSERT_EQ(processes.size(), 2u);
+    EXPECT_EQ(processes[0].appScope, "org.gnome.gedit");
+    EXPECT_EQ(processes[0].startTime, 0.1);
+    EXPECT_EQ(processes[1].appScope, "");
+
+    // Kept while the process lives; read afresh for a new process under the pid.
+    proc.write("50/cgroup", unit + "app-gnome-other-6.scope\n");
+    EXPECT_EQ(source.sample().processes[0].appScope, "org.gnome.gedit");
+    proc.write("50/stat", statLine(50, {.startTicks = 20}));
+    EXPECT_EQ(source.sample().processes[0].appScope, "other");
 }

@@ -52,6 +52,7 @@ MonitorEnvironment MonitorHarness::environment()
         return signalReading;
     };
     env.readMemory = [this] { return memoryReading; };
+    env.installedApps = [this] { return installedApps; };
     env.scanBackgroundItems = [this](const std::filesystem::path&) {
         ++scans;
         return items;

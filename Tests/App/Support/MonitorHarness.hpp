@@ -54,6 +54,7 @@ public:
     int macReads = 0;
     bool lowPower = false;
     ProcessCatalog catalog;
+    std::shared_ptr<const InstalledApps> installedApps;  // none by default
     SleepWatcher* sleepWatcher = nullptr;  // owned by the Monitor once started
     int sleepWatchersBuilt = 0;
 

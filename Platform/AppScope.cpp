@@ -1,0 +1,112 @@
+#include "Platform/AppScope.hpp"
+
+#include "Core/Files.hpp"
+#include "Core/Numbers.hpp"
+#include "Core/Text.hpp"
+
+#include <optional>
+
+namespace corvane::AppScope {
+
+namespace {
+
+std::optional<int> hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return std::nullopt;
+}
+
+// systemd's "\xNN" escapes undone.
+std::string unescaped(std::string_view part)
+{
+    std::string result;
+    result.reserve(part.size());
+    for (std::size_t i = 0; i < part.size(); ++i) {
+        if (part[i] == '\\' && i + 3 < part.size() && part[i + 1] == 'x') {
+            const auto high = hexDigit(part[i + 2]);
+            const auto low = hexDigit(part[i + 3]);
+            if (high && low) {
+                result += static_cast<char>(*high * 16 + *low);
+                i += 3;
+                continue;
+            }
+        }
+        result += part[i];
+    }
+    return result;
+}
+
+// The entry id of one unit name, or empty when it is not an app unit.
+std::string fromUnit(std::string_view unit)
+{
+    static constexpr std::string_view prefix = "app-";
+    if (!unit.starts_with(prefix))
+        return {};
+    std::string_view body = unit.substr(prefix.size());
+    enum class Kind { scope, service, slice };
+    Kind kind;
+    if (body.ends_with(".scope"))
+        kind = Kind::scope;
+    else if (body.ends_with(".service"))
+        kind = Kind::service;
+    else if (body.ends_with(".slice"))
+        kind = Kind::slice;
+    else
+        return {};
+    body = body.substr(0, body.rfind('.'));
+    // The parts: an optional launcher, the entry id, and for a scope a random tail.
+    const auto parts = Text::splitSkippingEmpty(body, '-');
+    if (parts.empty())
+        return {};
+    std::string_view id = parts.back();
+    if (kind == Kind::scope && parts.size() >= 2)
+        id = parts[parts.size() - 2];
+    if (kind == Kind::service)
+        id = id.substr(0, id.find('@'));
+    return unescaped(id);
+}
+
+} // namespace
+
+std::string fromCgroupPath(std::string_view path)
+{
+    const auto units = Text::splitSkippingEmpty(path, '/');
+    for (auto unit = units.rbegin(); unit != units.rend(); ++unit) {
+        if (auto id = fromUnit(*unit); !id.empty())
+            return id;
+    }
+    return {};
+}
+
+std::string fromCgroupFile(std::string_view text)
+{
+    std::string_view unified, systemd;
+    for (const auto line : Text::splitSkippingEmpty(text, '\n')) {
+        const auto first = line.find(':');
+        const auto second = first == std::string_view::npos ? first : line.find(':', first + 1);
+        if (second == std::string_view::npos)
+            continue;
+        const auto controllers = line.substr(first + 1, second - first - 1);
+        if (line.substr(0, first) == "0" && controllers.empty())
+            unified = line.substr(second + 1);
+        else if (controllers == "name=systemd")
+            systemd = line.substr(second + 1);
+    }
+    // A hybrid setup may leave the unified hierarchy at its root.
+    auto id = fromCgroupPath(unified);
+    return id.empty() ? fromCgroupPath(systemd) : id;
+}
+
+std::string ofProcess(const std::filesystem::path& procRoot, int32_t pid)
+{
+    // A few lines at most; the cap only guards against a planted file in a fake tree.
+    const auto text = Files::read(procRoot / Numbers::toText(pid) / "cgroup", 64 * 1024);
+    return text ? fromCgroupFile(*text) : std::string();
+}
+
+} // namespace corvane::AppScope

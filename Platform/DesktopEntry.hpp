@@ -1,0 +1,35 @@
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Reading desktop entries (".desktop" files), as the freedesktop.org Desktop Entry
+// format writes them.
+namespace corvane::DesktopEntry {
+
+// The keys of the [Desktop Entry] group with their values unescaped ("\s", "\n",
+// "\t", "\r", "\\"). Localised keys ("Name[de]") are kept as they stand; of a
+// repeated key the first counts.
+using Keys = std::map<std::string, std::string, std::less<>>;
+
+Keys parse(std::string_view text);
+
+// parse() of a file; empty when it cannot be read. Real entries are a few
+// kibibytes, so a larger file is not read at all.
+Keys read(const std::filesystem::path& file);
+
+// The value of a key, empty when absent.
+std::string value(const Keys& keys, std::string_view key);
+
+// A boolean key: true only when it is written "true".
+bool isTrue(const Keys& keys, std::string_view key);
+
+// The arguments of an Exec value (as parse() gives it): split at blanks, quotes
+// and their backslash escapes removed, field codes ("%U", "%f" …) dropped and "%%"
+// read as "%". The first argument is the program.
+std::vector<std::string> execArguments(std::string_view exec);
+
+} // namespace corvane::DesktopEntry

@@ -1,0 +1,293 @@
+#include "Platform/DesktopApps.hpp"
+
+#include "Core/AppGrouper.hpp"
+#include "Core/CPUMeter.hpp"
+#include "Core/Numbers.hpp"
+#include "Platform/AppScope.hpp"
+#include "Platform/DesktopEntry.hpp"
+#include "Platform/ProcProcessSource.hpp"
+#include "Tests/Support/FakeTree.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <unistd.h>
+
+using namespace corvane;
+namespace fs = std::filesystem;
+
+TEST(DesktopEntry, ReadsTheMainGroupWithItsEscapes)
+{
+    const auto keys = DesktopEntry::parse("# comment\n[Other]\nName=Wrong\n[Desktop Entry]\n Name = My\\sApp \n"
+                                          "Comment=one\\ntwo\\\\three\nName=Second\nName[de]=Meine\nbroken line\n");
+    EXPECT_EQ(DesktopEntry::value(keys, "Name"), "My App");
+    EXPECT_EQ(DesktopEntry::value(keys, "Comment"), "one\ntwo\\three");
+    EXPECT_EQ(DesktopEntry::value(keys, "Name[de]"), "Meine");
+    EXPECT_EQ(keys.size(), 3u);
+    EXPECT_TRUE(DesktopEntry::read("/nonexistent/x.desktop").empty());
+
+    test::FakeTree folder;
+    EXPECT_TRUE(DesktopEntry::read(folder.write("huge.desktop", "[Desktop Entry]\nName=" + std::string(1 << 20, 'x')))
+                    .empty());
+}
+
+TEST(DesktopEntry, ExecArgumentsLoseQuotesEscapesAndFieldCodes)
+{
+    using Arguments = std::vector<std::string>;
+    const auto exec = [](std::string_view line) {
+        return DesktopEntry::execArguments(DesktopEntry::value(DesktopEntry::parse(line), "Exec"));
+    };
+    EXPECT_EQ(exec("[Desktop Entry]\nExec=firefox-esr %u"), (Arguments{"firefox-esr"}));
+    // Inside quotes \" \` \$ \\ stand for the character; the entry's own string rules come first.
+    EXPECT_EQ(exec("[Desktop Entry]\nExec=\"/opt/My App/run\" --title \"a \\\\\"b\\\\\" \\\\$HOME\" 100%% %F"),
+              (Arguments{"/opt/My App/run", "--title", "a \"b\" $HOME", "100%"}));
+    EXPECT_EQ(exec("[Desktop Entry]\nExec=env  A=1\\tapp --icon %i %c"), (Arguments{"env", "A=1", "app", "--icon"}));
+    EXPECT_EQ(exec("[Desktop Entry]\nExec=app \"\""), (Arguments{"app", ""}));
+    EXPECT_EQ(exec("[Desktop Entry]\nName=No command"), Arguments{});
+}
+
+TEST(AppScope, NamesTheEntryOfTheInnermostAppUnit)
+{
+    const std::string user = "/user.slice/user-1000.slice/user@1000.service/app.slice/";
+    EXPECT_EQ(AppScope::fromCgroupPath(user + "app-gnome-firefox\\x2desr-4242.scope"), "firefox-esr");
+    EXPECT_EQ(AppScope::fromCgroupPath(user + "app-org.gnome.Terminal.slice/vte-spawn-1a2b.scope"), "org.gnome.Terminal");
+    EXPECT_EQ(AppScope::fromCgroupPath(user + "app-org.kde.konsole@0a1b2c.service"), "org.kde.konsole");
+    EXPECT_EQ(AppScope::fromCgroupPath(user + "app-gnome-org.gnome.Nautilus@12.service"), "org.gnome.Nautilus");
+    EXPECT_EQ(AppScope::fromCgroupPath(user + "app-flatpak-org.mozilla.firefox-98765.scope"), "org.mozilla.firefox");
+    EXPECT_EQ(AppScope::fromCgroupPath(user + "app-org.kde.dolphin-3f2a.scope"), "org.kde.dolphin");
+    // The innermost app unit counts.
+    EXPECT_EQ(AppScope::fromCgroupPath(user + "app-org.gnome.Terminal.slice/app-gnome-gedit-7.scope"), "gedit");
+    EXPECT_EQ(AppScope::fromCgroupPath("/user.slice/user-1000.slice/session-2.scope"), "");
+    EXPECT_EQ(AppScope::fromCgroupPath(user + "app.slice/dbus.service"), "");
+    EXPECT_EQ(AppScope::fromCgroupPath("/"), "");
+}
+
+TEST(AppScope, ReadsTheUnifiedHierarchyElseTheSystemdOne)
+{
+    EXPECT_EQ(AppScope::fromCgroupFile("0::/user.slice/app.slice/app-gnome-gedit-7.scope\n"), "gedit");
+    EXPECT_EQ(AppScope::fromCgroupFile("12:pids:/x\n1:name=systemd:/user.slice/app-gnome-gedit-7.scope\n0::/\n"),
+              "gedit");
+    EXPECT_EQ(AppScope::fromCgroupFile("4:memory:/app-gnome-gedit-7.scope\n0::/\n"), "");
+    EXPECT_EQ(AppScope::fromCgroupFile(""), "");
+}
+
+namespace {
+
+const uint32_t me = ::geteuid();
+
+// A fake machine: its bin and lib folders, an applications folder, and a /proc
+// whose processes run the programs in it.
+class InstalledAppsTest : public ::testing::Test {
+protected:
+    test::FakeTree system, proc;
+    DesktopApps apps{places()};
+
+    DesktopApps::Places places()
+    {
+        for (const auto folder : {"usr/bin", "usr/lib", "opt", "home/applications", "share/applications"})
+            system.mkdir(folder);
+        return {{system.path("home/applications"), system.path("share/applications")},
+                {system.path("usr/bin")},
+                {system.path("usr/bin"), system.path("usr/lib"), system.path("opt")}};
+    }
+
+    // An executable file.
+    std::string program(const std::string& relative)
+    {
+        const auto path = system.write(relative, "#!/bin/sh\n");
+        fs::permissions(path, fs::perms::owner_exec, fs::perm_options::add);
+        return path;
+    }
+
+    void entry(const std::string& id, const std::string& keys, const std::string& folder = "share/applications")
+    {
+        system.write(folder + "/" + id + ".desktop", "[Desktop Entry]\nType=Application\n" + keys + "\n");
+    }
+
+    void process(int pid, const std::string& exe, uint64_t started, const std::string& unit = {}, uint32_t uid = me)
+    {
+        const auto folder = Numbers::toText(pid);
+        proc.write(folder + "/stat", folder + " (x) S 1 1 1 0 -1 4194560 0 0 0 0 0 0 0 0 20 0 1 0 "
+                                         + Numbers::toText(started) + " 1000 10 0 0 0 0 0 0 0 0 0 0 0 0 17 0\n");
+        proc.symlink(folder + "/exe", exe);
+        proc.write(folder + "/cgroup", "0::/user.slice/user-1000.slice/user@1000.service/app.slice/" + unit + "\n");
+        if (uid != me && ::chown(proc.path(folder).c_str(), uid, static_cast<gid_t>(-1)) != 0)
+            throw std::runtime_error("cannot chown a fake process folder");
+    }
+
+    // One tick's groups over the fake /proc.
+    std::vector<ProcessGroup> groups()
+    {
+        const auto snapshot = ProcProcessSource(proc.path(), {100, 4096}).sample();
+        const auto usage = CPUMeter::usage(std::nullopt, snapshot, [](int32_t) { return std::nullopt; });
+        return AppGrouper::group(usage, me, apps.current().get());
+    }
+
+    static const ProcessGroup& only(const std::vector<ProcessGroup>& groups, const std::string& id)
+    {
+        const auto found = std::find_if(groups.begin(), groups.end(), [&](const auto& g) { return g.id == id; });
+        if (found == groups.end())
+            throw std::runtime_error("no group " + id);
+        return *found;
+    }
+};
+
+} // namespace
+
+TEST_F(InstalledAppsTest, ABrowserAndItsHelpersInItsOwnFolderAreOneApp)
+{
+    // The entry starts a wrapper script through a /usr/bin link; the processes run the real program.
+    program("opt/google/chrome/google-chrome");
+    const auto chrome = program("opt/google/chrome/chrome");
+    const auto crashpad = program("opt/google/chrome/chrome_crashpad_handler");
+    system.symlink("usr/bin/google-chrome-stable", "../../opt/google/chrome/google-chrome");
+    entry("google-chrome", "Name=Google Chrome\nExec=google-chrome-stable %U");
+    for (int i = 0; i < 12; ++i)
+        process(100 + i, chrome, 50 + i);
+    process(200, crashpad, 49);
+
+    const auto all = groups();
+    ASSERT_EQ(all.size(), 1u);
+    const auto& browser = all[0];
+    EXPECT_EQ(browser.id, system.path("opt/google/chrome"));
+    EXPECT_EQ(browser.appPath, browser.id);
+    EXPECT_EQ(browser.displayName, "Google Chrome");
+    EXPECT_EQ(browser.helperCount(), 12);
+    EXPECT_TRUE(browser.quittable);
+}
+
+TEST_F(InstalledAppsTest, AnAppStartedThroughALinkHasTheEarliestProcessOfItsProgramAsPrimary)
+{
+    const auto firefox = program("usr/lib/firefox-esr/firefox-esr");
+    system.symlink("usr/bin/firefox-esr", "../lib/firefox-esr/firefox-esr");
+    entry("firefox-esr", "Name=Firefox ESR\nName[de]=Firefox ESR (de)\nExec=firefox-esr %u");
+    process(300, firefox, 900);  // a content process, started later
+    process(301, firefox, 500);  // the main one
+    process(302, program("usr/lib/firefox-esr/crashhelper"), 400);
+
+    const auto all = groups();
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all[0].id, system.path("usr/lib/firefox-esr"));
+    EXPECT_EQ(all[0].displayName, "Firefox ESR");
+    EXPECT_EQ(all[0].primary().pid, 301);
+    EXPECT_EQ(all[0].primary().startTime, 5.0);
+}
+
+TEST_F(InstalledAppsTest, AppsSharingABinFolderAreTheirProgramsAndUnnamedToolsStayAlone)
+{
+    const auto editor = program("usr/bin/gedit");
+    const auto calculator = program("usr/bin/gnome-calculator");
+    const auto grep = program("usr/bin/grep");
+    entry("org.gnome.gedit", "Name=Text Editor\nExec=gedit %U");
+    entry("org.gnome.Calculator", "Name=Calculator\nExec=gnome-calculator");
+    process(10, editor, 1);
+    process(11, calculator, 2);
+    process(12, editor, 3);
+    process(13, grep, 4);
+
+    const auto all = groups();
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(only(all, editor).displayName, "Text Editor");
+    EXPECT_EQ(only(all, editor).helperCount(), 1);
+    EXPECT_EQ(only(all, calculator).displayName, "Calculator");
+    const auto& tool = only(all, "pid:13");
+    EXPECT_EQ(tool.displayName, "grep");
+    EXPECT_FALSE(tool.appPath);
+    EXPECT_FALSE(tool.quittable);
+}
+
+TEST_F(InstalledAppsTest, ASessionUnitClaimsAProcessWhoseProgramLiesElsewhere)
+{
+    // Two Flatpak apps share their launcher, so only their units tell them apart.
+    const auto flatpak = program("usr/bin/flatpak");
+    entry("org.example.Notes", "Name=Notes\nExec=flatpak run org.example.Notes");
+    entry("org.example.Paint", "Name=Paint\nExec=flatpak run org.example.Paint");
+    // A wrapper script in its own folder runs an interpreter from /usr/bin.
+    program("opt/tool/launch.sh");
+    const auto python = program("usr/bin/python3");
+    entry("tool", "Name=Tool\nExec=" + system.path("opt/tool/launch.sh"));
+    process(20, "/app/bin/notes", 1, "app-flatpak-org.example.Notes-1234.scope");
+    process(21, python, 2, "app-gnome-tool-77.scope");
+    process(22, system.path("opt/tool/helper"), 3);
+    process(23, flatpak, 4);
+    process(24, python, 5);
+
+    const auto all = groups();
+    ASSERT_EQ(all.size(), 4u);
+    const auto& notes = only(all, "org.example.Notes");
+    EXPECT_EQ(notes.displayName, "Notes");
+    EXPECT_EQ(notes.appPath, "org.example.Notes");
+    const auto& tool = only(all, system.path("opt/tool"));
+    EXPECT_EQ(tool.displayName, "Tool");
+    ASSERT_EQ(tool.members.size(), 2u);
+    EXPECT_EQ(tool.members[0].pid, 21);
+    EXPECT_EQ(only(all, "pid:23").displayName, "flatpak");
+    EXPECT_EQ(only(all, "pid:24").displayName, "python3");
+}
+
+TEST_F(InstalledAppsTest, AnotherUsersProcessInTheFolderJoinsButCannotMakeItQuittable)
+{
+    if (me != 0)
+        GTEST_SKIP() << "needs root to own fake process folders";
+    const auto app = program("opt/editor/editor");
+    entry("editor", "Name=Editor\nExec=" + app);
+    process(30, app, 10, {}, 1234);  // started first: the primary
+    process(31, app, 20);
+
+    auto all = groups();
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all[0].members.size(), 2u);
+    EXPECT_EQ(all[0].primary().uid, 1234u);
+    EXPECT_FALSE(all[0].quittable);
+}
+
+TEST_F(InstalledAppsTest, EntriesFollowPrecedenceHiddenTryExecTypeAndSuites)
+{
+    const auto writer = program("usr/lib/office/program/soffice");
+    system.symlink("usr/bin/office", "../lib/office/program/soffice");
+    entry("office-writer", "Name=Office Writer\nExec=office --writer %U");
+    entry("office-startcenter", "Name=Office\nExec=office %U");
+    entry("office-handler", "Name=Off\nNoDisplay=true\nExec=office %U");
+    // A hidden entry in the first folder hides the same id further down.
+    const auto viewer = program("opt/viewer/viewer");
+    entry("viewer", "Name=Viewer\nHidden=true\nExec=" + viewer, "home/applications");
+    entry("viewer", "Name=Viewer\nExec=" + viewer);
+    entry("gone", "Name=Gone\nTryExec=not-installed\nExec=" + viewer);
+    system.write("share/applications/link.desktop", "[Desktop Entry]\nType=Link\nName=Link\nURL=https://x\n");
+    const auto settings = program("usr/bin/settings");
+    entry("settings", "Name=Settings\nExec=settings");
+    entry("settings-wifi", "Name=Wi-Fi\nNoDisplay=true\nExec=settings wifi");
+
+    const auto index = apps.current();
+    const auto* office = index->owner(writer, {});
+    ASSERT_NE(office, nullptr);
+    EXPECT_EQ(office->name, "Office");  // the suite's own entry over its components and a hidden one
+    EXPECT_EQ(index->byEntry("office-writer")->app, *office);
+    EXPECT_EQ(index->owner(viewer, {}), nullptr);
+    EXPECT_EQ(index->byEntry("viewer"), nullptr);
+    EXPECT_EQ(index->byEntry("gone"), nullptr);
+    EXPECT_EQ(index->byEntry("link"), nullptr);
+    ASSERT_NE(index->owner(settings, {}), nullptr);
+    EXPECT_EQ(index->owner(settings, {})->name, "Settings");  // a hidden entry does not make it a launcher
+    EXPECT_EQ(index->owner(settings, "settings-wifi")->name, "Settings");
+    EXPECT_EQ(index->byRoot(system.path("usr/lib/office/program"))->entry,
+              system.path("share/applications/office-startcenter.desktop"));
+}
+
+TEST_F(InstalledAppsTest, EntriesAreReadAgainOnlyWhenAFolderChanges)
+{
+    const auto notes = program("opt/notes/notes");
+    const auto first = apps.current();
+    EXPECT_EQ(first->owner(notes, {}), nullptr);
+    EXPECT_EQ(apps.current(), first);
+
+    entry("notes", "Name=Notes\nExec=" + notes, "home/applications");
+    const auto second = apps.current();
+    EXPECT_NE(second, first);
+    ASSERT_NE(second->owner(notes, {}), nullptr);
+    EXPECT_EQ(apps.current(), second);
+
+    // In a vendor subfolder, named with its folder.
+    entry("vendor/paint", "Name=Paint\nExec=" + program("opt/paint/paint"));
+    ASSERT_NE(apps.current()->byEntry("vendor-paint"), nullptr);
+}
