@@ -23,6 +23,7 @@ std::vector<ProcessGroup> group(const std::vector<ProcessUsage>& usage, uint32_t
                                 const InstalledApps* apps)
 {
     std::vector<ProcessGroup> groups;
+    std::vector<const InstalledApp*> installedOf;  // per group: the installed app it is, if any
     std::unordered_map<std::string, std::size_t> indexByKey;
     for (const auto& process : usage) {
         auto bundle = outermostApp(process.path);
@@ -46,20 +47,24 @@ std::vector<ProcessGroup> group(const std::vector<ProcessUsage>& usage, uint32_t
                 g.displayName = process.name;
             }
             groups.push_back(std::move(g));
+            installedOf.push_back(installed);
         }
         groups[it->second].members.push_back(process);
     }
 
-    for (auto& g : groups) {
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        ProcessGroup& g = groups[i];
         for (const auto& member : g.members) {
             g.cpuPercent += member.cpuPercent;
             // Stop at the largest count rather than wrap: each member's size may be near it.
             g.memoryBytes = Numbers::saturatingAdd(g.memoryBytes, member.memoryBytes);
         }
-        if (g.appPath) {
-            const auto primary = g.primary();
+        const auto primary = g.primary();
+        if (const InstalledApp* installed = installedOf[i])
+            g.quittable = SafetyGate::canQuitInstalledApp(primary.uid, currentUID, primary.path, g.displayName,
+                                                          installed->displayed);
+        else if (g.appPath)
             g.quittable = SafetyGate::canQuit(primary.uid, currentUID, primary.path, g.displayName, true);
-        }
     }
 
     std::stable_sort(groups.begin(), groups.end(), [](const ProcessGroup& a, const ProcessGroup& b) {

@@ -1,5 +1,6 @@
 #include "Core/FixRunner.hpp"
 
+#include "Core/AppGrouper.hpp"
 #include "Core/Numbers.hpp"
 #include "Core/SafetyGate.hpp"
 #include "Core/Utf8.hpp"
@@ -63,11 +64,12 @@ FixOutcome FixRunner::quit(const ProcessGroup& group, bool force, std::chrono::n
     if (matched.empty())
         return FixOutcome::alreadyGone();
 
-    // Every application is judged before any is asked to quit.
+    // Every application is judged before any is asked to quit, by the rule for what it is.
     const uint32_t owner = group.primary().uid;
+    const auto gate = AppGrouper::outermostApp(*group.appPath) ? SafetyGate::canQuit : SafetyGate::canQuitInstalledApp;
     for (const auto& app : matched) {
         const std::string path = app->executableURL().value_or(*group.appPath);
-        if (!SafetyGate::canQuit(owner, currentUID_, path, group.displayName, isUserApp(app->activationPolicy())))
+        if (!gate(owner, currentUID_, path, group.displayName, isUserApp(app->activationPolicy())))
             return FixOutcome::refused();
     }
 

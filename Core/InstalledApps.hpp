@@ -12,6 +12,9 @@ struct InstalledApp {
     std::string root;
     std::string name;     // what the user calls it
     std::string program;  // the program the app starts; empty when it could not be found
+    // Listed among the desktop's applications: one a person starts, rather than a
+    // part of the session (a window manager, a shell) that the desktop keeps hidden.
+    bool displayed = true;
 
     bool operator==(const InstalledApp&) const = default;
 };

@@ -243,7 +243,7 @@ std::shared_ptr<const DesktopAppIndex> DesktopApps::read(std::vector<Stamp>& sta
             if (rivals > 0)
                 continue;
         }
-        const auto& app = index->apps_.emplace_back(DesktopApp{{root, best->name, best->program}, best->entry});
+        const auto& app = index->apps_.emplace_back(DesktopApp{{root, best->name, best->program, best->displayed}, best->entry});
         index->roots_.emplace(root, &app);
         for (const Candidate* claimant : claimants)
             appOf.emplace(claimant, &app);
@@ -255,7 +255,7 @@ std::shared_ptr<const DesktopAppIndex> DesktopApps::read(std::vector<Stamp>& sta
             app = found->second;
         } else {
             app = &index->apps_.emplace_back(
-                DesktopApp{{candidate.id, candidate.name, candidate.program}, candidate.entry});
+                DesktopApp{{candidate.id, candidate.name, candidate.program, candidate.displayed}, candidate.entry});
             index->roots_.emplace(candidate.id, app);
         }
         index->entries_.emplace(candidate.id, app);

@@ -215,7 +215,9 @@ std::vector<Workspace::Application> LinuxWorkspace::runningApplications()
         }
         auto& application = appsByRoot[app->root];
         if (!application) {
-            application = std::make_shared<ProcApplication>(app->root, ActivationPolicy::regular, app->program);
+            // An entry the desktop keeps out of its list belongs to the session, not to a person.
+            const auto policy = app->displayed ? ActivationPolicy::regular : ActivationPolicy::prohibited;
+            application = std::make_shared<ProcApplication>(app->root, policy, app->program);
             apps.push_back(application);
         }
         application->add(std::move(member));

@@ -217,17 +217,23 @@ TEST(AppGrouper, ProcessesOfAnInstalledAppFoldIntoItAndBundlesStayBundles)
     EXPECT_EQ(groups[3].displayName, "Tool");
 }
 
-TEST(AppGrouper, AnInstalledAppPassesTheSameGateAsABundle)
+TEST(AppGrouper, AnInstalledAppIsQuittableWhereverItLiesUnlessTheSessionOwnsIt)
 {
     FakeInstalledApps installed;
     installed.apps = {{"/usr/lib/firefox-esr", "Firefox ESR", "/usr/lib/firefox-esr/firefox-esr"},
                       {"/home/me/apps/corvane", "Corvane", "/home/me/apps/corvane/corvane"},
-                      {"/opt/editor", "Editor", "/opt/editor/editor"}};
-    const auto groups = AppGrouper::group({usage(1, "/usr/lib/firefox-esr/firefox-esr", 3),
-                                           usage(2, "/home/me/apps/corvane/corvane", 2),
-                                           usage(3, "/opt/editor/editor", 1, 0)},
+                      {"/opt/editor", "Editor", "/opt/editor/editor"},
+                      {"/usr/bin/openbox", "Openbox", "/usr/bin/openbox", false}};
+    const auto groups = AppGrouper::group({usage(1, "/usr/lib/firefox-esr/firefox-esr", 4),
+                                           usage(2, "/home/me/apps/corvane/corvane", 3),
+                                           usage(3, "/opt/editor/editor", 2, 0),
+                                           usage(4, "/usr/bin/openbox", 1)},
                                           501, &installed);
-    ASSERT_EQ(groups.size(), 3u);
-    for (const auto& g : groups)
-        EXPECT_FALSE(g.quittable) << g.id;  // a protected folder, a denied name, another user's
+    ASSERT_EQ(groups.size(), 4u);
+    // A packaged app under /usr is the user's to quit, as one in /Applications is.
+    EXPECT_TRUE(groups[0].quittable);
+    // A denied name, another user's app, and one the desktop keeps out of its list.
+    EXPECT_FALSE(groups[1].quittable);
+    EXPECT_FALSE(groups[2].quittable);
+    EXPECT_FALSE(groups[3].quittable);
 }

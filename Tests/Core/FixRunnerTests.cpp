@@ -159,6 +159,23 @@ TEST_F(FixRunnerTest, AnyUnsafeAppRefusesTheWholeGroupBeforeAsking)
     EXPECT_TRUE(refusedFor(system));
 }
 
+// An installed app outside a bundle lies under /usr as the system's own programs do:
+// the desktop listing it decides instead, as the grouping does.
+TEST_F(FixRunnerTest, AnInstalledAppUnderUsrQuitsUnlessTheSessionOwnsIt)
+{
+    const std::string root = "/usr/lib/firefox-esr";
+    const ProcessUsage main{10, 1, 501, "me", root + "/firefox-esr", "firefox-esr", 4, 1};
+    const ProcessGroup firefox{root, "Firefox ESR", root, {main}, 4, 1, true};
+    auto app = addApp();
+    app->bundle = root;
+    app->executable = main.path;
+    EXPECT_EQ(runner.quit(firefox, false, 0s), FixOutcome::done());
+
+    app->policy = ActivationPolicy::prohibited;
+    EXPECT_EQ(runner.quit(firefox, true, 0s), FixOutcome::refused());
+    EXPECT_EQ(app->forced, 0);
+}
+
 TEST(ScriptOutcome, StatusThenFirstParenthesisedIntegerThenTrimmedOutput)
 {
     EXPECT_EQ(FixRunner::outcome(0, "execution error (-128)"), FixOutcome::done());

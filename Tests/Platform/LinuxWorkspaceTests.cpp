@@ -74,11 +74,12 @@ protected:
     }
 
     // Installs an app whose program is `folder`/main and returns the program.
-    std::string install(const std::string& folder)
+    std::string install(const std::string& folder, const std::string& moreKeys = "")
     {
         const auto program = apps.write(folder + "/main", "#!/bin/sh\n");
         std::filesystem::permissions(program, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
-        apps.write("entries/" + folder + ".desktop", "[Desktop Entry]\nType=Application\nName=" + folder + "\nExec=" + program + "\n");
+        apps.write("entries/" + folder + ".desktop",
+                   "[Desktop Entry]\nType=Application\nName=" + folder + "\nExec=" + program + "\n" + moreKeys);
         return program;
     }
 
@@ -256,19 +257,22 @@ TEST_F(RunningApps, AnInstalledAppIsOneApplicationOfAllTheUsersProcessesInItsFol
 {
     const auto program = install("editor");
     // Listed in pid order; the main process started first though it was listed last.
-    Child helper, spare, main, foreign, outside;
+    Child helper, spare, main, foreign, outside, session;
     describe(helper, apps.path("editor/helper"), ::getuid(), 100);
     describe(spare, program, ::getuid(), 400);
     describe(main, program, ::getuid(), 200);
     describe(foreign, program, ::getuid() + 1, 50);
     describe(outside, "/usr/bin/sleep");
+    describe(session, install("panel", "NoDisplay=true\n"));
 
     const auto listed = workspace.runningApplications();
-    ASSERT_EQ(listed.size(), 1u);
+    ASSERT_EQ(listed.size(), 2u);
     const auto& editor = listed[0];
     EXPECT_EQ(editor->bundleURL(), apps.path("editor"));
     EXPECT_EQ(editor->executableURL(), program);  // the earliest of the user's processes running the program
     EXPECT_EQ(editor->activationPolicy(), ActivationPolicy::regular);
+    // An app the desktop keeps out of its list is part of the session, never the user's to quit.
+    EXPECT_EQ(listed[1]->activationPolicy(), ActivationPolicy::prohibited);
 
     // The grouping of the same processes names the same app, which is how quitting finds it.
     const auto own = ProcProcessSource(proc.path(), {100, 4096}).sample();
