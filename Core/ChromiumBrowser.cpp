@@ -1,5 +1,8 @@
 #include "Core/ChromiumBrowser.hpp"
 
+#include <algorithm>
+#include <array>
+
 namespace corvane {
 
 std::string appName(ChromiumBrowser browser)
@@ -19,10 +22,28 @@ std::string memorySaverURL(ChromiumBrowser browser)
     return "chrome://settings/performance";
 }
 
+namespace {
+
+// Where each browser's own package installs its program, and its Flatpak's id: an
+// installed app's root is one of these.
+std::array<std::string_view, 2> installedRoots(ChromiumBrowser browser)
+{
+    switch (browser) {
+    case ChromiumBrowser::chrome: return {"/opt/google/chrome", "com.google.Chrome"};
+    case ChromiumBrowser::brave: return {"/opt/brave.com/brave", "com.brave.Browser"};
+    case ChromiumBrowser::edge: return {"/opt/microsoft/msedge", "com.microsoft.Edge"};
+    }
+    return {};
+}
+
+} // namespace
+
 std::optional<ChromiumBrowser> browserFromAppPath(std::string_view appPath)
 {
     for (const auto browser : allCases<ChromiumBrowser>()) {
-        if (appPath.ends_with("/" + appName(browser) + ".app"))
+        const auto roots = installedRoots(browser);
+        if (appPath.ends_with("/" + appName(browser) + ".app")
+            || std::find(roots.begin(), roots.end(), appPath) != roots.end())
             return browser;
     }
     return std::nullopt;

@@ -25,8 +25,9 @@ std::string appName(ChromiumBrowser browser);
 // The browser's own settings page that controls memory saving.
 std::string memorySaverURL(ChromiumBrowser browser);
 
-// The browser whose bundle the path names ("/…/Google Chrome.app"), tested in
-// case order; nothing when the path does not end in a browser's bundle.
+// The browser whose bundle the path names ("/…/Google Chrome.app"), or, for an app
+// installed outside a bundle, whose own Linux package folder ("/opt/google/chrome") or
+// Flatpak ("com.google.Chrome") it is; tested in case order; nothing otherwise.
 std::optional<ChromiumBrowser> browserFromAppPath(std::string_view appPath);
 
 } // namespace corvane

@@ -1,5 +1,6 @@
 #include "Core/Diagnosis.hpp"
 
+#include "Core/ChromiumBrowser.hpp"
 #include "Core/Format.hpp"
 #include "Core/Numbers.hpp"
 #include "Core/Utf8.hpp"
@@ -326,12 +327,6 @@ const std::unordered_set<std::string>& photosFamily()
     return names;
 }
 
-const std::vector<std::string>& browserApps()
-{
-    static const std::vector<std::string> apps{"Google Chrome.app", "Brave Browser.app", "Microsoft Edge.app"};
-    return apps;
-}
-
 const std::unordered_set<std::string>& vmHosts()
 {
     static const std::unordered_set<std::string> names{
@@ -371,12 +366,7 @@ bool isRunning(const std::string& app, const std::vector<ProcessGroup>& groups)
 
 bool isBrowser(const ProcessGroup& group)
 {
-    if (!group.appPath)
-        return false;
-    const std::string& path = *group.appPath;
-    return std::any_of(browserApps().begin(), browserApps().end(), [&](const std::string& app) {
-        return path.size() > app.size() && path.ends_with(app) && path[path.size() - app.size() - 1] == '/';
-    });
+    return group.appPath && browserFromAppPath(*group.appPath);
 }
 
 } // namespace corvane::Diagnosis

@@ -30,8 +30,6 @@ namespace Diagnosis {
 const std::unordered_set<std::string>& spotlightFamily();
 // Process names of the photo library analysers.
 const std::unordered_set<std::string>& photosFamily();
-// Bundle names of the browsers whose tabs can be reviewed, in this order.
-const std::vector<std::string>& browserApps();
 // Display names of apps that run virtual machines.
 const std::unordered_set<std::string>& vmHosts();
 
@@ -41,7 +39,7 @@ DiagnosisResult run(const DiagnosisInput& input, const ProcessCatalog& catalog);
 // Whether some group's display name is exactly `app`.
 bool isRunning(const std::string& app, const std::vector<ProcessGroup>& groups);
 
-// Whether the group is one of browserApps, by its bundle path.
+// Whether the group is a browser whose tabs can be reviewed (browserFromAppPath).
 bool isBrowser(const ProcessGroup& group);
 
 } // namespace Diagnosis

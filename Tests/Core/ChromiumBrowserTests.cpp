@@ -19,6 +19,16 @@ TEST(ChromiumBrowser, AppPathMustEndInTheBrowsersBundle)
     EXPECT_EQ(browserFromAppPath("/Applications/Google Chrome.app/"), std::nullopt);
 }
 
+// An installed app's root: the folder the browser's own package puts it in, or its Flatpak.
+TEST(ChromiumBrowser, AnInstalledBrowserIsKnownByItsPackageFolderOrFlatpak)
+{
+    EXPECT_EQ(browserFromAppPath("/opt/google/chrome"), ChromiumBrowser::chrome);
+    EXPECT_EQ(browserFromAppPath("/opt/brave.com/brave"), ChromiumBrowser::brave);
+    EXPECT_EQ(browserFromAppPath("com.microsoft.Edge"), ChromiumBrowser::edge);
+    EXPECT_EQ(browserFromAppPath("/usr/lib/chromium"), std::nullopt);
+    EXPECT_EQ(browserFromAppPath("/opt/google/chrome-beta"), std::nullopt);
+}
+
 TEST(BrowserTabHost, HostOfAnAddressOrTheAddressItself)
 {
     const auto host = [](std::string url) { return BrowserTab{"", "", "", "", std::move(url), false}.host(); };

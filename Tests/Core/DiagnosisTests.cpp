@@ -229,9 +229,10 @@ TEST(DiagnosisBrowsers, FireOnCpuOrMemory)
     EXPECT_EQ(one(in).kind, FindingKind::browser);
 }
 
-TEST(DiagnosisBrowsers, RecognisedByBundleNameAfterASlash)
+TEST(DiagnosisBrowsers, RecognisedByBundleNameAfterASlashOrByTheirInstalledFolder)
 {
     EXPECT_TRUE(Diagnosis::isBrowser(app("/Applications/Brave Browser.app", 0)));
+    EXPECT_TRUE(Diagnosis::isBrowser(app("/opt/google/chrome", 0)));
     EXPECT_TRUE(Diagnosis::isBrowser(app("/Users/me/Applications/Microsoft Edge.app", 0)));
     EXPECT_FALSE(Diagnosis::isBrowser(app("/Applications/NotGoogle Chrome.app", 0)));
     auto bare = lone(3, "/Applications/Google Chrome.app", 0);
