@@ -39,7 +39,7 @@ namespace {
 constexpr int64_t gigabyte = 1LL << 30;
 constexpr int64_t megabyte = 1LL << 20;
 constexpr int32_t chromePID = 7000;
-const std::string chromePath = "/Applications/Google Chrome.app";
+const std::string chromePath = "/opt/google/chrome";
 
 // Shows a screen as large as in the camera's main window and lets its probes answer.
 void present(QWidget& screen, World& world, const Camera& camera)
@@ -66,10 +66,9 @@ void answer(QMessageBox* alert, const QString& text)
 // An afternoon with a browser, the search indexer and the window server all busy.
 void publishBusyAfternoon(World& world)
 {
-    std::vector<ProcessGroup> groups = everydayApps();
-    groups.insert(groups.begin(), {app("Google Chrome", chromePID, 48.0, 3 * gigabyte, 12, chromePath),
-                                   app("mds_stores", 310, 35.0, 180 * megabyte),
-                                   app("WindowServer", 200, 22.0, 400 * megabyte)});
+    std::vector<ProcessGroup> groups = everydayAnd(processes(chromePath + "/chrome", chromePID, 48.0, 3 * gigabyte, 13));
+    groups.insert(groups.begin() + 1,
+                  {app("mds_stores", 310, 35.0, 180 * megabyte), app("WindowServer", 200, 22.0, 400 * megabyte)});
     FixtureWorld fixture = world.fixtureWorld();
     publish(fixture, std::move(groups), signals(46, Pressure::elevated, Thermal::warm), 40, {});
 }
@@ -106,10 +105,10 @@ void processStates(Camera& camera)
                    [](World& world, ProcessesView&) { world.router.setExpandedID(chromePath); });
     shootProcesses(camera, QStringLiteral("processes-spotlight"), [](World& world, ProcessesView&) {
         world.monitor.setSpotlightBusySince(world.clock.now() - std::chrono::hours(4));
-        world.router.setExpandedID("/usr/lib/mds_stores");
+        world.router.setExpandedID("pid:310");
     });
     shootProcesses(camera, QStringLiteral("processes-windowserver"),
-                   [](World& world, ProcessesView&) { world.router.setExpandedID("/usr/lib/WindowServer"); });
+                   [](World& world, ProcessesView&) { world.router.setExpandedID("pid:200"); });
     shootProcesses(camera, QStringLiteral("processes-no-match"), [](World&, ProcessesView& view) {
         view.searchField()->setText(QStringLiteral("photoshop"));
     });

@@ -1,6 +1,7 @@
 #include "ScreenshotFixtures.hpp"
 
 #include "Core/AppGrouper.hpp"
+#include "Core/Numbers.hpp"
 
 #include <chrono>
 
@@ -31,32 +32,9 @@ private:
         {"/usr/share/code", "Visual Studio Code", "/usr/share/code/code"},
         {"/usr/lib/thunderbird", "Thunderbird", "/usr/lib/thunderbird/thunderbird"},
         {"/opt/google/chrome", "Google Chrome", "/opt/google/chrome/google-chrome"},
+        {"/usr/lib/libreoffice/program", "LibreOffice", "/usr/lib/libreoffice/program/soffice"},
     };
 };
-
-// `count` processes running `path` from `pid` on; the first works hardest, each
-// next one a little less than the one before.
-std::vector<ProcessUsage> processes(const std::string& path, int32_t pid, double cpu, int64_t memory, int count = 1,
-                                    uint32_t uid = userID)
-{
-    std::vector<ProcessUsage> list;
-    const double shares = count * (count + 1) / 2.0;
-    for (int i = 0; i < count; ++i) {
-        const double share = (count - i) / shares;
-        ProcessUsage process;
-        process.pid = pid + i;
-        process.ppid = i == 0 ? 1 : pid;
-        process.uid = uid;
-        process.user = uid == 0 ? "root" : "user";
-        process.path = path;
-        process.name = path.substr(path.rfind('/') + 1);
-        process.cpuPercent = cpu * share;
-        process.memoryBytes = static_cast<int64_t>(static_cast<double>(memory) * share);
-        process.startTime = 600 + pid + i;
-        list.push_back(std::move(process));
-    }
-    return list;
-}
 
 // The groups the monitor makes of these processes.
 std::vector<ProcessGroup> grouped(const std::vector<std::vector<ProcessUsage>>& lists)
@@ -77,14 +55,6 @@ std::vector<std::vector<ProcessUsage>> everydayProcesses()
             processes("/usr/lib/thunderbird/thunderbird", 4100, 0.4, 600 * megabyte, 3)};
 }
 
-// The everyday processes with more of their own.
-std::vector<ProcessGroup> everydayAnd(std::vector<ProcessUsage> busy)
-{
-    auto lists = everydayProcesses();
-    lists.insert(lists.begin(), std::move(busy));
-    return grouped(lists);
-}
-
 std::vector<CPUPoint> cpuHistory(Date now, double level)
 {
     std::vector<CPUPoint> points;
@@ -97,16 +67,42 @@ std::vector<CPUPoint> cpuHistory(Date now, double level)
 
 } // namespace
 
-ProcessGroup app(const std::string& name, int32_t pid, double cpu, int64_t memory, int helpers,
-                 std::optional<std::string> appPath)
+std::vector<ProcessUsage> processes(const std::string& path, int32_t pid, double cpu, int64_t memory, int count,
+                                    uint32_t uid)
+{
+    std::vector<ProcessUsage> list;
+    const double shares = count * (count + 1) / 2.0;
+    for (int i = 0; i < count; ++i) {
+        const double share = (count - i) / shares;
+        ProcessUsage process;
+        process.pid = pid + i;
+        process.ppid = i == 0 ? 1 : pid;
+        process.uid = uid;
+        process.user = uid == 0 ? "root" : "user";
+        process.path = path;
+        process.name = path.substr(path.rfind('/') + 1);
+        process.cpuPercent = cpu * share;
+        process.memoryBytes = static_cast<int64_t>(static_cast<double>(memory) * share);
+        process.startTime = 600 + pid + i;
+        list.push_back(std::move(process));
+    }
+    return list;
+}
+
+std::vector<ProcessGroup> everydayAnd(std::vector<ProcessUsage> busy)
+{
+    auto lists = everydayProcesses();
+    lists.insert(lists.begin(), std::move(busy));
+    return grouped(lists);
+}
+
+ProcessGroup app(const std::string& name, int32_t pid, double cpu, int64_t memory, int helpers)
 {
     ProcessGroup group;
-    group.id = appPath ? *appPath : "/usr/lib/" + name;
+    group.id = "pid:" + Numbers::toText(pid);
     group.displayName = name;
-    group.appPath = appPath;
     group.cpuPercent = cpu;
     group.memoryBytes = memory;
-    group.quittable = true;
     // The primary works hardest, each helper a little less than the one before.
     const double shares = (helpers + 1) * (helpers + 2) / 2.0;
     for (int i = 0; i <= helpers; ++i) {
@@ -116,7 +112,7 @@ ProcessGroup app(const std::string& name, int32_t pid, double cpu, int64_t memor
         member.ppid = 1;
         member.uid = 1000;
         member.user = "user";
-        member.path = appPath ? *appPath + "/Contents/MacOS/" + name : group.id + "/" + name;
+        member.path = "/usr/lib/" + name;
         member.name = i == 0 ? name : name + " Helper";
         member.cpuPercent = cpu * share;
         member.memoryBytes = static_cast<int64_t>(static_cast<double>(memory) * share);
@@ -177,9 +173,11 @@ std::vector<Fixture> fixtures()
          [](FixtureWorld& world) {
              auto groups = everydayAnd(processes("/opt/google/chrome/chrome", 7000, 286.5, 2 * gigabyte, 9));
              publish(world, std::move(groups), signals(41, Pressure::elevated, Thermal::warm), 38,
-                     {Finding(FindingKind::cpuHog, Severity::medium, "Google Chrome is using a lot of CPU",
-                              "It has kept about 3 cores busy for the last minute.", "/opt/google/chrome",
-                              FixID::quitApp),
+                     {Finding(FindingKind::browser, Severity::medium,
+                              "Google Chrome and 8 helpers are using 287% CPU and 2 GB.",
+                              "Each tab and extension runs as its own helper. Closing tabs you don't need frees "
+                              "memory.",
+                              "/opt/google/chrome", FixID::reviewTabs),
                       Finding(FindingKind::memory, Severity::low, "Memory is getting tight",
                               "Apps are using most of your memory, so your computer is swapping.", std::nullopt,
                               FixID::explain)});
@@ -194,15 +192,16 @@ std::vector<Fixture> fixtures()
          }},
         {"struggling", true,
          [](FixtureWorld& world) {
-             auto groups = everydayAnd(processes("/opt/google/chrome/chrome", 7000, 388.0, 6 * gigabyte, 24));
+             auto groups =
+                 everydayAnd(processes("/usr/lib/libreoffice/program/soffice.bin", 7000, 388.0, 6 * gigabyte, 2));
              publish(world, std::move(groups), signals(92, Pressure::critical, Thermal::hot), 85,
                      {Finding(FindingKind::heat, Severity::critical, "Your computer is running hot",
                               "It slows itself down to cool off.", std::nullopt, FixID::openBatterySettings),
-                      Finding(FindingKind::cpuHog, Severity::high, "Google Chrome is using a lot of CPU",
-                              "It has kept about 4 cores busy for the last minute.", "/opt/google/chrome",
+                      Finding(FindingKind::cpuHog, Severity::high, "LibreOffice is using a lot of CPU",
+                              "It has kept about 4 cores busy for the last minute.", "/usr/lib/libreoffice/program",
                               FixID::quitApp)});
-             world.monitor.setStuckApp("Google Chrome");
-             world.actions.setStuckAlert("Google Chrome");
+             world.monitor.setStuckApp("LibreOffice");
+             world.actions.setStuckAlert("LibreOffice");
          }},
         {"error", true,
          [](FixtureWorld& world) {
@@ -216,14 +215,14 @@ std::vector<Fixture> fixtures()
          }},
         {"many-findings", true,
          [](FixtureWorld& world) {
-             // A tool no desktop entry names, and installed apps the system's folders protect.
+             // A tool no desktop entry names beside the installed apps.
              auto groups = everydayAnd(processes("/usr/bin/ffmpeg", 5200, 186.5, 420 * megabyte));
              publish(world, std::move(groups), signals(71, Pressure::elevated, Thermal::warm), 64,
                      {Finding(FindingKind::cpuHog, Severity::high, "ffmpeg is using a lot of CPU",
                               "It has kept about 2 cores busy for the last minute.", "pid:5200", FixID::explain),
                       Finding(FindingKind::memory, Severity::medium, "Memory is getting tight",
                               "Firefox ESR uses the most, so your computer is swapping.", "/usr/lib/firefox-esr",
-                              std::nullopt),
+                              FixID::quitApp),
                       Finding(FindingKind::heat, Severity::medium, "Your computer is warm",
                               "It may slow itself down to cool off.", std::nullopt, FixID::openBatterySettings),
                       Finding(FindingKind::lowDisk, Severity::low, "Your disk is almost full",

@@ -31,13 +31,18 @@ struct Fixture {
 
 // Builders the fixtures and the screens' states share.
 
-// A group of `helpers` + 1 processes named `name`; an app bundle's when `appPath` is given.
-ProcessGroup app(const std::string& name, int32_t pid, double cpu, int64_t memory, int helpers = 0,
-                 std::optional<std::string> appPath = std::nullopt);
+// A lone process named `name` with `helpers` more of its kind, as no app claims them.
+ProcessGroup app(const std::string& name, int32_t pid, double cpu, int64_t memory, int helpers = 0);
+// `count` processes running `path` from `pid` on; the first works hardest, each next
+// one a little less than the one before.
+std::vector<ProcessUsage> processes(const std::string& path, int32_t pid, double cpu, int64_t memory, int count = 1,
+                                    uint32_t uid = 1000);
 // A reading of an 8-core, 16 GB computer.
 SystemSignals signals(double cpu, Pressure pressure, Thermal thermal);
 // The apps of an ordinary afternoon.
 std::vector<ProcessGroup> everydayApps();
+// The everyday apps with the groups the monitor makes of `busy` among them.
+std::vector<ProcessGroup> everydayAnd(std::vector<ProcessUsage> busy);
 // A checked, published state: groups, signals, memory and the findings with their status.
 void publish(FixtureWorld& world, std::vector<ProcessGroup> groups, SystemSignals reading, double cpuLevel,
              std::vector<Finding> findings);
