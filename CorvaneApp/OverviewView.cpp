@@ -221,7 +221,12 @@ QWidget* OverviewView::buildHero()
     body->addSpacing(8);
     detail_ = wrappingLabel(textLabel({}, Fonts::system(15), Theme::text2(), card));
     detail_->setMaximumWidth(640);
-    body->addWidget(detail_);
+    // In a row of its own, so the card's height is taken at the width the line really
+    // gets: a column asks a label's height for the whole width, past its maximum.
+    auto* detailRow = row(0);
+    detailRow->addWidget(detail_, 1);
+    detailRow->addStretch(0);
+    body->addLayout(detailRow);
 
     buttonRow_ = new QWidget(card);
     auto* buttons = bareColumn(buttonRow_, 0);

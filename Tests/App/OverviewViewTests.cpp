@@ -6,6 +6,7 @@
 #include "CorvaneApp/Theme.hpp"
 #include "Tests/App/Support/AppHarness.hpp"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
@@ -132,4 +133,20 @@ TEST_F(OverviewTest, RowQuitButtonOnlyForQuittableGroupsWithAQuitFix)
     view.topRows()[0]->quitButton()->click();
     ASSERT_TRUE(t.actions.confirmation());
     EXPECT_EQ(t.actions.confirmation()->title, "Quit Google Chrome?");
+}
+
+// A detail that wraps within its narrower measure must not squeeze what follows it.
+TEST_F(OverviewTest, AWrappedDetailLeavesTheOtherCausesTheirHeight)
+{
+    OverviewView view(t.env);
+    publish({Finding(FindingKind::cpuHog, Severity::high, "Notes is busy",
+                     "Each tab and extension runs as its own helper. Closing tabs you don't need frees memory.",
+                     notes.id, FixID::quitApp),
+             Finding(FindingKind::memory, Severity::medium, "Mail uses memory", "Detail", mail.id, FixID::explain)});
+    view.resize(933, 860);
+    view.show();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(view.causeLines().size(), 1u);
+    const QWidget* button = view.causeLines()[0]->action()->button();
+    EXPECT_GE(button->height(), button->sizeHint().height());
 }
