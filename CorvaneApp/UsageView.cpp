@@ -159,6 +159,8 @@ UsageView::UsageView(ViewEnvironment& environment, UsageProbes probes, QWidget* 
     macLine_->setWordWrap(true);
     macRow->addWidget(macBusy_, 0, Qt::AlignVCenter);
     macRow->addWidget(macLine_, 1, Qt::AlignVCenter);
+    // Keeps the icon and the busy indicator together while there is no line yet.
+    macRow->addStretch(0);
     column->addWidget(mac);
 
     // The verdict.
@@ -183,6 +185,7 @@ UsageView::UsageView(ViewEnvironment& environment, UsageProbes probes, QWidget* 
     cpuChart_->setFixedHeight(140);
     cpu->contentLayout()->addWidget(cpuFigure_);
     cpu->contentLayout()->addWidget(cpuChart_);
+    cpu->contentLayout()->addStretch(1);
 
     auto* memory = new Card;
     memory->contentLayout()->setSpacing(10);

@@ -383,15 +383,17 @@ void usageStates(Camera& camera)
     shoot(QStringLiteral("usage-month-history"), usageProbes(40, 1), range(720), true);
     shoot(QStringLiteral("usage-history-off"), usageProbes(14, 0),
           [](World& world, UsageView&) { world.monitor.setKeepHistory(false); });
-    // Half a minute after the app started on an idle machine with an uneven amount of
-    // memory: the CPU chart holds a handful of points, the memory figures run long.
+    // Half a minute after the app started on an idle machine whose memory the kernel
+    // reports a little short of its 16 GB: the CPU chart holds a handful of points, the
+    // memory figures run long.
     shoot(QStringLiteral("usage-first-minute"), usageProbes(0, 0, true), [](World& world, UsageView&) {
         std::vector<CPUPoint> points;
         for (int i = 10; i >= 0; --i)
             points.push_back({world.clock.now() - std::chrono::seconds(3 * i), 20.0 + (i % 7) * 3});
         world.monitor.setCpuHistory(points);
-        world.monitor.setMemory(MemoryBreakdown{25'275'000'000, 660'700'000, 110'800'000, 0, 10'845'000'000,
-                                                13'560'000'000});
+        world.monitor.setSignals(signals(20, Pressure::normal, Thermal::normal));
+        world.monitor.setMemory(MemoryBreakdown{16'624'427'008, 660'700'000, 110'800'000, 0, 10'845'000'000,
+                                                5'007'927'008});
     });
 }
 
