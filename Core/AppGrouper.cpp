@@ -62,7 +62,7 @@ std::vector<ProcessGroup> group(const std::vector<ProcessUsage>& usage, uint32_t
         const auto primary = g.primary();
         if (const InstalledApp* installed = installedOf[i])
             g.quittable = SafetyGate::canQuitInstalledApp(primary.uid, currentUID, primary.path, g.displayName,
-                                                          installed->displayed);
+                                                          installed->regular);
         else if (g.appPath)
             g.quittable = SafetyGate::canQuit(primary.uid, currentUID, primary.path, g.displayName, true);
     }

@@ -12,9 +12,10 @@ struct InstalledApp {
     std::string root;
     std::string name;     // what the user calls it
     std::string program;  // the program the app starts; empty when it could not be found
-    // Listed among the desktop's applications: one a person starts, rather than a
-    // part of the session (a window manager, a shell) that the desktop keeps hidden.
-    bool displayed = true;
+    // An app a person starts and works in, in a window of its own: listed among the
+    // desktop's applications, not a part of the session the desktop keeps hidden (a
+    // window manager, a shell), nor a program that runs in a terminal.
+    bool regular = true;
 
     bool operator==(const InstalledApp&) const = default;
 };

@@ -53,6 +53,9 @@ struct Candidate {
     std::string name;
     std::string program;  // resolved; empty when it could not be found
     bool displayed = true;
+    bool terminal = false;  // runs in a terminal rather than a window of its own
+
+    bool regular() const { return displayed && !terminal; }
     fs::path entry;
 };
 
@@ -207,7 +210,8 @@ std::shared_ptr<const DesktopAppIndex> DesktopApps::read(std::vector<Stamp>& sta
             const auto arguments = DesktopEntry::execArguments(DesktopEntry::value(keys, "Exec"));
             Candidate candidate{id, DesktopEntry::value(keys, "Name"),
                                 arguments.empty() ? std::string() : resolve(arguments.front()),
-                                !DesktopEntry::isTrue(keys, "NoDisplay"), item.path()};
+                                !DesktopEntry::isTrue(keys, "NoDisplay"), DesktopEntry::isTrue(keys, "Terminal"),
+                                item.path()};
             if (candidate.name.empty())
                 candidate.name = id;
             candidates.push_back(std::move(candidate));
@@ -243,7 +247,7 @@ std::shared_ptr<const DesktopAppIndex> DesktopApps::read(std::vector<Stamp>& sta
             if (rivals > 0)
                 continue;
         }
-        const auto& app = index->apps_.emplace_back(DesktopApp{{root, best->name, best->program, best->displayed}, best->entry});
+        const auto& app = index->apps_.emplace_back(DesktopApp{{root, best->name, best->program, best->regular()}, best->entry});
         index->roots_.emplace(root, &app);
         for (const Candidate* claimant : claimants)
             appOf.emplace(claimant, &app);
@@ -255,7 +259,7 @@ std::shared_ptr<const DesktopAppIndex> DesktopApps::read(std::vector<Stamp>& sta
             app = found->second;
         } else {
             app = &index->apps_.emplace_back(
-                DesktopApp{{candidate.id, candidate.name, candidate.program, candidate.displayed}, candidate.entry});
+                DesktopApp{{candidate.id, candidate.name, candidate.program, candidate.regular()}, candidate.entry});
             index->roots_.emplace(candidate.id, app);
         }
         index->entries_.emplace(candidate.id, app);

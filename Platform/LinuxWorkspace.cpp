@@ -215,8 +215,8 @@ std::vector<Workspace::Application> LinuxWorkspace::runningApplications()
         }
         auto& application = appsByRoot[app->root];
         if (!application) {
-            // An entry the desktop keeps out of its list belongs to the session, not to a person.
-            const auto policy = app->displayed ? ActivationPolicy::regular : ActivationPolicy::prohibited;
+            // A part of the session or a terminal program is not an app a person quits.
+            const auto policy = app->regular ? ActivationPolicy::regular : ActivationPolicy::prohibited;
             application = std::make_shared<ProcApplication>(app->root, policy, app->program);
             apps.push_back(application);
         }

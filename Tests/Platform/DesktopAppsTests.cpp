@@ -257,6 +257,11 @@ TEST_F(InstalledAppsTest, EntriesFollowPrecedenceHiddenTryExecTypeAndSuites)
     const auto settings = program("usr/bin/settings");
     entry("settings", "Name=Settings\nExec=settings");
     entry("settings-wifi", "Name=Wi-Fi\nNoDisplay=true\nExec=settings wifi");
+    // Parts of the session and terminal programs are installed but no app a person quits.
+    const auto panel = program("usr/bin/panel");
+    entry("panel", "Name=Panel\nNoDisplay=true\nExec=panel");
+    const auto editor = program("usr/bin/editor");
+    entry("editor", "Name=Editor\nTerminal=true\nExec=editor %F");
 
     const auto index = apps.current();
     const auto* office = index->owner(writer, {});
@@ -272,6 +277,11 @@ TEST_F(InstalledAppsTest, EntriesFollowPrecedenceHiddenTryExecTypeAndSuites)
     EXPECT_EQ(index->owner(settings, "settings-wifi")->name, "Settings");
     EXPECT_EQ(index->byRoot(system.path("usr/lib/office/program"))->entry,
               system.path("share/applications/office-startcenter.desktop"));
+    EXPECT_TRUE(office->regular);
+    ASSERT_NE(index->owner(panel, {}), nullptr);
+    EXPECT_FALSE(index->owner(panel, {})->regular);
+    ASSERT_NE(index->owner(editor, {}), nullptr);
+    EXPECT_FALSE(index->owner(editor, {})->regular);
 }
 
 TEST_F(InstalledAppsTest, EntriesAreReadAgainOnlyWhenAFolderChanges)
