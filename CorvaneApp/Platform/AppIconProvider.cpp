@@ -44,8 +44,10 @@ QString entryIcon(const std::filesystem::path& entry)
 QStringList iconNames(const std::string& appPath, const std::vector<std::filesystem::path>& folders)
 {
     QStringList found;
-    // An installed app's root names the entry it was found through.
-    if (const DesktopApp* app = DesktopApps::shared()->current()->byRoot(appPath))
+    // An installed app's root names the entry it was found through. The index is held
+    // while it is read: a tick may put a newer one in its place meanwhile.
+    const auto installed = DesktopApps::shared()->current();
+    if (const DesktopApp* app = installed->byRoot(appPath))
         if (QString iconName = entryIcon(app->entry); !iconName.isEmpty())
             found.append(iconName);
     for (const auto& name : entryNames(appPath)) {
