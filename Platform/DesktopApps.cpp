@@ -3,6 +3,7 @@
 #include "Core/Text.hpp"
 #include "Platform/AppDataFolder.hpp"
 #include "Platform/DesktopEntry.hpp"
+#include "Platform/InstalledTool.hpp"
 #include "Platform/LinuxWorkspace.hpp"
 
 #include <algorithm>
@@ -27,18 +28,24 @@ constexpr std::string_view systemSharedFolders[] = {
     "/usr/lib/i386-linux-gnu", "/opt", "/snap/bin", "/var/lib/flatpak/exports/bin", "/tmp", "/var/tmp",
 };
 
+// Programs that run what they are given (shells, interpreters, launchers): an entry
+// starting one is found by its session unit only, never by the processes running it.
+constexpr std::string_view runnerNames[] = {
+    "sh", "bash", "dash", "zsh", "ksh", "mksh", "fish", "csh", "tcsh", "busybox", "env", "node", "nodejs",
+    "java", "gjs", "mono", "dotnet", "flatpak", "snap", "wine", "wine64",
+};
+constexpr std::string_view runnerPrefixes[] = {"python", "pypy", "perl", "ruby", "lua", "php", "tclsh", "wish"};
+
+bool isRunner(const std::string& program)
+{
+    const auto name = Text::lastPathComponent(program);
+    return std::find(std::begin(runnerNames), std::end(runnerNames), name) != std::end(runnerNames)
+           || std::any_of(std::begin(runnerPrefixes), std::end(runnerPrefixes),
+                          [&](std::string_view prefix) { return name.starts_with(prefix); });
+}
+
 // Deep enough for the vendor subfolders some packages use ("kde4/").
 constexpr int maxFolderDepth = 3;
-
-bool isExecutableFile(const fs::path& file)
-{
-    std::error_code error;
-    const auto status = fs::status(file, error);
-    if (error || !fs::is_regular_file(status))
-        return false;
-    using fs::perms;
-    return (status.permissions() & (perms::owner_exec | perms::group_exec | perms::others_exec)) != perms::none;
-}
 
 std::string resolvedPath(const fs::path& path)
 {
@@ -120,13 +127,7 @@ DesktopApps::Places DesktopApps::session(const Environment& environment)
     };
     Places places;
     places.applicationFolders = LinuxWorkspace::xdgApplicationFolders(environment);
-    std::string path = variable("PATH");
-    if (path.empty())
-        path = "/usr/local/bin:/usr/bin:/bin";
-    for (const auto folder : Text::splitSkippingEmpty(path, ':')) {
-        if (folder.starts_with('/'))
-            places.searchPath.emplace_back(folder);
-    }
+    places.searchPath = Platform::searchPath(variable("PATH"));
     places.sharedFolders.assign(std::begin(systemSharedFolders), std::end(systemSharedFolders));
     places.sharedFolders.insert(places.sharedFolders.end(), places.searchPath.begin(), places.searchPath.end());
     if (const auto home = variable("HOME"); home.starts_with('/'))
@@ -168,12 +169,9 @@ std::string DesktopApps::resolve(std::string_view program) const
     if (program.empty())
         return {};
     if (program.find('/') != std::string_view::npos)
-        return program.starts_with('/') && isExecutableFile(program) ? resolvedPath(program) : std::string();
-    for (const auto& folder : places_.searchPath) {
-        if (const auto file = folder / program; isExecutableFile(file))
-            return resolvedPath(file);
-    }
-    return {};
+        return program.starts_with('/') && Platform::isExecutableFile(program) ? resolvedPath(program) : std::string();
+    const auto found = Platform::findProgram(program, places_.searchPath);
+    return found ? resolvedPath(*found) : std::string();
 }
 
 std::shared_ptr<const DesktopAppIndex> DesktopApps::read(std::vector<Stamp>& stamps) const
@@ -218,15 +216,24 @@ std::shared_ptr<const DesktopAppIndex> DesktopApps::read(std::vector<Stamp>& sta
         }
     }
 
+    // A folder the different programs of several entries lie in (a libexec folder, a
+    // runtime's bin) is shared too: no app takes the others' programs with it.
+    std::map<fs::path, std::set<std::string>> programsIn;
+    for (const auto& candidate : candidates) {
+        if (!candidate.program.empty() && !isRunner(candidate.program))
+            programsIn[fs::path(candidate.program).parent_path()].insert(candidate.program);
+    }
+
     // The entries claiming each root, in precedence order.
     std::map<std::string, std::vector<const Candidate*>> claims;
     std::set<std::string> programRoots;
     for (const auto& candidate : candidates) {
-        if (candidate.program.empty())
+        if (candidate.program.empty() || isRunner(candidate.program))
             continue;
         const auto folder = fs::path(candidate.program).parent_path();
-        const bool shared = std::find(places_.sharedFolders.begin(), places_.sharedFolders.end(), folder)
-                            != places_.sharedFolders.end();
+        const bool shared = programsIn[folder].size() > 1
+                            || std::find(places_.sharedFolders.begin(), places_.sharedFolders.end(), folder)
+                                   != places_.sharedFolders.end();
         const std::string root = shared ? candidate.program : folder.string();
         if (shared)
             programRoots.insert(root);
@@ -238,13 +245,14 @@ std::shared_ptr<const DesktopAppIndex> DesktopApps::read(std::vector<Stamp>& sta
     for (const auto& [root, claimants] : claims) {
         const Candidate* best = *std::min_element(claimants.begin(), claimants.end(),
                                                   [](const Candidate* a, const Candidate* b) { return preferred(*a, *b); });
-        // A shared program several shown entries start is a launcher (flatpak, env),
-        // not an app: its processes stay unclaimed, its entries known by id alone.
+        // Among the programs of a shared folder only an app a person starts claims its
+        // processes (not a part of the session, nor a terminal program), and a program
+        // several such apps start is a launcher, not an app: its processes stay
+        // unclaimed, its entries known by id alone.
         if (programRoots.contains(root)) {
-            const auto rivals = std::count_if(claimants.begin(), claimants.end(), [&](const Candidate* c) {
-                return c != best && c->displayed == best->displayed;
-            });
-            if (rivals > 0)
+            const auto regulars =
+                std::count_if(claimants.begin(), claimants.end(), [](const Candidate* c) { return c->regular(); });
+            if (!best->regular() || regulars > 1)
                 continue;
         }
         const auto& app = index->apps_.emplace_back(DesktopApp{{root, best->name, best->program, best->regular()}, best->entry});

@@ -1,6 +1,10 @@
 #include "Platform/InstalledTool.hpp"
 
+#include "Core/Text.hpp"
+
 #include <unistd.h>
+
+namespace fs = std::filesystem;
 
 namespace corvane::Platform {
 
@@ -12,6 +16,37 @@ std::optional<std::string> installedTool(std::initializer_list<std::string_view>
             return path;
     }
     return std::nullopt;
+}
+
+std::vector<fs::path> searchPath(std::string_view path)
+{
+    if (path.empty())
+        path = "/usr/local/bin:/usr/bin:/bin";
+    std::vector<fs::path> folders;
+    for (const auto folder : Text::splitSkippingEmpty(path, ':')) {
+        if (folder.starts_with('/'))
+            folders.emplace_back(folder);
+    }
+    return folders;
+}
+
+std::optional<fs::path> findProgram(std::string_view program, const std::vector<fs::path>& searchPath)
+{
+    for (const auto& folder : searchPath) {
+        if (auto file = folder / program; isExecutableFile(file))
+            return file;
+    }
+    return std::nullopt;
+}
+
+bool isExecutableFile(const fs::path& file)
+{
+    std::error_code error;
+    const auto status = fs::status(file, error);
+    if (error || !fs::is_regular_file(status))
+        return false;
+    using fs::perms;
+    return (status.permissions() & (perms::owner_exec | perms::group_exec | perms::others_exec)) != perms::none;
 }
 
 } // namespace corvane::Platform

@@ -1,10 +1,10 @@
 #include "Platform/SettingsPanels.hpp"
 
 #include "Core/Text.hpp"
+#include "Platform/InstalledTool.hpp"
 
 #include <algorithm>
 #include <string_view>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -74,24 +74,11 @@ const std::vector<Desktop>& knownDesktops()
     return desktops;
 }
 
-// The program's full path in the first folder of the path that holds it as an
-// executable file, as a shell would find it.
-std::optional<std::string> find(std::string_view program, const std::vector<fs::path>& path)
-{
-    for (const auto& folder : path) {
-        const fs::path candidate = folder / program;
-        std::error_code error;
-        if (fs::is_regular_file(candidate, error) && ::access(candidate.c_str(), X_OK) == 0)
-            return candidate.string();
-    }
-    return std::nullopt;
-}
-
 std::optional<Command> command(const Page& page, const std::vector<fs::path>& path)
 {
     for (const auto program : page.programs) {
-        if (auto found = find(program, path)) {
-            Command command{std::move(*found), {}};
+        if (auto found = Platform::findProgram(program, path)) {
+            Command command{found->string(), {}};
             if (page.argument)
                 command.arguments.emplace_back(*page.argument);
             return command;
@@ -111,11 +98,7 @@ Session Session::current(const Environment& environment)
     Session session;
     for (const auto name : Text::splitSkippingEmpty(variable("XDG_CURRENT_DESKTOP"), ':'))
         session.desktops.emplace_back(name);
-    // A relative folder would find programs wherever the app happened to be started.
-    for (const auto folder : Text::splitSkippingEmpty(variable("PATH"), ':')) {
-        if (folder.starts_with('/'))
-            session.path.emplace_back(folder);
-    }
+    session.path = Platform::searchPath(variable("PATH"));
     return session;
 }
 

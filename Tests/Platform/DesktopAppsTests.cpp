@@ -257,9 +257,12 @@ TEST_F(InstalledAppsTest, EntriesFollowPrecedenceHiddenTryExecTypeAndSuites)
     const auto settings = program("usr/bin/settings");
     entry("settings", "Name=Settings\nExec=settings");
     entry("settings-wifi", "Name=Wi-Fi\nNoDisplay=true\nExec=settings wifi");
-    // Parts of the session and terminal programs are installed but no app a person quits.
-    const auto panel = program("usr/bin/panel");
-    entry("panel", "Name=Panel\nNoDisplay=true\nExec=panel");
+    // A part of the session in a folder of its own is an app, though none a person quits;
+    // in a bin folder it claims nothing, nor does a terminal program.
+    const auto panel = program("opt/panel/panel");
+    entry("panel", "Name=Panel\nNoDisplay=true\nExec=" + panel);
+    const auto shell = program("usr/bin/shell");
+    entry("shell", "Name=Shell\nNoDisplay=true\nExec=shell");
     const auto editor = program("usr/bin/editor");
     entry("editor", "Name=Editor\nTerminal=true\nExec=editor %F");
 
@@ -280,8 +283,37 @@ TEST_F(InstalledAppsTest, EntriesFollowPrecedenceHiddenTryExecTypeAndSuites)
     EXPECT_TRUE(office->regular);
     ASSERT_NE(index->owner(panel, {}), nullptr);
     EXPECT_FALSE(index->owner(panel, {})->regular);
-    ASSERT_NE(index->owner(editor, {}), nullptr);
-    EXPECT_FALSE(index->owner(editor, {})->regular);
+    EXPECT_EQ(index->owner(shell, {}), nullptr);
+    EXPECT_EQ(index->owner(editor, {}), nullptr);
+    EXPECT_FALSE(index->byEntry("editor")->app.regular);
+}
+
+// An entry that starts a shell or an interpreter claims none of the processes running
+// it, and programs of different entries in one folder do not make one app of it.
+TEST_F(InstalledAppsTest, RunnersAndFoldersOfSeveralProgramsClaimNothingElse)
+{
+    const auto sh = program("usr/bin/sh");
+    entry("backup", "Name=Backup\nExec=sh -c \"backup --now\"");
+    const auto python = program("opt/tools/python3");
+    entry("notebook", "Name=Notebook\nExec=" + python + " -m notebook");
+    const auto mixer = program("opt/libexec/mixer");
+    const auto player = program("opt/libexec/player");
+    const auto indexer = program("opt/libexec/indexer");
+    entry("mixer", "Name=Mixer\nExec=" + mixer);
+    entry("player", "Name=Player\nExec=" + player);
+    process(10, sh, 5);
+    process(11, python, 6);
+    process(12, mixer, 7);
+    process(13, player, 8);
+    process(14, indexer, 9);
+    process(15, sh, 10, "app-backup-77.scope");
+
+    const auto all = groups();
+    for (const int pid : {10, 11, 14})
+        EXPECT_FALSE(only(all, "pid:" + Numbers::toText(pid)).appPath) << pid;
+    EXPECT_EQ(only(all, mixer).displayName, "Mixer");
+    EXPECT_EQ(only(all, player).displayName, "Player");
+    EXPECT_EQ(only(all, "backup").helperCount(), 0);  // found through its session unit alone
 }
 
 TEST_F(InstalledAppsTest, EntriesAreReadAgainOnlyWhenAFolderChanges)

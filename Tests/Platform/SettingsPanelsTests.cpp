@@ -112,7 +112,8 @@ TEST(SettingsSession, ReadsTheDesktopsAndTheAbsoluteFoldersOfThePath)
     EXPECT_EQ(session.desktops, (std::vector<std::string>{"ubuntu", "GNOME"}));
     EXPECT_EQ(session.path, (std::vector<std::filesystem::path>{"/usr/bin", "/opt/x/bin/"}));
     EXPECT_TRUE(read({}).desktops.empty());
-    EXPECT_TRUE(read({}).path.empty());
+    // Without a PATH, programs are looked for where a shell would.
+    EXPECT_EQ(read({}).path, (std::vector<std::filesystem::path>{"/usr/local/bin", "/usr/bin", "/bin"}));
 }
 
 TEST_F(Desktops, TheWorkspaceStartsTheDesktopsPageForASettingsLinkOrSaysItCannot)
