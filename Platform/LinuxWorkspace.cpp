@@ -153,12 +153,15 @@ DesktopApps::Places places(std::vector<fs::path> applicationFolders)
 
 } // namespace
 
-LinuxWorkspace::LinuxWorkspace() : LinuxWorkspace("/proc", xdgApplicationFolders(), Shell::run) {}
+LinuxWorkspace::LinuxWorkspace()
+    : procRoot_("/proc"), apps_(DesktopApps::shared()), run_(Shell::run), session_(SettingsPanels::Session::current())
+{
+}
 
 LinuxWorkspace::LinuxWorkspace(fs::path procRoot, std::vector<fs::path> applicationFolders, CommandRunner run,
                                SettingsPanels::Session session)
-    : procRoot_(std::move(procRoot)), apps_(places(std::move(applicationFolders))), run_(std::move(run)),
-      session_(std::move(session))
+    : procRoot_(std::move(procRoot)), apps_(std::make_shared<DesktopApps>(places(std::move(applicationFolders)))),
+      run_(std::move(run)), session_(std::move(session))
 {
 }
 
@@ -179,11 +182,15 @@ std::vector<Workspace::Application> LinuxWorkspace::runningApplications()
         return ProcFS::executablePath(procRoot_, pid);
     };
 
-    const auto installed = apps_.current();
+    const auto installed = apps_->current();
     std::map<std::string, ActivationPolicy> policies;
     std::map<std::string, std::shared_ptr<ProcApplication>> appsByRoot;
     std::vector<Application> apps;
     for (const int32_t pid : pids) {
+        // Run from inside an app's session (a terminal's), this program would be one of
+        // its members, and forcing it to quit would end us too.
+        if (pid == ::getpid())
+            continue;
         const auto executable = mine(pid);
         if (!executable)
             continue;
@@ -242,7 +249,7 @@ std::optional<std::string> LinuxWorkspace::urlForApplication(std::string_view bu
     if (const auto browser = fromString<ChromiumBrowser>(bundleIdentifier))
         entries = BrowserProcesses::desktopEntries(*browser);
     entries.emplace_back(bundleIdentifier);
-    const auto installed = apps_.current();
+    const auto installed = apps_->current();
     for (const auto& entry : entries) {
         if (const DesktopApp* app = installed->byEntry(entry))
             return app->app.root;
@@ -252,7 +259,7 @@ std::optional<std::string> LinuxWorkspace::urlForApplication(std::string_view bu
 
 void LinuxWorkspace::openApplication(const std::string& url)
 {
-    const auto installed = apps_.current();
+    const auto installed = apps_->current();
     const DesktopApp* app = installed->byRoot(url);
     if (!app)
         return;

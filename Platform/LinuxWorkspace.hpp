@@ -27,7 +27,8 @@ class LinuxWorkspace final : public Workspace {
 public:
     using Environment = std::function<const char*(const char* name)>;
 
-    // /proc, the XDG folders of this session, tools run through Shell::run.
+    // /proc, this session's installed apps (DesktopApps::shared, read once for the whole
+    // program), tools run through Shell::run.
     LinuxWorkspace();
     // The installed apps are those of the applications folders, found as this session finds programs.
     LinuxWorkspace(std::filesystem::path procRoot, std::vector<std::filesystem::path> applicationFolders,
@@ -44,7 +45,7 @@ public:
 
 private:
     std::filesystem::path procRoot_;
-    DesktopApps apps_;
+    std::shared_ptr<DesktopApps> apps_;
     CommandRunner run_;
     SettingsPanels::Session session_;
 };

@@ -56,7 +56,11 @@ protected:
     // `started` ticks after boot.
     void describe(const Child& child, const std::string& exe, uint32_t uid = ::getuid(), uint64_t started = 0)
     {
-        const auto id = Numbers::toText(uid), pid = Numbers::toText(child.pid);
+        describe(child.pid, exe, uid, started);
+    }
+    void describe(int32_t process, const std::string& exe, uint32_t uid = ::getuid(), uint64_t started = 0)
+    {
+        const auto id = Numbers::toText(uid), pid = Numbers::toText(process);
         std::filesystem::remove_all(proc.path(pid));
         proc.write(pid + "/status", "Uid:\t" + id + "\t" + id + "\t" + id + "\t" + id + "\n");
         proc.write(pid + "/stat", pid + " (x) S 1 1 1 0 -1 0 0 0 0 0 0 0 0 0 20 0 1 0 " + Numbers::toText(started)
@@ -319,4 +323,12 @@ TEST_F(RunningApps, AProcessThatTookAListedPidIsNeverSignalled)
     listed[0]->forceTerminate();
     EXPECT_TRUE(alive(next));
     EXPECT_EQ(workspace.runningApplications().size(), 1u);  // a new listing sees the new process
+}
+
+// Started from inside an app (a terminal's session), Corvane is among its processes as
+// far as /proc tells; it never lists, and so never signals, itself.
+TEST_F(RunningApps, CorvaneIsNeverAMemberOfAnApp)
+{
+    describe(::getpid(), install("terminal"));
+    EXPECT_TRUE(workspace.runningApplications().empty());
 }
