@@ -185,8 +185,11 @@ void RootView::present()
     if (!isVisible())
         return;
     if (QDialog* open = modal()) {
-        // The next one waits for this one; a screen's own alert says when it closes too.
+        // The next one waits for this one; a screen's own alert says when it closes too,
+        // or goes with its screen without closing.
         connect(open, &QDialog::finished, this, &RootView::present, Qt::UniqueConnection);
+        connect(open, &QObject::destroyed, this, &RootView::present,
+                Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
         return;
     }
     const FixActions& actions = environment_.fixActions;

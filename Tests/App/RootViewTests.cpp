@@ -296,6 +296,24 @@ TEST(RootView, SheetsAndAlertsTakeTurnsWhoeverAsksFirst)
     deleteLater();
 }
 
+// A screen's alert that goes with its screen, unanswered, lets the waiting question through.
+TEST(RootView, AQuestionWaitingBehindAScreensAlertShowsWhenTheScreenGoes)
+{
+    ShownRoot s;
+    s.h.router.setScreen(Screen::internet);
+    auto* screenAlert = alertBox(s.root.content(), QStringLiteral("Test your internet speed?"), {});
+    screenAlert->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    screenAlert->open();
+    s.h.actions.setConfirmation(confirmation("Quit A?", false, [] {}));
+    EXPECT_EQ(s.root.alert(), nullptr);
+    s.h.router.setScreen(Screen::overview);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    ASSERT_NE(s.root.alert(), nullptr);
+    EXPECT_EQ(s.root.alert()->text(), QStringLiteral("Quit A?"));
+    deleteLater();
+}
+
 TEST(RootView, BrowserSheetFollowsTheRouter)
 {
     ShownRoot s;
