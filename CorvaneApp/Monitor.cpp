@@ -422,9 +422,10 @@ void Monitor::refreshBackgroundItems(bool force, std::function<void()> finished)
     }
     itemsLoadedAt_ = now;
     const auto scan = ++scansStarted_;
-    // On the loop's lane: a tick waits for the scan it starts.
+    // A tick's scan runs on the loop's lane, as the tick waits for it; a screen's forced
+    // one on the shared workers, so a slow folder walk never holds the next tick back.
     env_.executor.run(
-        Executor::Lane::tick, this,
+        force ? Executor::Lane::shared : Executor::Lane::tick, this,
         [scanItems = env_.scanBackgroundItems, launchctl = env_.launchctlList, home = env_.home,
          previous = previous_] {
             std::map<std::string, int32_t> jobs;
