@@ -23,16 +23,8 @@ std::optional<std::string> textOf(plist_t node)
     return Utf8::decodeLossy(std::string_view(bytes, static_cast<std::size_t>(length)));
 }
 
-// The library recurses once per level, both when it parses and when it frees a list, and
-// a binary list is slower to parse the deeper it goes: real lists nest a handful of
-// levels, so anything past this is refused before the library sees it.
-constexpr std::size_t maxDepth = 64;
-
-// A binary list may use one object at many places, and the library builds a copy for
-// each: a few nested shared arrays would stand for more nodes than memory holds. Real
-// launch jobs hold a few dozen nodes and the largest Info.plist files a few thousand;
-// a list at this bound costs the library milliseconds and a megabyte or two.
-constexpr uint64_t maxNodes = 1 << 14;
+constexpr std::size_t maxDepth = PropertyList::maxDepth;
+constexpr uint64_t maxNodes = PropertyList::maxNodes;
 
 // How deep the elements of an XML list nest, read the way the library reads them, so the
 // count is never below the library's own depth for the same bytes: tags end at the first

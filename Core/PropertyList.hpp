@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -16,6 +17,15 @@ class PropertyList {
 public:
     // Real lists are a few kilobytes; no file larger than this is read as one.
     static constexpr std::size_t maxBytes = 1 << 20;
+    // The library recurses once per level, both when it parses and when it frees a list,
+    // and a binary list is slower to parse the deeper it goes: real lists nest a handful
+    // of levels, so a list nested deeper than this is refused before the library sees it.
+    static constexpr std::size_t maxDepth = 64;
+    // A binary list may use one object at many places, and the library builds a copy for
+    // each: a few nested shared arrays would stand for more nodes than memory holds. Real
+    // launch jobs hold a few dozen nodes and the largest Info.plist files a few thousand;
+    // a list at this bound costs the library milliseconds and a megabyte or two.
+    static constexpr uint64_t maxNodes = 1 << 14;
 
     // Nothing when the bytes are no property list or its top level is no dictionary.
     // Bytes over maxBytes, and lists nested deeper than any real one, are refused
