@@ -37,7 +37,6 @@ inline constexpr const char* confirmMessage =
     "Corvane uses Apple's built-in test against Apple's servers. It takes about 25 seconds and can use "
     "several hundred MB of data on fast connections.";
 inline constexpr const char* confirmRun = "Run test";
-inline constexpr const char* confirmCancel = "Cancel";
 inline constexpr const char* testFailed = "The speed test didn't finish. Check your connection and try again.";
 
 // A result older than this no longer speaks for the line.

@@ -324,9 +324,7 @@ void InternetView::askTest()
     auto* box = alertBox(this, QString::fromUtf8(InternetModel::confirmTitle),
                          QString::fromUtf8(InternetModel::confirmMessage));
     box->setAttribute(Qt::WA_DeleteOnClose);
-    auto* run = box->addButton(QString::fromUtf8(InternetModel::confirmRun), QMessageBox::AcceptRole);
-    box->addButton(QString::fromUtf8(InternetModel::confirmCancel), QMessageBox::RejectRole);
-    box->setDefaultButton(run);
+    QPushButton* run = addConfirmation(box, QString::fromUtf8(InternetModel::confirmRun), false);
     connect(box, &QMessageBox::buttonClicked, this, [this, run](QAbstractButton* clicked) {
         if (clicked == run)
             runTest();
