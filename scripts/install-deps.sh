@@ -11,6 +11,8 @@ packages=(
   libxcb1-dev libxcb-ewmh-dev libxcb-randr0-dev
   xdg-utils libglib2.0-bin iproute2 iw desktop-file-utils
   qt6-base-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
+  # Not linked, but Qt's CMake package looks for it and says so on every configure without it.
+  libxkbcommon-dev
   fonts-dejavu-core
 )
 if [ "${1:-}" = fuzz ]; then
@@ -39,6 +41,8 @@ if [ "$(id -u)" -ne 0 ]; then
   echo "Installing with sudo: ${missing[*]}" >&2
   sudo="sudo"
 fi
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -q
-$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+# Through env, so the setting reaches apt-get past sudo, which drops the caller's
+# environment: debconf then asks nothing and says nothing about its dialog frontends.
+apt=($sudo env DEBIAN_FRONTEND=noninteractive apt-get)
+"${apt[@]}" update -q
+"${apt[@]}" install -y -q --no-install-recommends "${missing[@]}"
