@@ -22,8 +22,8 @@ CorvaneApp::CorvaneApp(QApplication& application)
     , monitor_(MonitorEnvironment{clock_, scheduler_, executor_}, settings_)
     , actions_(monitor_, router_, executor_)
     , icons_(executor_)
-    , environment_{monitor_, router_, actions_, settings_, clock_, scheduler_, executor_, icons_}
-    , loginItem_(LoginItem::mainApp())
+    , startAtLogin_(*LoginItem::mainApp())
+    , environment_{monitor_, router_, actions_, settings_, clock_, scheduler_, executor_, icons_, startAtLogin_}
 {
     // Sampling starts before any window exists.
     monitor_.start();
@@ -37,7 +37,7 @@ CorvaneApp::CorvaneApp(QApplication& application)
     });
 
     tray_ = std::make_unique<TrayIcon>();
-    popover_ = std::make_unique<MenuBarView>(environment_, *loginItem_);
+    popover_ = std::make_unique<MenuBarView>(environment_);
     connect(tray_.get(), &TrayIcon::clicked, this, &CorvaneApp::showPopover);
     connect(tray_.get(), &TrayIcon::openRequested, this, &CorvaneApp::showMainWindow);
     connect(tray_.get(), &TrayIcon::quitRequested, this, [] { QApplication::quit(); });
@@ -64,7 +64,7 @@ void CorvaneApp::showSettings()
         auto* layout = new QVBoxLayout(settingsWindow_.get());
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSizeConstraint(QLayout::SetFixedSize);
-        layout->addWidget(new SettingsView(*updater_, environment_, *loginItem_));
+        layout->addWidget(new SettingsView(*updater_, environment_));
     }
     settingsWindow_->show();
     settingsWindow_->raise();

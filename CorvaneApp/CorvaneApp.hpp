@@ -9,6 +9,7 @@
 #include "CorvaneApp/Platform/AppIconProvider.hpp"
 #include "CorvaneApp/Router.hpp"
 #include "CorvaneApp/Scheduler.hpp"
+#include "CorvaneApp/StartAtLogin.hpp"
 #include "CorvaneApp/ViewEnvironment.hpp"
 
 #include <QObject>
@@ -20,7 +21,6 @@ class QApplication;
 namespace corvane {
 
 class AppUpdater;
-class LoginItem;
 class MainWindow;
 class MenuBarView;
 class TrayIcon;
@@ -54,8 +54,8 @@ private:
     Router router_;
     FixActions actions_;
     AppIconProvider icons_;
+    StartAtLogin startAtLogin_;
     ViewEnvironment environment_;
-    std::unique_ptr<LoginItem> loginItem_;
 
     std::unique_ptr<MainWindow> mainWindow_;
     std::unique_ptr<QWidget> settingsWindow_;

@@ -4,7 +4,6 @@
 #include "CorvaneApp/Components.hpp"
 #include "CorvaneApp/ElidedLabel.hpp"
 #include "CorvaneApp/Fonts.hpp"
-#include "CorvaneApp/Platform/LoginItem.hpp"
 #include "CorvaneApp/Surfaces.hpp"
 #include "CorvaneApp/SymbolIcons.hpp"
 #include "CorvaneApp/Theme.hpp"
@@ -17,7 +16,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
-#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -34,10 +32,9 @@ constexpr int buttonSpacing = 8;
 
 } // namespace
 
-MenuBarView::MenuBarView(ViewEnvironment& environment, LoginItem& loginItem, QWidget* parent)
+MenuBarView::MenuBarView(ViewEnvironment& environment, QWidget* parent)
     : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint)
     , environment_(environment)
-    , loginItem_(loginItem)
     , pill_(new StatusPill(Status::quiet, this))
     , liveDot_(textLabel(QString(), Fonts::system(11), Theme::text3(), this))
     , headline_(textLabel(QString(), Fonts::system(14, QFont::DemiBold), Theme::text(), this))
@@ -90,7 +87,7 @@ MenuBarView::MenuBarView(ViewEnvironment& environment, LoginItem& loginItem, QWi
 
     startAtLogin_->setFont(Fonts::system(12.5));
     CheckBoxStyle::apply(startAtLogin_);
-    startAtLogin_->setChecked(loginItem_.isEnabled());
+    environment_.startAtLogin.showIn(startAtLogin_);
     layout->addWidget(startAtLogin_);
 
     auto* note = textLabel(QStringLiteral("macOS will show a \"Background Items Added\" notice. That's Corvane, and "
@@ -175,11 +172,8 @@ void MenuBarView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     environment_.monitor.setMenuOpen(true);
-    {
-        // Settings may have switched the login item since the popover was last open.
-        const QSignalBlocker quiet(startAtLogin_);
-        startAtLogin_->setChecked(loginItem_.isEnabled());
-    }
+    // The login item may have been switched outside the app since the popover was last open.
+    environment_.startAtLogin.reload();
     // The last-check line redraws every few seconds, and only while the popover is open.
     redrawLiveDot();
     environment_.scheduler.cancel(liveDotTimer_);
@@ -272,11 +266,11 @@ void MenuBarView::performHeroFix()
 
 void MenuBarView::setStartAtLogin(bool on)
 {
-    const bool ok = on ? loginItem_.registerApp() : loginItem_.unregisterApp();
-    if (ok)
+    StartAtLogin& setting = environment_.startAtLogin;
+    if (setting.set(on))
         return;
     // Show what the system really has; that change runs this step once more.
-    startAtLogin_->setChecked(loginItem_.isEnabled());
+    startAtLogin_->setChecked(setting.on());
     environment_.fixActions.setToast("Couldn't change Start at login.");
 }
 

@@ -14,7 +14,6 @@ class QPushButton;
 namespace corvane {
 
 class ElidedLabel;
-class LoginItem;
 class StatusPill;
 struct ViewEnvironment;
 
@@ -24,7 +23,7 @@ struct ViewEnvironment;
 class MenuBarView : public QWidget {
     Q_OBJECT
 public:
-    MenuBarView(ViewEnvironment& environment, LoginItem& loginItem, QWidget* parent = nullptr);
+    explicit MenuBarView(ViewEnvironment& environment, QWidget* parent = nullptr);
 
     // Shows the popover next to `anchor` (the tray icon, or the cursor as a 1x1 rectangle).
     void popUp(const QRect& anchor);
@@ -69,7 +68,6 @@ private:
     void setStartAtLogin(bool on);
 
     ViewEnvironment& environment_;
-    LoginItem& loginItem_;
     MenuBarModel model_;
     Scheduler::Token liveDotTimer_ = 0;
     QRect anchor_;

@@ -3,12 +3,14 @@
 #include "CorvaneApp/CheckBoxStyle.hpp"
 #include "CorvaneApp/Components.hpp"
 #include "CorvaneApp/Fonts.hpp"
+#include "CorvaneApp/StartAtLogin.hpp"
 #include "CorvaneApp/Surfaces.hpp"
 #include "CorvaneApp/SymbolIcons.hpp"
 #include "CorvaneApp/Theme.hpp"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace corvane {
@@ -30,9 +32,9 @@ QWidget* point(const QString& icon, const QString& text, QWidget* parent)
 
 } // namespace
 
-Onboarding::Onboarding(QWidget* parent, std::unique_ptr<LoginItem> loginItem)
+Onboarding::Onboarding(StartAtLogin& startAtLogin, QWidget* parent)
     : QWidget(parent),
-      loginItem_(std::move(loginItem)),
+      setting_(startAtLogin),
       startAtLogin_(new QCheckBox(QStringLiteral("Start Corvane at login"), this)),
       getStarted_(primaryButton(QStringLiteral("Get started"), this))
 {
@@ -63,7 +65,7 @@ Onboarding::Onboarding(QWidget* parent, std::unique_ptr<LoginItem> loginItem)
 
     startAtLogin_->setFont(Fonts::system(13));
     CheckBoxStyle::apply(startAtLogin_);
-    startAtLogin_->setChecked(false);
+    setting_.showIn(startAtLogin_);
     column->addWidget(startAtLogin_);
 
     auto* caption = textLabel(QStringLiteral("This lets Corvane learn how your Mac is used, for upgrade advice. "
@@ -79,6 +81,7 @@ Onboarding::Onboarding(QWidget* parent, std::unique_ptr<LoginItem> loginItem)
     buttons->addWidget(getStarted_);
     column->addLayout(buttons);
 
+    connect(startAtLogin_, &QCheckBox::toggled, this, &Onboarding::setStartAtLogin);
     connect(getStarted_, &QPushButton::clicked, this, &Onboarding::getStarted);
 }
 
@@ -89,11 +92,17 @@ void Onboarding::getStarted()
     if (finished_)
         return;
     finished_ = true;
-    // A login item that cannot be written is not worth a message here: the user can
-    // turn it on later in Settings or the tray popover, which show its real state.
-    if (startAtLogin_->isChecked())
-        loginItem_->registerApp();
     Q_EMIT done();
+}
+
+void Onboarding::setStartAtLogin(bool on)
+{
+    if (setting_.set(on))
+        return;
+    // A login item that cannot be written is not worth a message here: the box shows
+    // the real state again, as Settings and the tray popover do.
+    const QSignalBlocker quiet(startAtLogin_);
+    startAtLogin_->setChecked(setting_.on());
 }
 
 } // namespace corvane

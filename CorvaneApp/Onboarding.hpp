@@ -1,23 +1,23 @@
 #pragma once
 
-#include "CorvaneApp/Platform/LoginItem.hpp"
-
 #include <QWidget>
-
-#include <memory>
 
 class QCheckBox;
 class QPushButton;
 
 namespace corvane {
 
+class StartAtLogin;
+
 // The first-run sheet's content: what the app does in two lines, an offer to start
 // at login, and "Get started". The presenter shows it once and closes it on done().
+// Its box is the one "Start at login" setting the tray popover and Settings show too:
+// it starts from the login item's state, follows their changes and changes it at once.
 class Onboarding : public QWidget {
     Q_OBJECT
 
 public:
-    explicit Onboarding(QWidget* parent = nullptr, std::unique_ptr<LoginItem> loginItem = LoginItem::mainApp());
+    explicit Onboarding(StartAtLogin& startAtLogin, QWidget* parent = nullptr);
     ~Onboarding() override;
 
     QCheckBox* startAtLoginBox() const { return startAtLogin_; }
@@ -29,8 +29,9 @@ Q_SIGNALS:
 
 private:
     void getStarted();
+    void setStartAtLogin(bool on);
 
-    std::unique_ptr<LoginItem> loginItem_;
+    StartAtLogin& setting_;
     QCheckBox* startAtLogin_;
     QPushButton* getStarted_;
     bool finished_ = false;

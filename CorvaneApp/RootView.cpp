@@ -288,7 +288,7 @@ bool RootView::onboardingWanted() const
 
 void RootView::showOnboarding()
 {
-    auto* onboarding = new Onboarding();
+    auto* onboarding = new Onboarding(environment_.startAtLogin);
     onboardingSheet_ = makeSheet(this, onboarding);
     connect(onboarding, &Onboarding::done, onboardingSheet_, &QDialog::accept);
     // However the sheet closes, it has been seen.

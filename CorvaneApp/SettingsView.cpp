@@ -4,7 +4,6 @@
 #include "CorvaneApp/Components.hpp"
 #include "CorvaneApp/Fonts.hpp"
 #include "CorvaneApp/Platform/AppUpdater.hpp"
-#include "CorvaneApp/Platform/LoginItem.hpp"
 #include "CorvaneApp/ViewEnvironment.hpp"
 
 #include <QCheckBox>
@@ -45,12 +44,11 @@ QGroupBox* section(const QString& title, QWidget* parent)
 
 } // namespace
 
-SettingsView::SettingsView(AppUpdater& updater, ViewEnvironment& environment, LoginItem& loginItem,
-                           QWidget* parent, HistoryClearer clearHistory)
+SettingsView::SettingsView(AppUpdater& updater, ViewEnvironment& environment, QWidget* parent,
+                           HistoryClearer clearHistory)
     : QWidget(parent),
       updater_(updater),
       environment_(environment),
-      loginItem_(loginItem),
       clearHistory_(std::move(clearHistory)),
       startAtLogin_(new QCheckBox(QStringLiteral("Start at login"), this)),
       showMenuBar_(new QCheckBox(QStringLiteral("Show status in the menu bar"), this)),
@@ -100,7 +98,7 @@ SettingsView::SettingsView(AppUpdater& updater, ViewEnvironment& environment, Lo
 
     for (QCheckBox* box : findChildren<QCheckBox*>())
         CheckBoxStyle::apply(box);
-    startAtLogin_->setChecked(loginItem_.isEnabled());
+    environment_.startAtLogin.showIn(startAtLogin_);
     refresh();
 
     connect(startAtLogin_, &QCheckBox::toggled, this, &SettingsView::setStartAtLogin);
@@ -126,18 +124,18 @@ void SettingsView::refresh()
 void SettingsView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    // The tray popover may have switched the login item while this window was closed.
-    const QSignalBlocker quiet(startAtLogin_);
-    startAtLogin_->setChecked(loginItem_.isEnabled());
+    // The login item may have been switched outside the app while this window was closed.
+    environment_.startAtLogin.reload();
 }
 
 void SettingsView::setStartAtLogin(bool on)
 {
-    if (on ? loginItem_.registerApp() : loginItem_.unregisterApp())
+    StartAtLogin& setting = environment_.startAtLogin;
+    if (setting.set(on))
         return;
     // Show what the system really has; that change runs this step once more, as it does
     // in the tray popover, so the entry on disk matches the box.
-    startAtLogin_->setChecked(loginItem_.isEnabled());
+    startAtLogin_->setChecked(setting.on());
 }
 
 void SettingsView::askClear()

@@ -14,7 +14,6 @@ class QPushButton;
 namespace corvane {
 
 class AppUpdater;
-class LoginItem;
 struct ViewEnvironment;
 
 // The Settings window's form: start at login, the tray status, automatic update checks
@@ -27,8 +26,8 @@ public:
     using HistoryClearer = std::function<void()>;
 
     // `clearHistory` defaults to clearing the Monitor's usage store.
-    SettingsView(AppUpdater& updater, ViewEnvironment& environment, LoginItem& loginItem,
-                 QWidget* parent = nullptr, HistoryClearer clearHistory = {});
+    SettingsView(AppUpdater& updater, ViewEnvironment& environment, QWidget* parent = nullptr,
+                 HistoryClearer clearHistory = {});
     ~SettingsView() override;
 
     QCheckBox* startAtLoginBox() const { return startAtLogin_; }
@@ -53,7 +52,6 @@ private:
 
     AppUpdater& updater_;
     ViewEnvironment& environment_;
-    LoginItem& loginItem_;
     HistoryClearer clearHistory_;
     QCheckBox* startAtLogin_;
     QCheckBox* showMenuBar_;

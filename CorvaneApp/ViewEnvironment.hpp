@@ -8,6 +8,7 @@
 #include "CorvaneApp/Platform/AppIconProvider.hpp"
 #include "CorvaneApp/Router.hpp"
 #include "CorvaneApp/Scheduler.hpp"
+#include "CorvaneApp/StartAtLogin.hpp"
 
 namespace corvane {
 
@@ -22,6 +23,7 @@ struct ViewEnvironment {
     Scheduler& scheduler;
     Executor& executor;
     AppIconProvider& icons;
+    StartAtLogin& startAtLogin;
 };
 
 } // namespace corvane

@@ -424,7 +424,7 @@ void fixtureWindows(const Fixture& fixture, Camera& camera)
         camera.shoot(*alert, prefix + QStringLiteral("alert"));
     window.hide();
 
-    MenuBarView popover(world.view, world.loginItem);
+    MenuBarView popover(world.view);
     popover.show();
     camera.shoot(popover, prefix + QStringLiteral("popover"));
 }
@@ -443,17 +443,16 @@ void toastState(Camera& camera)
 void settingsStates(Camera& camera)
 {
     World world;
-    Onboarding onboarding(nullptr, std::make_unique<LoginItem>(world.loginItem));
+    Onboarding onboarding(world.startAtLogin);
     onboarding.show();
     camera.shoot(onboarding, QStringLiteral("onboarding"));
 
     AppUpdater updater;
-    SettingsView settings(updater, world.view, world.loginItem);
+    SettingsView settings(updater, world.view);
     settings.show();
     camera.shoot(settings, QStringLiteral("settings"));
 
-    SettingsView failing(updater, world.view, world.loginItem, nullptr,
-                         [] { throw std::runtime_error("permission denied"); });
+    SettingsView failing(updater, world.view, nullptr, [] { throw std::runtime_error("permission denied"); });
     failing.show();
     failing.clearButton()->click();
     camera.shoot(*failing.clearConfirmation(), QStringLiteral("settings-clear-confirmation"));

@@ -15,8 +15,8 @@ World::World(bool withCatalog)
     , monitor(environment(withCatalog), settings)
     , actions(monitor, router, held)
     , icons(work)
-    , view{monitor, router, actions, settings, clock, scheduler, work, icons}
-    , loginItem(folder.filePath(QStringLiteral("autostart")), QStringLiteral("/usr/bin/corvane"))
+    , startAtLogin(LoginItem(folder.filePath(QStringLiteral("autostart")), QStringLiteral("/usr/bin/corvane")))
+    , view{monitor, router, actions, settings, clock, scheduler, work, icons, startAtLogin}
 {
     settings.setOnboarded(true);
 }

@@ -5,7 +5,7 @@
 #include "CorvaneApp/Executor.hpp"
 #include "CorvaneApp/FixActions.hpp"
 #include "CorvaneApp/Monitor.hpp"
-#include "CorvaneApp/Platform/LoginItem.hpp"
+#include "CorvaneApp/StartAtLogin.hpp"
 #include "CorvaneApp/Router.hpp"
 #include "CorvaneApp/Scheduler.hpp"
 #include "CorvaneApp/ViewEnvironment.hpp"
@@ -63,8 +63,8 @@ struct World {
     Router router;
     FixActions actions;
     AppIconProvider icons;
+    StartAtLogin startAtLogin;
     ViewEnvironment view;
-    LoginItem loginItem;
 };
 
 // The main window's size in one pass of the tool. Each state is drawn as it looks in a

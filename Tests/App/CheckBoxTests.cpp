@@ -3,7 +3,6 @@
 #include "CorvaneApp/MenuBarView.hpp"
 #include "CorvaneApp/Onboarding.hpp"
 #include "CorvaneApp/Platform/AppUpdater.hpp"
-#include "CorvaneApp/Platform/LoginItem.hpp"
 #include "CorvaneApp/SettingsView.hpp"
 #include "Core/OSAScriptRunner.hpp"
 #include "Tests/App/Support/AppHarness.hpp"
@@ -117,21 +116,18 @@ TEST(CheckBox, EveryBoxHasAVisibleOutlineAndTickedState)
     AppPalette look;
     AppHarness h;
     {
-        LoginItem loginItem(h.harness.folder.filePath(QStringLiteral("autostart")), QStringLiteral("/usr/bin/corvane"));
-        MenuBarView popover(h.env, loginItem);
+        MenuBarView popover(h.env);
         popover.popUp(QRect(500, 0, 22, 22));
         expectVisible(popover.startAtLogin(), "tray popover");
     }
     {
         AppUpdater updater;
-        LoginItem loginItem(h.harness.folder.filePath(QStringLiteral("autostart")), QStringLiteral("/usr/bin/corvane"));
-        SettingsView settings(updater, h.env, loginItem);
+        SettingsView settings(updater, h.env);
         expectVisible(settings.startAtLoginBox(), "Settings");
         expectVisible(settings.keepHistoryBox(), "Settings");
     }
     {
-        Onboarding onboarding(nullptr, std::make_unique<LoginItem>(h.harness.folder.filePath(QStringLiteral("autostart")),
-                                                                   QStringLiteral("/usr/bin/corvane")));
+        Onboarding onboarding(h.startAtLogin);
         expectVisible(onboarding.startAtLoginBox(), "onboarding");
     }
 }

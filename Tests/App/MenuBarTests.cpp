@@ -2,7 +2,6 @@
 #include "CorvaneApp/MenuBarModel.hpp"
 #include "CorvaneApp/MenuBarView.hpp"
 #include "CorvaneApp/Platform/TrayIcon.hpp"
-#include "CorvaneApp/Platform/LoginItem.hpp"
 #include "CorvaneApp/StatusDot.hpp"
 #include "CorvaneApp/Theme.hpp"
 #include "Tests/App/Support/AppHarness.hpp"
@@ -36,12 +35,11 @@ std::vector<ProcessGroup> groups(int count)
     return list;
 }
 
-// A popover over the harness with a login item in its own folder.
+// A popover over the harness, whose login item is in its own folder.
 struct Popover {
-    Popover() : loginItem(h.harness.folder.filePath(QStringLiteral("autostart")), QStringLiteral("/usr/bin/corvane")) {}
     AppHarness h;
-    LoginItem loginItem;
-    MenuBarView view{h.env, loginItem};
+    const LoginItem& loginItem = h.startAtLogin.item();
+    MenuBarView view{h.env};
 };
 
 } // namespace
@@ -108,8 +106,7 @@ TEST(MenuBar, WithoutItsCatalogThePopoverAndTheDotSayWhatTheWindowSays)
     EXPECT_LT(neutral.hslSaturationF(), 0.15) << "a grey";
     EXPECT_EQ(StatusDot::accessibilityLabel(std::nullopt), QStringLiteral("Corvane status: ") + failure);
 
-    LoginItem loginItem(h.harness.folder.filePath(QStringLiteral("autostart")), QStringLiteral("/usr/bin/corvane"));
-    MenuBarView view(h.env, loginItem);
+    MenuBarView view(h.env);
     view.popUp(QRect(500, 0, 22, 22));
     EXPECT_EQ(view.headline()->text(), failure);
     EXPECT_FALSE(view.statusPill()->isVisible()) << "no \"All quiet\"";
@@ -203,7 +200,7 @@ TEST(MenuBarView, StartAtLoginSwitchRegistersAndAFailureRestoresTheRealStateWith
 
     // Opening the popover shows what the system has now, without switching anything.
     ASSERT_TRUE(QFile::remove(folder));
-    ASSERT_TRUE(p.loginItem.registerApp());
+    ASSERT_TRUE(LoginItem(p.loginItem).registerApp());
     p.view.popUp(QRect(500, 0, 22, 22));
     EXPECT_TRUE(p.view.startAtLogin()->isChecked());
 }

@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -33,14 +32,13 @@ struct FakeUpdater final : UpdaterBackend {
 struct SettingsFixture : ::testing::Test {
     test::AppHarness shell;
     AppUpdater updater;
-    QTemporaryDir config;
-    LoginItem loginItem{config.path() + "/autostart", "/usr/bin/corvane"};
+    LoginItem loginItem = shell.startAtLogin.item();
     int clears = 0;
     bool clearFails = false;
 
     std::unique_ptr<SettingsView> makeView()
     {
-        return std::make_unique<SettingsView>(updater, shell.env, loginItem, nullptr, [this] {
+        return std::make_unique<SettingsView>(updater, shell.env, nullptr, [this] {
             ++clears;
             if (clearFails)
                 throw std::runtime_error("busy");
@@ -74,7 +72,7 @@ TEST_F(SettingsFixture, UpdateToggleOnlyWhenABackendIsThere)
     EXPECT_TRUE(configured.canCheckForUpdates());
     EXPECT_EQ(changes, 1);
 
-    SettingsView view(configured, shell.env, loginItem);
+    SettingsView view(configured, shell.env);
     ASSERT_NE(view.automaticUpdatesBox(), nullptr);
     EXPECT_TRUE(view.automaticUpdatesBox()->isChecked());
     view.automaticUpdatesBox()->click();
@@ -159,7 +157,7 @@ TEST_F(SettingsFixture, DefaultClearRemovesTheMonitorsHistoryFiles)
     std::filesystem::create_directories(folder);
     const auto file = folder / "usage-2026-03-01.jsonl";
     QFile(QString::fromStdString(file.string())).open(QIODevice::WriteOnly);
-    SettingsView view(updater, shell.env, loginItem);
+    SettingsView view(updater, shell.env);
     view.clearButton()->click();
     answer(view, "Clear History");
     EXPECT_FALSE(std::filesystem::exists(file));
@@ -181,11 +179,8 @@ TEST_F(SettingsFixture, StartAtLoginWritesTheEntryAndFallsBackToTheSystemsState)
     EXPECT_FALSE(view->startAtLoginBox()->isChecked());
     QDir().rmdir(loginItem.entryPath());
 
-    // A view made while the entry is there starts ticked.
+    // Reopening the window shows a change made outside the app, without switching anything.
     ASSERT_TRUE(loginItem.registerApp());
-    EXPECT_TRUE(makeView()->startAtLoginBox()->isChecked());
-
-    // Reopening the window shows a change made elsewhere, without switching anything.
     view->show();
     EXPECT_TRUE(view->startAtLoginBox()->isChecked());
     EXPECT_TRUE(loginItem.isEnabled());

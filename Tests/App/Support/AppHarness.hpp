@@ -30,8 +30,10 @@ struct AppHarness {
     std::shared_ptr<FakeFixBackend> backend = std::make_shared<FakeFixBackend>();
     FixActions actions{monitor, router, harness.executor, backend};
     AppIconProvider icons{harness.executor};
-    ViewEnvironment env{monitor,       router,           actions,          *harness.settings,
-                        harness.clock, harness.scheduler, harness.executor, icons};
+    // The login item is an autostart entry in the harness's own folder.
+    StartAtLogin startAtLogin{LoginItem(harness.folder.filePath(QStringLiteral("autostart")), "/usr/bin/corvane")};
+    ViewEnvironment env{monitor,       router,           actions,          *harness.settings, harness.clock,
+                        harness.scheduler, harness.executor, icons,          startAtLogin};
 
 private:
     // The catalog must be in place before the Monitor is built, which loads it once.
