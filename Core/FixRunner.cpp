@@ -117,6 +117,11 @@ void FixRunner::openFerncourt()
         workspace_->open(std::string(ferncourtPage));
 }
 
+bool FixRunner::openPage(const std::string& url)
+{
+    return workspace_->openPage(url);
+}
+
 bool FixRunner::isUserApp(ActivationPolicy policy)
 {
     return policy != ActivationPolicy::prohibited;

@@ -44,6 +44,8 @@ public:
     FixOutcome restartMac();
     // Launches the disk-cleaning app, or opens its web page when it is not installed.
     void openFerncourt();
+    // Opens a web page and waits until a handler has it; false when none took it.
+    bool openPage(const std::string& url);
 
     // Everything but a background-only application counts as a user app.
     static bool isUserApp(ActivationPolicy policy);

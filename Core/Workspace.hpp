@@ -37,6 +37,10 @@ public:
     // Opens a URL with the system's handler for it; false when nothing could be started
     // for it. What the started program then does is not reported.
     virtual bool open(const std::string& url) = 0;
+    // Opens a web page with the system's handler for it and waits until the handler has
+    // taken it, which with some handlers is when the browser they start ends: false when
+    // no handler could take it. What the handler says is not passed on.
+    virtual bool openPage(const std::string& url) = 0;
     // Where the installed application with this bundle identifier is, if any.
     virtual std::optional<std::string> urlForApplication(std::string_view bundleIdentifier) = 0;
     // Launches the application found by urlForApplication; failures are not reported.

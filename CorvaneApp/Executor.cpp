@@ -2,11 +2,35 @@
 
 #include <QThreadPool>
 
+#include <system_error>
+#include <thread>
+
 namespace corvane {
+
+// Where workers hand their deliveries to the GUI thread. A detached job may finish after
+// the executor is gone: it finds the relay's object cleared then, and its delivery is dropped.
+struct ThreadPoolExecutor::Relay {
+    std::mutex mutex;
+    std::unique_ptr<QObject> object = std::make_unique<QObject>();
+
+    void deliver(const QPointer<QObject>& guard, std::shared_ptr<Executor::Delivery> delivery)
+    {
+        const std::lock_guard lock(mutex);
+        if (!object)
+            return;
+        QMetaObject::invokeMethod(
+            object.get(),
+            [guard, delivery] {
+                if (guard)
+                    (*delivery)();
+            },
+            Qt::QueuedConnection);
+    }
+};
 
 ThreadPoolExecutor::ThreadPoolExecutor(int maxThreads)
     : shared_(std::make_unique<QThreadPool>()), tick_(std::make_unique<QThreadPool>()),
-      relay_(std::make_unique<QObject>())
+      relay_(std::make_shared<Relay>())
 {
     shared_->setMaxThreadCount(maxThreads);
     tick_->setMaxThreadCount(1);
@@ -19,24 +43,29 @@ ThreadPoolExecutor::~ThreadPoolExecutor()
 {
     shared_->waitForDone();
     tick_->waitForDone();
+    std::unique_ptr<QObject> object;
+    {
+        const std::lock_guard lock(relay_->mutex);
+        object = std::move(relay_->object);
+    }
+    // Deleting it drops the deliveries still queued to it.
 }
 
 void ThreadPoolExecutor::submit(Lane lane, QObject* receiver, Job job)
 {
-    QObject* relay = relay_.get();
     QPointer<QObject> guard = receiver;
-    QThreadPool& pool = lane == Lane::tick ? *tick_ : *shared_;
-    pool.start([relay, guard, job = std::move(job)]() mutable {
-        auto delivery = std::make_shared<Delivery>(job());
-        // The relay outlives the pools (destroyed after waitForDone), so it is valid here.
-        QMetaObject::invokeMethod(
-            relay,
-            [guard, delivery] {
-                if (guard)
-                    (*delivery)();
-            },
-            Qt::QueuedConnection);
-    });
+    std::function<void()> work = [relay = relay_, guard, job = std::move(job)] {
+        relay->deliver(guard, std::make_shared<Delivery>(job()));
+    };
+    if (lane == Lane::detached) {
+        try {
+            std::thread(work).detach();
+            return;
+        } catch (const std::system_error&) {
+            // No thread to be had: the job waits its turn among the shared ones instead.
+        }
+    }
+    (lane == Lane::tick ? *tick_ : *shared_).start(std::move(work));
 }
 
 } // namespace corvane

@@ -6,6 +6,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -61,8 +62,10 @@ class Executor {
 public:
     // Which workers run a job. The sampling loop has one of its own, so that jobs that
     // block for seconds on the shared ones (a quit waiting for its app, a folder walk,
-    // a traffic sample) never hold a tick back.
-    enum class Lane { shared, tick };
+    // a traffic sample) never hold a tick back. A job that may wait as long as another
+    // program runs (opening a page waits on the browser it starts) gets a thread of its
+    // own, detached: it never holds a worker, nor the program's end.
+    enum class Lane { shared, tick, detached };
 
     virtual ~Executor() = default;
 
@@ -134,9 +137,11 @@ protected:
     void submit(Lane lane, QObject* receiver, Job job) override;
 
 private:
+    struct Relay;
+
     std::unique_ptr<QThreadPool> shared_;
     std::unique_ptr<QThreadPool> tick_;
-    std::unique_ptr<QObject> relay_;  // lives on the GUI thread; deliveries are queued to it
+    std::shared_ptr<Relay> relay_;  // lives on the GUI thread; deliveries are queued to it
 };
 
 } // namespace corvane

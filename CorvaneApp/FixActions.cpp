@@ -120,11 +120,26 @@ void FixActions::perform(FixID fix, const std::optional<ProcessGroup>& group)
 
 void FixActions::openSettings(SettingsPane pane)
 {
+    openOrSay(
+        Executor::Lane::shared, [pane](FixBackend& backend) { return backend.open(pane); },
+        "Couldn't open " + settingsName(pane) + " settings.");
+}
+
+void FixActions::openGuide(const std::string& url)
+{
+    // The wait may last as long as the browser it starts, so it holds no shared worker.
+    openOrSay(
+        Executor::Lane::detached, [url](FixBackend& backend) { return backend.openPage(url); },
+        "Couldn't open the guide.");
+}
+
+void FixActions::openOrSay(Executor::Lane lane, std::function<bool(FixBackend&)> open, std::string failure)
+{
     executor_.run(
-        this, [backend = backend_, pane] { return backend->open(pane); },
-        [this, pane](WorkResult<bool> opened) {
+        lane, this, [backend = backend_, open = std::move(open)] { return open(*backend); },
+        [this, failure = std::move(failure)](WorkResult<bool> opened) {
             if (!opened || !opened.value())
-                setToast("Couldn't open " + settingsName(pane) + " settings.");
+                setToast(failure);
         });
 }
 

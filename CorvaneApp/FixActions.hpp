@@ -3,6 +3,7 @@
 #include "Core/FixID.hpp"
 #include "Core/FixOutcome.hpp"
 #include "Core/ProcessGroup.hpp"
+#include "CorvaneApp/Executor.hpp"
 #include "CorvaneApp/FixBackend.hpp"
 
 #include <QObject>
@@ -15,7 +16,6 @@
 
 namespace corvane {
 
-class Executor;
 class Monitor;
 class Router;
 
@@ -56,6 +56,8 @@ public:
     // Opens a settings pane off the GUI thread; a pane that cannot be shown says so in
     // the toast rather than seem to have opened.
     void openSettings(SettingsPane pane);
+    // Opens a process's guide in the browser; when no handler takes it, the toast says so.
+    void openGuide(const std::string& url);
     // The outcome as the toast's text.
     void report(const FixOutcome& outcome, const std::optional<std::string>& app);
 
@@ -70,6 +72,8 @@ Q_SIGNALS:
 private:
     void quit(const ProcessGroup& group, bool force);
     void afterQuit(const ProcessGroup& group, bool force, const FixOutcome& outcome);
+    // Runs `open` on `lane` and shows `failure` in the toast when it answers false or throws.
+    void openOrSay(Executor::Lane lane, std::function<bool(FixBackend&)> open, std::string failure);
 
     Monitor& monitor_;
     Router& router_;

@@ -19,6 +19,11 @@ void SystemFixBackend::openFerncourt()
     runner_.openFerncourt();
 }
 
+bool SystemFixBackend::openPage(const std::string& url)
+{
+    return runner_.openPage(url);
+}
+
 FixOutcome SystemFixBackend::rebuildSpotlightIndex()
 {
     return runner_.rebuildSpotlightIndex();

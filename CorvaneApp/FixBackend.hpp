@@ -19,6 +19,9 @@ public:
     // False when nothing could be started to show the pane.
     virtual bool open(SettingsPane pane) = 0;
     virtual void openFerncourt() = 0;
+    // Waits until a handler has the page, which may be as long as the browser it starts
+    // runs; false when no handler took it.
+    virtual bool openPage(const std::string& url) = 0;
     virtual FixOutcome rebuildSpotlightIndex() = 0;
     virtual FixOutcome restartMac() = 0;
 };
@@ -30,6 +33,7 @@ public:
     FixOutcome quit(const ProcessGroup& group, bool force, std::chrono::nanoseconds timeout) override;
     bool open(SettingsPane pane) override;
     void openFerncourt() override;
+    bool openPage(const std::string& url) override;
     FixOutcome rebuildSpotlightIndex() override;
     FixOutcome restartMac() override;
 

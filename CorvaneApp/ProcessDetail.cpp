@@ -11,12 +11,10 @@
 #include "CorvaneApp/ToolScreen.hpp"
 #include "CorvaneApp/ViewEnvironment.hpp"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include <filesystem>
@@ -248,7 +246,7 @@ ProcessDetail::ProcessDetail(const ProcessGroup& group, ViewEnvironment& environ
 
     connect(guide_, &QPushButton::clicked, this, [this] {
         if (model_ && model_->guideAddress)
-            QDesktopServices::openUrl(QUrl(qs(*model_->guideAddress)));
+            env_.fixActions.openGuide(*model_->guideAddress);
     });
     connect(&env_.monitor, &Monitor::explanationsChanged, this, &ProcessDetail::refresh);
     connect(&env_.monitor, &Monitor::spotlightBusySinceChanged, this, &ProcessDetail::refresh);

@@ -243,6 +243,16 @@ bool LinuxWorkspace::open(const std::string& url)
     return runDetached(run_, [url](const CommandRunner& run) { run("/usr/bin/xdg-open", {url}); });
 }
 
+bool LinuxWorkspace::openPage(const std::string& url)
+{
+    // The tool's output stays here: without a handler it lists every browser it tried.
+    try {
+        return run_("/usr/bin/xdg-open", {url}).status == 0;
+    } catch (const std::system_error&) {
+        return false;
+    }
+}
+
 std::optional<std::string> LinuxWorkspace::urlForApplication(std::string_view bundleIdentifier)
 {
     std::vector<std::string> entries;

@@ -18,7 +18,8 @@ namespace corvane {
 // belongs to one, one application each. Each process is held through a pidfd
 // opened while listing, so a reused pid is never signalled. URLs open with
 // xdg-open, except a System Settings pane's link, which opens the session's own
-// settings page for it (SettingsPanels) or nothing. An application is found by
+// settings page for it (SettingsPanels) or nothing; a web page opens with xdg-open too,
+// waited for, since only its exit tells whether any handler took the page. An application is found by
 // bundle identifier through its desktop entry (the browsers' under their own entry
 // names) and is where its program is; it is launched from that entry with gio (else
 // gtk-launch). Opening and launching run on a thread of their own: the tools may not
@@ -36,6 +37,7 @@ public:
 
     std::vector<Application> runningApplications() override;
     bool open(const std::string& url) override;
+    bool openPage(const std::string& url) override;
     std::optional<std::string> urlForApplication(std::string_view bundleIdentifier) override;
     void openApplication(const std::string& url) override;
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <latch>
+#include <memory>
 #include <stdexcept>
 
 using namespace corvane;
@@ -96,4 +97,43 @@ TEST(ThreadPoolExecutor, ATickRunsWhileEverySharedWorkerIsBlocked)
     release.count_down();
     while (finished < 4)
         loop.exec();
+}
+
+// A detached job may wait as long as another program runs: it delivers like any other,
+// holds no shared worker meanwhile, and does not hold the executor's end, after which
+// what it gives is dropped. The deadline only bounds a failing run.
+TEST(ThreadPoolExecutor, ADetachedJobHoldsNoWorkerNorTheEnd)
+{
+    QObject receiver;
+    QEventLoop loop;
+    QTimer::singleShot(30'000, &loop, &QEventLoop::quit);
+    auto release = std::make_shared<std::latch>(1);
+    auto ended = std::make_shared<std::latch>(1);
+    {
+        ThreadPoolExecutor executor(1);
+        QThread* ranOn = nullptr;
+        executor.run(Executor::Lane::detached, &receiver, [&ranOn] { ranOn = QThread::currentThread(); },
+                     [&](WorkResult<Nothing>) { loop.quit(); });
+        loop.exec();
+        EXPECT_NE(ranOn, nullptr);
+        EXPECT_NE(ranOn, QCoreApplication::instance()->thread());
+
+        executor.run(
+            Executor::Lane::detached, &receiver,
+            [release, ended] {
+                release->wait();
+                ended->count_down();
+            },
+            [](WorkResult<Nothing>) { ADD_FAILURE() << "delivered after the executor ended"; });
+        bool shared = false;
+        executor.run(&receiver, [] {}, [&](WorkResult<Nothing>) {
+            shared = true;
+            loop.quit();
+        });
+        loop.exec();
+        EXPECT_TRUE(shared) << "the one shared worker was held";
+    }
+    release->count_down();
+    ended->wait();
+    QCoreApplication::processEvents();
 }

@@ -4,6 +4,7 @@
 #include "Tests/App/Support/AppHarness.hpp"
 
 #include <QApplication>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -38,5 +39,29 @@ TEST(ProcessDetail, LongMemberNamesEndInAnEllipsisAndKeepTheirFigures)
         EXPECT_LE(cut->geometry().right(), line->figures()[0]->geometry().left());
         EXPECT_EQ(line->figures()[1]->geometry().right(), line->width() - 1);
         EXPECT_EQ(line->figures()[1]->width(), 80);
+    }
+}
+
+// The guide opens through the fix dispatcher, on a thread that may wait for the browser as
+// long as it runs; a page no handler takes says so in the toast, as the settings buttons do.
+TEST(ProcessDetail, TheGuideOpensItsPageAndSaysWhenNothingCouldOpenIt)
+{
+    AppHarness t;
+    const ProcessGroup group = testGroup("kernel_task", 0, 0);
+    Explanation explanation;
+    explanation.summary = "The kernel.";
+    explanation.guide = "kernel-task";
+    t.monitor.setExplanations({{group.id, explanation}});
+    ProcessDetail detail(group, t.env, DetailProbes{});
+    ASSERT_FALSE(detail.guideButton()->isHidden());
+
+    for (const bool opens : {true, false}) {
+        t.backend->pagesOpen = opens;
+        detail.guideButton()->click();
+        EXPECT_EQ(t.harness.executor.pending(Executor::Lane::detached), 1u) << "the wait holds no shared worker";
+        EXPECT_FALSE(t.actions.toast().has_value()) << "the answer comes from the worker";
+        t.harness.executor.runAll();
+        EXPECT_EQ(t.backend->pages.back(), "https://corvane.app/process/kernel-task");
+        EXPECT_EQ(t.actions.toast(), opens ? std::nullopt : std::optional<std::string>("Couldn't open the guide."));
     }
 }

@@ -31,7 +31,7 @@ struct FakeApp : RunningApplication {
 struct FakeWorkspace : Workspace {
     std::vector<std::shared_ptr<FakeApp>> apps;
     int listings = 0;
-    std::vector<std::string> opened, launched;
+    std::vector<std::string> opened, launched, pages;
     std::optional<std::string> installedCleaner;
     bool opens = true;
 
@@ -43,6 +43,11 @@ struct FakeWorkspace : Workspace {
     bool open(const std::string& url) override
     {
         opened.push_back(url);
+        return opens;
+    }
+    bool openPage(const std::string& url) override
+    {
+        pages.push_back(url);
         return opens;
     }
     std::optional<std::string> urlForApplication(std::string_view id) override

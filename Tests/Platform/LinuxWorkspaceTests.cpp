@@ -257,6 +257,28 @@ TEST(DesktopEntries, OpeningRunsTheToolsAwayFromTheCaller)
     EXPECT_EQ(seen(withoutGio), (Seen{{"/usr/bin/gio", "launch", entry}, {"/usr/bin/gtk-launch", "a.b.desktop"}}));
 }
 
+// Only the tool's exit tells whether a handler took a web page; what it printed stays with it.
+TEST(DesktopEntries, AWebPageOpensOnlyWhenTheToolSaysAHandlerTookIt)
+{
+    const std::string url = "https://example.com/a b?x=1;$(rm -rf ~)";
+    struct Case {
+        std::optional<int32_t> status;  // none: the tool is not installed
+        bool opened;
+    };
+    for (const Case& c : {Case{0, true}, Case{3, false}, Case{4, false}, Case{std::nullopt, false}}) {
+        std::vector<std::string> seen;
+        const CommandRunner run = [&](const std::string& path, const std::vector<std::string>& arguments) {
+            seen = arguments;
+            seen.insert(seen.begin(), path);
+            if (!c.status)
+                throw std::system_error(std::make_error_code(std::errc::no_such_file_or_directory));
+            return Shell::Output{*c.status, "", "/usr/bin/xdg-open: 882: firefox: not found\n"};
+        };
+        EXPECT_EQ(LinuxWorkspace("/proc", {}, run).openPage(url), c.opened) << c.status.value_or(-1);
+        EXPECT_EQ(seen, (std::vector<std::string>{"/usr/bin/xdg-open", url}));
+    }
+}
+
 TEST_F(RunningApps, AnInstalledAppIsOneApplicationOfAllTheUsersProcessesInItsFolder)
 {
     const auto program = install("editor");

@@ -21,9 +21,11 @@ public:
     FixOutcome rebuildOutcome = FixOutcome::done();
     FixOutcome restartOutcome = FixOutcome::done();
     bool panesOpen = true;  // what opening a settings pane answers
+    bool pagesOpen = true;  // what opening a web page answers
 
     std::vector<QuitCall> quits;
     std::vector<SettingsPane> opened;
+    std::vector<std::string> pages;
     int ferncourtOpened = 0;
     int rebuilds = 0;
     int restarts = 0;
@@ -43,6 +45,11 @@ public:
         return panesOpen;
     }
     void openFerncourt() override { ++ferncourtOpened; }
+    bool openPage(const std::string& url) override
+    {
+        pages.push_back(url);
+        return pagesOpen;
+    }
     FixOutcome rebuildSpotlightIndex() override
     {
         ++rebuilds;
