@@ -9,13 +9,13 @@
 #include "CorvaneApp/ScreenHeader.hpp"
 #include "CorvaneApp/SymbolIcons.hpp"
 #include "CorvaneApp/Theme.hpp"
+#include "CorvaneApp/ToolScreen.hpp"
 #include "CorvaneApp/ViewEnvironment.hpp"
 
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QPainter>
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -202,10 +202,7 @@ BackgroundItemsView::BackgroundItemsView(ViewEnvironment& environment, QWidget* 
 {
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
-    auto* scroll = new QScrollArea(this);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* scroll = pageScroll(this);
     outer->addWidget(scroll);
 
     auto* page = new QWidget(scroll);

@@ -274,10 +274,7 @@ QWidget* BrowserPanel::buildLoaded()
     header->addWidget(done_, 0, Qt::AlignTop);
     layout->addLayout(header);
 
-    auto* scroll = new QScrollArea(loadedPage_);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* scroll = pageScroll(loadedPage_);
     auto* list = new QWidget(scroll);
     auto* listLayout = bareColumn(list, 14);
     listLayout->addStretch();

@@ -18,6 +18,18 @@ public:
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                        const QWidget* widget) const override
     {
+        if (element == PE_FrameFocusRect) {
+            // The keyboard's place, ticked or not: a ring in the light accent around the label.
+            if (option->state & State_KeyboardFocusChange) {
+                painter->save();
+                painter->setRenderHint(QPainter::Antialiasing);
+                painter->setPen(QPen(Theme::accentLight(), 1));
+                painter->setBrush(Qt::NoBrush);
+                painter->drawRoundedRect(QRectF(option->rect).adjusted(0.5, 0.5, -0.5, -0.5), 3.5, 3.5);
+                painter->restore();
+            }
+            return;
+        }
         if (element != PE_IndicatorCheckBox) {
             QProxyStyle::drawPrimitive(element, option, painter, widget);
             return;

@@ -12,7 +12,10 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPointer>
+#include <QStyle>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include <cmath>
 
@@ -307,35 +310,97 @@ void Card::paintEvent(QPaintEvent*)
 
 // Button styles
 
+namespace {
+
+constexpr const char* keyboardFocusProperty = "keyboardFocus";
+constexpr int focusRingWidth = 2;
+
+// Keeps a button's keyboard-focus property true while it has the focus and its window has
+// seen the keyboard move, as the platform's own focus frames do: a window that merely opens
+// with the focus on a button shows no mark there until Tab is pressed.
+class KeyboardFocusWatch final : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::FocusIn && event->type() != QEvent::FocusOut)
+            return false;
+        auto* widget = static_cast<QWidget*>(watched);
+        const bool marked =
+            event->type() == QEvent::FocusIn && widget->window()->testAttribute(Qt::WA_KeyboardFocusChange);
+        if (widget->property(keyboardFocusProperty).toBool() != marked) {
+            widget->setProperty(keyboardFocusProperty, marked);
+            // Style sheets read a property only when the widget is polished again.
+            widget->style()->unpolish(widget);
+            widget->style()->polish(widget);
+            widget->update();
+        }
+        return false;
+    }
+};
+
+void applyButtonStyle(QPushButton* button, const QFont& font, const QString& styleSheet)
+{
+    button->setFont(font);
+    button->setCursor(Qt::PointingHandCursor);
+    showKeyboardFocus(button);
+    button->setStyleSheet(styleSheet);
+}
+
+} // namespace
+
+void showKeyboardFocus(QPushButton* button)
+{
+    static KeyboardFocusWatch* const watch = new KeyboardFocusWatch;
+    button->setFocusPolicy(Qt::TabFocus);
+    button->installEventFilter(watch);
+}
+
+QString focusRingRule(int vertical, int horizontal, const QColor& colour)
+{
+    return QStringLiteral("QPushButton[keyboardFocus=\"true\"] { border: %1px solid %2; padding: %3px %4px; }")
+        .arg(focusRingWidth)
+        .arg(Theme::css(colour))
+        .arg(std::max(vertical - focusRingWidth, 0))
+        .arg(std::max(horizontal - focusRingWidth, 0));
+}
+
+QString focusUnderlineRule()
+{
+    return QStringLiteral("QPushButton { outline: none; }"
+                          "QPushButton[keyboardFocus=\"true\"] { text-decoration: underline; }");
+}
+
 void PrimaryButtonStyle::apply(QPushButton* button)
 {
-    button->setFont(Fonts::system(13.5, QFont::DemiBold));
-    button->setCursor(Qt::PointingHandCursor);
     const QColor fill = Theme::button();
     QColor pressed = fill;
     pressed.setAlphaF(0.8);
     QColor pressedText(Qt::white);
     pressedText.setAlphaF(0.8);
-    button->setStyleSheet(QStringLiteral("QPushButton { color: white; background: %1; border: none;"
-                                         " border-radius: 9px; padding: 9px 16px; }"
-                                         "QPushButton:pressed { background: %2; color: %3; }"
-                                         "QPushButton:disabled { background: %4; color: %5; }")
-                              .arg(Theme::css(fill), Theme::css(pressed), Theme::css(pressedText),
-                                   Theme::css(QColor(fill.red(), fill.green(), fill.blue(), 102)),
-                                   Theme::css(QColor(255, 255, 255, 128))));
+    // The ring is near-white here: the light accent is too close to the fill to stand out.
+    applyButtonStyle(button, Fonts::system(13.5, QFont::DemiBold),
+                     QStringLiteral("QPushButton { color: white; background: %1; border: none;"
+                                    " border-radius: 9px; padding: 9px 16px; outline: none; }")
+                             .arg(Theme::css(fill))
+                         + focusRingRule(9, 16, Theme::text())
+                         + QStringLiteral("QPushButton:pressed { background: %1; color: %2; }"
+                                          "QPushButton:disabled { background: %3; color: %4; }")
+                               .arg(Theme::css(pressed), Theme::css(pressedText),
+                                    Theme::css(QColor(fill.red(), fill.green(), fill.blue(), 102)),
+                                    Theme::css(QColor(255, 255, 255, 128))));
 }
 
 void SecondaryButtonStyle::apply(QPushButton* button)
 {
-    button->setFont(Fonts::system(13.5, QFont::Medium));
-    button->setCursor(Qt::PointingHandCursor);
     const QColor disabledText(Theme::text().red(), Theme::text().green(), Theme::text().blue(), 102);
-    button->setStyleSheet(QStringLiteral("QPushButton { color: %1; background: rgba(255, 255, 255, 0.02);"
-                                         " border: 1px solid %2; border-radius: 9px; padding: 8px 13px; }"
-                                         "QPushButton:pressed { background: rgba(255, 255, 255, 0.06); }"
-                                         "QPushButton:disabled { color: %3; }")
-                              .arg(Theme::css(Theme::text()), Theme::css(Theme::secondaryLine()),
-                                   Theme::css(disabledText)));
+    applyButtonStyle(button, Fonts::system(13.5, QFont::Medium),
+                     QStringLiteral("QPushButton { color: %1; background: rgba(255, 255, 255, 0.02);"
+                                    " border: 1px solid %2; border-radius: 9px; padding: 8px 13px; outline: none; }")
+                             .arg(Theme::css(Theme::text()), Theme::css(Theme::secondaryLine()))
+                         + focusRingRule(9, 14, Theme::accentLight())
+                         + QStringLiteral("QPushButton:pressed { background: rgba(255, 255, 255, 0.06); }"
+                                          "QPushButton:disabled { color: %1; }")
+                               .arg(Theme::css(disabledText)));
 }
 
 QPushButton* primaryButton(const QString& text, QWidget* parent)

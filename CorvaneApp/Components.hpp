@@ -148,6 +148,18 @@ private:
     QBoxLayout* layout_;
 };
 
+// Lets the keyboard reach `button` only by Tab, so a click leaves the focus where it was, as
+// on the system the design follows, and lets the rules below mark it while the keyboard is
+// on it. The two button styles below do this themselves.
+void showKeyboardFocus(QPushButton* button);
+
+// Style-sheet rules that mark the push button the keyboard is on. A framed button: its
+// frame becomes a 2-wide ring in `colour`, taking as much of its padding, so it keeps its
+// size; `vertical` and `horizontal` are the frame's width plus the padding on each side.
+QString focusRingRule(int vertical, int horizontal, const QColor& colour);
+// A button drawn as a link, without frame or padding: its text is underlined.
+QString focusUnderlineRule();
+
 // The filled button for the main action: white 13.5 semibold on the button colour.
 struct PrimaryButtonStyle {
     static void apply(QPushButton* button);

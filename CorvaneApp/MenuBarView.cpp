@@ -99,8 +99,10 @@ MenuBarView::MenuBarView(ViewEnvironment& environment, QWidget* parent)
     quit_->setFlat(true);
     quit_->setFont(Fonts::system(12.5));
     quit_->setCursor(Qt::PointingHandCursor);
+    showKeyboardFocus(quit_);
     quit_->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 0; text-align: left; color: %1; }")
-                             .arg(Theme::css(Theme::text2())));
+                             .arg(Theme::css(Theme::text2()))
+                         + focusUnderlineRule());
     layout->addWidget(quit_, 0, Qt::AlignLeft);
 
     // As the shared fix buttons draw it: the symbol 6 from the title.

@@ -76,8 +76,10 @@ Onboarding::Onboarding(StartAtLogin& startAtLogin, QWidget* parent)
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
+    // The sheet's one default button, wherever the keyboard is: an automatic default would
+    // hand the role back to the sheet when Tab moves on, and the sheet would have none.
     getStarted_->setDefault(true);
-    getStarted_->setAutoDefault(true);
+    getStarted_->setAutoDefault(false);
     buttons->addWidget(getStarted_);
     column->addLayout(buttons);
 

@@ -8,6 +8,7 @@
 #include "CorvaneApp/ScreenHeader.hpp"
 #include "CorvaneApp/SymbolIcons.hpp"
 #include "CorvaneApp/Theme.hpp"
+#include "CorvaneApp/ToolScreen.hpp"
 #include "CorvaneApp/ViewEnvironment.hpp"
 
 #include <QHBoxLayout>
@@ -15,7 +16,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace corvane {
@@ -181,12 +181,9 @@ OverviewView::OverviewView(ViewEnvironment& environment, QWidget* parent) : QWid
     sections->addWidget(buildTopTable());
     sections->addStretch(1);
 
-    scroll_ = new QScrollArea(this);
+    scroll_ = pageScroll(this);
     scroll_->setWidget(page);
-    scroll_->setWidgetResizable(true);
-    scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* layout = bareColumn(this, 0);
     layout->addWidget(scroll_);
 
@@ -291,8 +288,10 @@ QWidget* OverviewView::buildTopTable()
     allProcesses_->setFont(Fonts::system(13.5, QFont::DemiBold));
     allProcesses_->setIcon(SymbolIcons::icon(QStringLiteral("arrow.right"), Theme::accentLight()));
     allProcesses_->setProperty("symbol", QStringLiteral("arrow.right"));
+    showKeyboardFocus(allProcesses_);
     allProcesses_->setStyleSheet(QStringLiteral("QPushButton { color: %1; border: none; background: transparent; }")
-                                     .arg(Theme::css(Theme::accentLight())));
+                                     .arg(Theme::css(Theme::accentLight()))
+                                 + focusUnderlineRule());
     applyTrailingIcon(allProcesses_);
     connect(allProcesses_, &QPushButton::clicked, this, [this] { env_.router.setScreen(Screen::processes); });
     title->addWidget(allProcesses_);

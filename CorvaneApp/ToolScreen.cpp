@@ -6,12 +6,19 @@
 
 namespace corvane {
 
-QVBoxLayout* scrollColumn(QWidget* screen)
+QScrollArea* pageScroll(QWidget* parent)
 {
-    auto* scroll = new QScrollArea(screen);
+    auto* scroll = new QScrollArea(parent);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setFocusPolicy(Qt::ClickFocus);
+    return scroll;
+}
+
+QVBoxLayout* scrollColumn(QWidget* screen)
+{
+    auto* scroll = pageScroll(screen);
     auto* body = new QWidget;
     body->setAutoFillBackground(false);
     scroll->setWidget(body);

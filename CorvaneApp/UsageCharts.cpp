@@ -92,6 +92,9 @@ void setUpChartView(QChartView* view, QChart* chart)
     view->setFrameShape(QFrame::NoFrame);
     view->setBackgroundBrush(Qt::NoBrush);
     view->setStyleSheet(QStringLiteral("background: transparent"));
+    // Nothing in a chart answers the keyboard: Tab passes it by.
+    view->setFocusPolicy(Qt::NoFocus);
+    view->viewport()->setFocusPolicy(Qt::NoFocus);
 }
 
 } // namespace

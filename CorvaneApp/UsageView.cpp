@@ -42,8 +42,9 @@ QString segmentStyle()
                           "QPushButton:checked { color: %4; background: %5; }"
                           "QPushButton#range-24 { border-top-left-radius: 6px; border-bottom-left-radius: 6px; }"
                           "QPushButton#range-720 { border-top-right-radius: 6px; border-bottom-right-radius: 6px; }")
-        .arg(Theme::css(Theme::text2()), Theme::css(Theme::card()), Theme::css(Theme::line()),
-             Theme::css(Theme::text()), Theme::css(Theme::raised()));
+               .arg(Theme::css(Theme::text2()), Theme::css(Theme::card()), Theme::css(Theme::line()),
+                    Theme::css(Theme::text()), Theme::css(Theme::raised()))
+        + focusRingRule(5, 1, Theme::accentLight());
 }
 
 // A card of a row whose cards share its width equally, whatever their contents would
@@ -248,6 +249,7 @@ UsageView::UsageView(ViewEnvironment& environment, UsageProbes probes, QWidget* 
         auto* button = new QPushButton(QString::fromUtf8(option.label), picker);
         button->setObjectName(QStringLiteral("range-%1").arg(option.hours));
         button->setCheckable(true);
+        showKeyboardFocus(button);
         button->setChecked(option.hours == range_);
         rangeButtons_->addButton(button, option.hours);
         pickerRow->addWidget(button);

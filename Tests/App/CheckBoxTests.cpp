@@ -1,4 +1,3 @@
-#include "CorvaneApp/AppDelegate.hpp"
 #include "CorvaneApp/BrowserPanel.hpp"
 #include "CorvaneApp/MenuBarView.hpp"
 #include "CorvaneApp/Onboarding.hpp"
@@ -6,6 +5,7 @@
 #include "CorvaneApp/SettingsView.hpp"
 #include "Core/OSAScriptRunner.hpp"
 #include "Tests/App/Support/AppHarness.hpp"
+#include "Tests/App/Support/Pixels.hpp"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -22,22 +22,6 @@ using namespace corvane;
 using namespace corvane::test;
 
 namespace {
-
-// Relative luminance and contrast ratio as the accessibility guidelines define them.
-double luminance(const QColor& colour)
-{
-    auto channel = [](double value) {
-        return value <= 0.03928 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
-}
-
-double contrast(const QColor& a, const QColor& b)
-{
-    const double first = luminance(a);
-    const double second = luminance(b);
-    return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
-}
 
 // A check box as its window draws it: the window's pixels and where the box's indicator is.
 struct Drawn {
@@ -86,13 +70,6 @@ struct Drawn {
 
     QImage image;
     QRect indicator;
-};
-
-// The app's own palette while a test draws, as the app sets it at start-up.
-struct AppPalette {
-    AppPalette() { QApplication::setPalette(AppDelegate::darkPalette()); }
-    ~AppPalette() { QApplication::setPalette(saved); }
-    QPalette saved = QApplication::palette();
 };
 
 // Unticked, the box's outline stands out from its background; ticked, it is filled and
