@@ -144,16 +144,6 @@ TEST(AppSettingsFile, WhatCannotBeReadAsSettingsIsSetAsideAndTheDefaultsHold)
          [](const test::FakeTree& tree, const fs::path& aside) {
              EXPECT_EQ(tree.read(aside.filename().string()), garbage());
          }},
-        {"a link to a pipe elsewhere",
-         [](const test::FakeTree& tree, const fs::path& file) {
-             tree.mkdir("elsewhere");
-             ASSERT_EQ(::mkfifo(tree.path("elsewhere/pipe").c_str(), 0600), 0);
-             fs::create_symlink(tree.path("elsewhere/pipe"), file);
-         },
-         [](const test::FakeTree& tree, const fs::path& aside) {
-             EXPECT_TRUE(fs::is_symlink(aside));
-             EXPECT_TRUE(fs::is_fifo(tree.path("elsewhere/pipe")));
-         }},
         {"a link to a file elsewhere",
          [](const test::FakeTree& tree, const fs::path& file) {
              tree.write("elsewhere/settings.ini", "[General]\nonboarded=true\n");

@@ -74,54 +74,31 @@ TEST_F(AppLaunch, EndsCleanlyOnSigterm)
     EXPECT_TRUE(app.problems().isEmpty()) << describe(app.problems()).toStdString();
 }
 
-// A settings file that would hang the app (a pipe), or that it cannot read (bytes that are
-// no settings): it starts on the defaults, says where it put what stood there, keeps
-// checking, and ends on SIGTERM with those bytes still aside.
-TEST(AppLaunchSettings, StartsOnTheDefaultsWhateverStandsAtTheSettingsFile)
+// A settings file that would hang the app as it starts, before its event loop runs: it
+// starts on the defaults, says where it put the pipe, keeps checking, and ends on SIGTERM.
+TEST(AppLaunchSettings, APipeForTheSettingsFileHoldsNothingUp)
 {
-    const struct {
-        const char* name;
-        bool pipe;
-    } cases[]{{"a pipe", true}, {"bytes that are no settings", false}};
-    const QByteArray garbage = QByteArray(4096, '\x01') + "\n[General\nno equals sign\n";
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        QTemporaryDir home;
-        ASSERT_TRUE(home.isValid());
-        const QDir folder(home.filePath(QStringLiteral(".config/Corvane")));
-        ASSERT_TRUE(folder.mkpath(QStringLiteral(".")));
-        const QString file = folder.filePath(QStringLiteral("Corvane.conf"));
-        if (c.pipe) {
-            ASSERT_EQ(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
-        } else {
-            QFile out(file);
-            ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-            out.write(garbage);
-        }
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QDir folder(home.filePath(QStringLiteral(".config/Corvane")));
+    ASSERT_TRUE(folder.mkpath(QStringLiteral(".")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder.filePath(QStringLiteral("Corvane.conf"))).constData(), 0600), 0);
 
-        ProgramRun app{home, QStringLiteral(CORVANE_APP), {}, QStringLiteral("monitor.debug=true")};
-        app.start();
-        ASSERT_TRUE(app.waitForLine(checkFinished)) << app.errorOutput().toStdString();
-        app.process().terminate();
-        ASSERT_TRUE(app.waitForEnd()) << app.errorOutput().toStdString();
-        EXPECT_EQ(app.process().exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(app.process().exitCode(), 0);
+    ProgramRun app{home, QStringLiteral(CORVANE_APP), {}, QStringLiteral("monitor.debug=true")};
+    app.start();
+    ASSERT_TRUE(app.waitForLine(checkFinished)) << app.errorOutput().toStdString();
+    app.process().terminate();
+    ASSERT_TRUE(app.waitForEnd()) << app.errorOutput().toStdString();
+    EXPECT_EQ(app.process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(app.process().exitCode(), 0);
 
-        const QStringList aside =
-            folder.entryList({QStringLiteral("Corvane.conf.unreadable-*")}, QDir::System | QDir::Files);
-        ASSERT_EQ(aside.size(), 1) << app.errorOutput().toStdString();
-        const QString asidePath = folder.filePath(aside[0]);
-        if (c.pipe) {
-            EXPECT_TRUE(std::filesystem::is_fifo(QFile::encodeName(asidePath).toStdString()));
-        } else {
-            QFile kept(asidePath);
-            ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-            EXPECT_EQ(kept.readAll(), garbage);
-        }
-        // Its one warning says where.
-        const auto problems = app.problems();
-        ASSERT_EQ(problems.size(), 1) << describe(problems).toStdString();
-        EXPECT_TRUE(problems[0].startsWith("warning settings: settings file "));
-        EXPECT_TRUE(problems[0].endsWith("set aside as " + QFile::encodeName(asidePath))) << problems[0].toStdString();
-    }
+    const QStringList aside = folder.entryList({QStringLiteral("Corvane.conf.unreadable-*")}, QDir::System);
+    ASSERT_EQ(aside.size(), 1) << app.errorOutput().toStdString();
+    const QByteArray asidePath = QFile::encodeName(folder.filePath(aside[0]));
+    EXPECT_TRUE(std::filesystem::is_fifo(asidePath.toStdString()));
+    // Its one warning says where.
+    const auto problems = app.problems();
+    ASSERT_EQ(problems.size(), 1) << describe(problems).toStdString();
+    EXPECT_TRUE(problems[0].startsWith("warning settings: settings file "));
+    EXPECT_TRUE(problems[0].endsWith("set aside as " + asidePath)) << problems[0].toStdString();
 }
