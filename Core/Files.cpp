@@ -1,7 +1,11 @@
 #include "Core/Files.hpp"
 
+#include "Core/Numbers.hpp"
+
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <system_error>
@@ -53,7 +57,75 @@ int readInto(const std::filesystem::path& file, std::string& content, std::size_
     return 0;
 }
 
+std::string twoDigits(unsigned value)
+{
+    return std::string(1, static_cast<char>('0' + value / 10 % 10)) + static_cast<char>('0' + value % 10);
+}
+
+// yyyyMMddTHHmmssZ
+std::string stamp(Date now)
+{
+    using namespace std::chrono;
+    const auto day = floor<days>(now);
+    const year_month_day date{day};
+    const hh_mm_ss time{floor<seconds>(now - day)};
+    return Numbers::toText(static_cast<int>(date.year())) + twoDigits(static_cast<unsigned>(date.month())) +
+           twoDigits(static_cast<unsigned>(date.day())) + "T" + twoDigits(static_cast<unsigned>(time.hours().count())) +
+           twoDigits(static_cast<unsigned>(time.minutes().count())) +
+           twoDigits(static_cast<unsigned>(time.seconds().count())) + "Z";
+}
+
+// Renames without replacing an existing entry; EEXIST when `to` is taken.
+int renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // A file system without the flag: a second name, then the old one dropped. link()
+    // fails on a taken name as the rename would, and names a link itself, not its target.
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return errno;
+    return ::unlink(from.c_str()) == 0 ? 0 : errno;
+}
+
 } // namespace
+
+Place inspect(const std::filesystem::path& file, std::size_t maxBytes)
+{
+    namespace fs = std::filesystem;
+    struct stat entry {};
+    if (::lstat(file.c_str(), &entry) != 0)
+        return errno == ENOENT ? Place::empty : Place::other;
+    struct stat target = entry;
+    if (S_ISLNK(entry.st_mode)) {
+        if (::stat(file.c_str(), &target) != 0)
+            return Place::other;  // a link to nothing would be created wherever it points
+        std::error_code unresolved, noFolder;
+        const auto resolved = fs::canonical(file, unresolved);
+        const auto folder = fs::canonical(file.parent_path().empty() ? fs::path(".") : file.parent_path(), noFolder);
+        if (unresolved || noFolder || resolved.parent_path() != folder)
+            return S_ISDIR(target.st_mode) ? Place::folder : Place::other;
+    }
+    if (S_ISDIR(target.st_mode))
+        return Place::folder;
+    if (!S_ISREG(target.st_mode) || static_cast<std::uintmax_t>(target.st_size) > maxBytes)
+        return Place::other;
+    return Place::file;
+}
+
+std::filesystem::path setAside(const std::filesystem::path& file, std::string_view reason, Date now)
+{
+    const std::string base = file.string() + "." + std::string(reason) + "-" + stamp(now);
+    for (int attempt = 1;; ++attempt) {
+        std::filesystem::path aside = attempt == 1 ? base : base + "-" + Numbers::toText(attempt);
+        const int error = renameNoReplace(file, aside);
+        if (error == 0)
+            return aside;
+        if (error != EEXIST || attempt >= 1000)
+            throw std::system_error(error, std::generic_category(), "cannot set aside " + file.string());
+    }
+}
 
 std::optional<std::string> read(const std::filesystem::path& file, std::size_t maxBytes)
 {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "Core/Date.hpp"
+
 #include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // Reading whole files: the reader every component uses, /proc and /sys included,
 // except the per-process /proc files of the sampling tick, which ProcFS reads with
@@ -23,5 +26,24 @@ std::optional<std::string> read(const std::filesystem::path& file, std::size_t m
 
 // As read, but a failure throws std::system_error with the reason.
 std::string readOrThrow(const std::filesystem::path& file, std::size_t maxBytes = defaultMaxBytes);
+
+// What stands where the app keeps a file of its own (its settings, its autostart entry).
+enum class Place {
+    empty,   // nothing: the file may be created
+    file,    // a regular file of at most the bound, or a link to one in the same folder
+    folder,  // a folder, or a link to one: never replaced
+    other,   // a pipe, socket or device, a larger file, a link out of the folder or to nothing
+};
+
+// Looks at `file` without opening it, so a pipe cannot hold the caller up. Only a `file`
+// may be read whole and written through; an `other` is no such file, and writing through
+// a link to it would replace whatever it points at.
+Place inspect(const std::filesystem::path& file, std::size_t maxBytes = defaultMaxBytes);
+
+// Renames the entry `file` itself (a link, never what it points at) to
+// "<name>.<reason>-<UTC time as yyyyMMddTHHmmssZ>" in its folder, with "-2", "-3" … added
+// until the name is free: nothing is ever replaced. Returns the new path; throws
+// std::system_error when it cannot be renamed.
+std::filesystem::path setAside(const std::filesystem::path& file, std::string_view reason, Date now);
 
 } // namespace corvane::Files

@@ -220,8 +220,10 @@ private:
 };
 
 // Whether the list the library would build from a binary list stays within the limits,
-// found in one walk of the objects from the root, each visited once: the deepest path
-// and the number of nodes with shared objects counted at every place that uses them.
+// found in one walk of the objects from the root, each visited once. The library builds
+// a copy of a shared object at every place that uses it, so both measures are kept per
+// object and counted again wherever it is reached: the levels it nests below itself
+// (an object first walked shallow may be reached again deep) and the nodes it stands for.
 // A list that refers to itself, or that cannot be walked, is refused too: it is broken.
 bool binaryWithinLimits(std::string_view data)
 {
@@ -230,12 +232,15 @@ bool binaryWithinLimits(std::string_view data)
         return false;
     enum class State : unsigned char { unseen, open, done };
     std::vector<State> state(table->objectCount(), State::unseen);
-    std::vector<uint64_t> nodes(table->objectCount(), 0);  // nodes the object stands for, capped
+    // Per walked object: nodes it stands for (capped), and levels from it down, itself included.
+    std::vector<uint64_t> nodes(table->objectCount(), 0);
+    std::vector<std::size_t> levels(table->objectCount(), 0);
     struct Frame {
         uint64_t object;
         std::vector<uint64_t> children;
         std::size_t next = 0;
         uint64_t nodes = 1;
+        std::size_t levels = 1;
     };
     std::vector<Frame> path;
     const auto enter = [&](uint64_t object) {
@@ -246,6 +251,12 @@ bool binaryWithinLimits(std::string_view data)
         path.push_back({object, std::move(*children)});
         return true;
     };
+    // Adds a finished child's measures to the frame that reaches it; false past a limit.
+    const auto reach = [&](Frame& frame, uint64_t nodesBelow, std::size_t levelsBelow) {
+        frame.nodes = std::min(frame.nodes + nodesBelow, maxNodes + 1);
+        frame.levels = std::max(frame.levels, levelsBelow + 1);
+        return path.size() + levelsBelow <= maxDepth;
+    };
     if (!enter(table->rootObject()))
         return false;
     while (!path.empty()) {
@@ -253,21 +264,24 @@ bool binaryWithinLimits(std::string_view data)
         if (frame.next == frame.children.size()) {
             state[frame.object] = State::done;
             nodes[frame.object] = frame.nodes;
-            const uint64_t total = frame.nodes;
+            levels[frame.object] = frame.levels;
+            const uint64_t nodesBelow = frame.nodes;
+            const std::size_t levelsBelow = frame.levels;
             path.pop_back();
-            if (!path.empty())
-                path.back().nodes = std::min(path.back().nodes + total, maxNodes + 1);
-            else if (total > maxNodes)
-                return false;
+            if (path.empty())
+                return nodesBelow <= maxNodes;
+            reach(path.back(), nodesBelow, levelsBelow);  // its depth was checked on the way down
             continue;
         }
         const uint64_t child = frame.children[frame.next++];
         if (state[child] == State::open)
             return false;
-        if (state[child] == State::done)
-            frame.nodes = std::min(frame.nodes + nodes[child], maxNodes + 1);
-        else if (!enter(child))
+        if (state[child] == State::done) {
+            if (!reach(frame, nodes[child], levels[child]))
+                return false;
+        } else if (!enter(child)) {
             return false;
+        }
     }
     return true;
 }

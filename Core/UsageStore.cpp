@@ -103,9 +103,10 @@ void UsageStore::append(const MinuteRecord& record) const
     ::close(fd);  // a failed close loses nothing already written
 }
 
-std::vector<MinuteRecord> UsageStore::load(Date since) const
+std::vector<MinuteRecord> UsageStore::load(Date since, Date now) const
 {
-    return read(Bound{dayName(since), minuteOf(since)});
+    const Date latest = now + aheadAllowed;
+    return read(Bound{dayName(since), dayName(latest), minuteOf(since), minuteOf(latest)});
 }
 
 std::vector<MinuteRecord> UsageStore::load() const
@@ -117,17 +118,40 @@ std::vector<MinuteRecord> UsageStore::read(const std::optional<Bound>& bound) co
 {
     auto found = files();
     if (bound)
-        std::erase_if(found, [&](const fs::path& file) { return file.filename().string() < bound->dayName; });
+        std::erase_if(found, [&](const fs::path& file) {
+            const std::string name = file.filename().string();
+            return name < bound->firstDay || name > bound->lastDay;
+        });
+    // The bound is spent on the newest days first, so that a load it stops keeps the
+    // recent history; the days within it are then read in order.
+    std::size_t first = found.size();
+    for (std::size_t planned = 0; first > 0; --first) {
+        std::error_code unknown;
+        const auto size = fs::file_size(found[first - 1], unknown);
+        // A day over the per-file bound is skipped as unreadable, and costs nothing.
+        if (unknown || size > Files::defaultMaxBytes)
+            continue;
+        if (size > maxLoadBytes - planned) {
+            if (onLoadCut)
+                onLoadCut("history load stopped at " + Numbers::toText(maxLoadBytes >> 20) + " MiB: " +
+                          found[first - 1].filename().string() + " and the days before it were not read");
+            break;
+        }
+        planned += size;
+    }
     std::vector<MinuteRecord> records;
-    records.reserve(found.size() * minutesPerDay);  // a day file holds a record a minute
-    for (const auto& file : found) {
-        const auto text = Files::read(file);
+    records.reserve((found.size() - first) * minutesPerDay);  // a day file holds a record a minute
+    std::size_t read = 0;
+    for (std::size_t i = first; i < found.size(); ++i) {
+        // Never past the bound in all, should a day have grown since it was measured.
+        const auto text = Files::read(found[i], std::min(maxLoadBytes - read, Files::defaultMaxBytes));
         if (!text)
             continue;
+        read += text->size();
         // Line by line, so one torn or corrupt line costs only itself.
         for (const auto line : Text::splitSkippingEmpty(*text, '\n')) {
             const auto record = MinuteRecord::decode(line);
-            if (record && (!bound || record->t >= bound->minute))
+            if (record && (!bound || (record->t >= bound->firstMinute && record->t <= bound->lastMinute)))
                 records.push_back(*record);
         }
     }
@@ -153,16 +177,31 @@ void UsageStore::clear() const
         fs::remove(file);
 }
 
+bool UsageStore::isDayName(std::string_view name)
+{
+    // usage-yyyy-MM-dd.jsonl
+    if (name.size() != 22 || !name.starts_with("usage-") || !name.ends_with(".jsonl") || name[10] != '-' ||
+        name[13] != '-')
+        return false;
+    const auto year = Numbers::parseInt<unsigned>(name.substr(6, 4));
+    const auto month = Numbers::parseInt<unsigned>(name.substr(11, 2));
+    const auto day = Numbers::parseInt<unsigned>(name.substr(14, 2));
+    if (!year || !month || !day)
+        return false;
+    return std::chrono::year_month_day(std::chrono::year(static_cast<int>(*year)), std::chrono::month(*month),
+                                       std::chrono::day(*day))
+        .ok();
+}
+
 std::vector<fs::path> UsageStore::files() const
 {
     std::vector<fs::path> result;
     std::error_code error;
     for (fs::directory_iterator it(directory, error), end; !error && it != end; it.increment(error)) {
         const fs::path& path = it->path();
-        const std::string name = path.filename().string();
         std::error_code typeError;
-        // Only regular files: a folder that happens to carry such a name is not history.
-        if (name.starts_with("usage-") && path.extension() == ".jsonl" && it->is_regular_file(typeError))
+        // Only plain files: a folder, or a link, that happens to carry such a name is not history.
+        if (isDayName(path.filename().string()) && it->symlink_status(typeError).type() == fs::file_type::regular)
             result.push_back(path);
     }
     std::sort(result.begin(), result.end(),

@@ -1,6 +1,11 @@
 #include "CorvaneApp/AppSettings.hpp"
 
+#include "Core/Files.hpp"
+#include "CorvaneApp/KeptFile.hpp"
+#include "CorvaneApp/Logging.hpp"
+
 #include <QSettings>
+#include <QStandardPaths>
 
 namespace corvane {
 namespace {
@@ -17,24 +22,67 @@ QString primerKey(const std::string& bundleID)
 
 } // namespace
 
-// The product's own file (~/.config/Corvane/Corvane.conf), whatever names the application object carries.
+// The product's own file (~/.config/Corvane/Corvane.conf), whatever names the application
+// object carries: where QSettings keeps an organisation's settings on this system.
 AppSettings::AppSettings(QObject* parent)
-    : QObject(parent),
-      settings_(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Corvane"),
-                                            QStringLiteral("Corvane")))
+    : AppSettings(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                      QStringLiteral("/Corvane/Corvane.conf"),
+                  parent)
 {
 }
 
-AppSettings::AppSettings(const QString& file, QObject* parent)
-    : QObject(parent), settings_(std::make_unique<QSettings>(file, QSettings::IniFormat))
+AppSettings::AppSettings(const QString& file, QObject* parent) : QObject(parent), file_(file)
 {
+    if (const auto settings = open()) {
+        for (const QString& key : settings->allKeys())
+            values_.insert(key, settings->value(key));
+    }
 }
 
 AppSettings::~AppSettings() = default;
 
+std::unique_ptr<QSettings> AppSettings::open()
+{
+    if (!KeptFile::makeReady(file_, Files::defaultMaxBytes, "settings file"))
+        return nullptr;
+    auto settings = std::make_unique<QSettings>(file_, QSettings::IniFormat);
+    // QSettings reads the file on first use, and only then knows whether it could.
+    settings->allKeys();
+    if (settings->status() == QSettings::NoError)
+        return settings;
+    // Nothing was changed in it, so dropping it writes nothing.
+    settings.reset();
+    if (!KeptFile::setAside(file_, "settings file", "cannot be read as settings"))
+        return nullptr;
+    return std::make_unique<QSettings>(file_, QSettings::IniFormat);
+}
+
+void AppSettings::store(const QString& key, const std::optional<QVariant>& value)
+{
+    if (value)
+        values_.insert(key, *value);
+    else
+        values_.remove(key);
+    // QSettings takes a lock file beside the settings while it writes, reading one it
+    // finds: that one must not hold it up either.
+    if (!KeptFile::makeReady(file_ + QStringLiteral(".lock"), Files::defaultMaxBytes, "settings lock file"))
+        return;
+    const auto settings = open();
+    if (!settings)
+        return;
+    // Every value, so that a file set aside since the start loses none of them.
+    for (auto it = values_.cbegin(); it != values_.cend(); ++it)
+        settings->setValue(it.key(), it.value());
+    if (!value)
+        settings->remove(key);
+    settings->sync();
+    if (settings->status() != QSettings::NoError)
+        qCWarning(settingsLog, "settings file %s could not be written", qPrintable(file_));
+}
+
 bool AppSettings::readBool(const QString& key, bool fallback) const
 {
-    const QVariant value = settings_->value(key);
+    const QVariant value = values_.value(key);
     if (value.typeId() == QMetaType::Bool)
         return value.toBool();
     // Text formats keep booleans as the words true and false; anything else is not a Boolean.
@@ -51,7 +99,7 @@ bool AppSettings::readBool(const QString& key, bool fallback) const
 bool AppSettings::writeBool(const QString& key, bool fallback, bool value)
 {
     const bool changed = readBool(key, fallback) != value;
-    settings_->setValue(key, value);
+    store(key, value);
     return changed;
 }
 
@@ -61,7 +109,7 @@ bool AppSettings::keepUsageHistory() const { return readBool(keepUsageHistoryKey
 
 std::optional<std::string> AppSettings::lastSpeedTest() const
 {
-    const QVariant value = settings_->value(lastSpeedTestKey);
+    const QVariant value = values_.value(lastSpeedTestKey);
     if (value.typeId() != QMetaType::QString)
         return std::nullopt;
     return value.toString().toStdString();
@@ -93,10 +141,7 @@ void AppSettings::setKeepUsageHistory(bool value)
 void AppSettings::setLastSpeedTest(const std::optional<std::string>& json)
 {
     const bool changed = lastSpeedTest() != json;
-    if (json)
-        settings_->setValue(lastSpeedTestKey, QString::fromStdString(*json));
-    else
-        settings_->remove(lastSpeedTestKey);
+    store(lastSpeedTestKey, json ? std::optional<QVariant>(QString::fromStdString(*json)) : std::nullopt);
     if (changed)
         Q_EMIT lastSpeedTestChanged();
 }
@@ -105,11 +150,6 @@ void AppSettings::setAutomationPrimer(const std::string& bundleID, bool value)
 {
     if (writeBool(primerKey(bundleID), false, value))
         Q_EMIT automationPrimerChanged(QString::fromStdString(bundleID));
-}
-
-void AppSettings::sync()
-{
-    settings_->sync();
 }
 
 } // namespace corvane

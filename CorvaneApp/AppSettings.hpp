@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QVariantMap>
 
 #include <memory>
 #include <optional>
@@ -14,6 +15,13 @@ namespace corvane {
 // "onboarded", "keepUsageHistory", "lastSpeedTest" and "primer.automation.<bundle id>".
 // QSettings never notifies, so each key has its own change signal here, emitted when a
 // store changes the value. A stored value of the wrong type reads as the key's default.
+//
+// The values are read once, when the object is built, and each store writes them to the
+// file at once. The file is opened only when it is a regular file of sane size (or a
+// link to one in its own folder): anything else at its place, or a file that cannot be
+// read as settings, is set aside under a new name and logged, and the app goes on from
+// the defaults. So a pipe never holds the app up, a huge file is never read, unreadable
+// bytes are never overwritten, and nothing is written through a link out of the folder.
 class AppSettings : public QObject {
     Q_OBJECT
 public:
@@ -38,9 +46,6 @@ public:
     void setLastSpeedTest(const std::optional<std::string>& json);
     void setAutomationPrimer(const std::string& bundleID, bool value);
 
-    // Writes pending changes to disk now (QSettings also does so on its own).
-    void sync();
-
 Q_SIGNALS:
     void showMenuBarChanged();
     void onboardedChanged();
@@ -52,8 +57,14 @@ private:
     bool readBool(const QString& key, bool fallback) const;
     // Stores the value; true when it differs from what was read before.
     bool writeBool(const QString& key, bool fallback, bool value);
+    // Keeps the value (none removes the key) and writes it to the file.
+    void store(const QString& key, const std::optional<QVariant>& value);
+    // The settings of the file, once it can be read as settings: anything else at its
+    // place is set aside first. Nothing when that cannot be done.
+    std::unique_ptr<QSettings> open();
 
-    std::unique_ptr<QSettings> settings_;
+    QString file_;
+    QVariantMap values_;
 };
 
 } // namespace corvane

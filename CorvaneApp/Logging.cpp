@@ -4,3 +4,5 @@
 // (QT_LOGGING_RULES="monitor.debug=true").
 Q_LOGGING_CATEGORY(monitorLog, "monitor", QtInfoMsg)
 Q_LOGGING_CATEGORY(fixesLog, "fixes")
+// The files the app keeps of the person's choices: the settings and the autostart entry.
+Q_LOGGING_CATEGORY(settingsLog, "settings")

@@ -79,6 +79,7 @@ Monitor::Monitor(MonitorEnvironment environment, AppSettings& settings, QObject*
         if (auto catalog = env_.loadCatalog())
             catalog_ = std::make_shared<const ProcessCatalog>(std::move(*catalog));
     }
+    usageStore_.onLoadCut = [](const std::string& message) { qCInfo(monitorLog, "%s", message.c_str()); };
 }
 
 Monitor::~Monitor()

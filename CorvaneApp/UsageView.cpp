@@ -134,7 +134,7 @@ private:
 UsageProbes UsageProbes::system()
 {
     return UsageProbes{
-        [](const UsageStore& store, Date since) { return store.load(since); },
+        [](const UsageStore& store, Date since, Date now) { return store.load(since, now); },
         [] { return HardwareInfo::physicalMemory(); },
         [] { return AppleHardware::isIntelMac(); },
     };
@@ -345,10 +345,10 @@ void UsageView::load()
     const std::uint64_t number = ++loadsStarted_;
     const int range = range_;
     const Date now = env_.clock.now();
-    auto read = [load = probes_.load, store = env_.monitor.usageStore(), since = hoursBefore(now, range),
+    auto read = [load = probes_.load, store = env_.monitor.usageStore(), now, since = hoursBefore(now, range),
                  weekSince = hoursBefore(now, UsageModel::weekHours)] {
-        auto records = load(store, since);
-        return std::make_pair(std::move(records), load(store, weekSince));
+        auto records = load(store, since, now);
+        return std::make_pair(std::move(records), load(store, weekSince, now));
     };
     env_.executor.run(this, std::move(read), [this, number, range](WorkResult<Lists> result) {
         loaded(number, range, result ? std::optional<Lists>(std::move(result.value())) : std::nullopt);

@@ -31,8 +31,8 @@ class SymbolLabel;
 
 // The blocking reads of the Usage screen, run on workers; tests replace them.
 struct UsageProbes {
-    // The history records from a moment on.
-    std::function<std::vector<MinuteRecord>(const UsageStore& store, Date since)> load;
+    // The history records from a moment on, up to the present.
+    std::function<std::vector<MinuteRecord>(const UsageStore& store, Date since, Date now)> load;
     // The machine's physical memory, for the verdict until its description is read.
     std::function<int64_t()> physicalMemory;
     // Whether this is a Mac with an Intel processor.

@@ -7,8 +7,6 @@ namespace corvane::DesktopEntry {
 
 namespace {
 
-constexpr std::size_t maxEntryBytes = 256 * 1024;
-
 std::string unescaped(std::string_view value)
 {
     std::string result;
@@ -60,7 +58,7 @@ Keys parse(std::string_view text)
 
 Keys read(const std::filesystem::path& file)
 {
-    const auto bytes = Files::read(file, maxEntryBytes);
+    const auto bytes = Files::read(file, maxBytes);
     return bytes ? parse(*bytes) : Keys{};
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -15,10 +16,12 @@ namespace corvane::DesktopEntry {
 // repeated key the first counts.
 using Keys = std::map<std::string, std::string, std::less<>>;
 
+// Real entries are a few kibibytes; no larger file is read as one.
+inline constexpr std::size_t maxBytes = 256 * 1024;
+
 Keys parse(std::string_view text);
 
-// parse() of a file; empty when it cannot be read. Real entries are a few
-// kibibytes, so a larger file is not read at all.
+// parse() of a file; empty when it cannot be read. A file over maxBytes is not read at all.
 Keys read(const std::filesystem::path& file);
 
 // The value of a key, empty when absent.

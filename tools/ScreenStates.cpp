@@ -343,7 +343,7 @@ std::vector<MinuteRecord> usageHistory(Date since, Date now, double cpu, int pre
 
 UsageProbes usageProbes(double cpu, int pressure, bool empty = false)
 {
-    return UsageProbes{[cpu, pressure, empty](const UsageStore&, Date since) {
+    return UsageProbes{[cpu, pressure, empty](const UsageStore&, Date since, Date) {
                            const Date now = FixedClock().now();
                            return empty ? std::vector<MinuteRecord>{} : usageHistory(since, now, cpu, pressure);
                        },

@@ -1,5 +1,6 @@
 #include "CorvaneApp/Platform/LoginItem.hpp"
 
+#include "CorvaneApp/KeptFile.hpp"
 #include "Platform/DesktopEntry.hpp"
 
 #include <QCoreApplication>
@@ -91,7 +92,15 @@ bool LoginItem::registerApp()
 {
     if (executable_.isEmpty() || !QDir().mkpath(folder_))
         return false;
-    QSaveFile file(entryPath());
+    // The save file writes through a link, so only a plain entry may stand in its place;
+    // bytes that are no entry at all are kept aside rather than replaced.
+    const QString path = entryPath();
+    if (!KeptFile::makeReady(path, DesktopEntry::maxBytes, "autostart entry"))
+        return false;
+    if (QFileInfo(path).size() > 0 && DesktopEntry::read(path.toStdString()).empty() &&
+        !KeptFile::setAside(path, "autostart entry", "cannot be read as a desktop entry"))
+        return false;
+    QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     file.write(entryText(executable_).toUtf8());

@@ -1,11 +1,19 @@
 #include "CorvaneApp/Platform/LoginItem.hpp"
+
+#include "Core/Files.hpp"
 #include "Platform/DesktopEntry.hpp"
+#include "Tests/App/Support/LogCapture.hpp"
+#include "Tests/Support/FakeTree.hpp"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
 
 using namespace corvane;
 
@@ -98,4 +106,46 @@ TEST(LoginItem, MainAppFollowsTheSessionConfigFolder)
     ASSERT_TRUE(item->registerApp());
     EXPECT_TRUE(item->isEnabled());
     qputenv("XDG_CONFIG_HOME", previous);
+}
+
+// Writing the entry never goes through to what a link points at: whatever stands in its
+// place and is no entry is kept under a new name, and the log says where. (What else
+// counts as no entry is the settings file's rule, tested there.)
+TEST(LoginItem, WhatIsNoEntryIsSetAsideBeforeTheEntryIsWritten)
+{
+    namespace fs = std::filesystem;
+    const struct {
+        const char* name;
+        std::function<void(const test::FakeTree&, const fs::path& entry)> plant;
+    } cases[]{
+        {"bytes that are no entry",
+         [](auto&, const fs::path& entry) { std::ofstream{entry} << std::string(4096, '\xff'); }},
+        {"a link to /dev/null",
+         [](auto&, const fs::path& entry) {
+             fs::create_symlink("/dev/null", entry);
+             ASSERT_EQ(Files::inspect(entry), Files::Place::other);  // never written through, as root would
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::FakeTree tree;
+        tree.mkdir("autostart");
+        LoginItem item(QString::fromStdString(tree.path("autostart")), "/usr/bin/corvane");
+        const fs::path entry = item.entryPath().toStdString();
+        c.plant(tree, entry);
+        if (::testing::Test::HasFatalFailure())
+            return;
+        const auto before = fs::symlink_status(entry).type();
+
+        test::LogCapture log("settings");
+        ASSERT_TRUE(item.registerApp());
+        EXPECT_TRUE(item.isEnabled());
+        EXPECT_EQ(fs::symlink_status(entry).type(), fs::file_type::regular);
+        const auto aside = tree.entries("corvane.desktop.unreadable-", "autostart");
+        ASSERT_EQ(aside.size(), 1u);
+        EXPECT_EQ(fs::symlink_status(aside[0]).type(), before);
+        ASSERT_EQ(log.lines().size(), 1u);
+        EXPECT_TRUE(log.lines()[0].endsWith("set aside as " + QByteArray::fromStdString(aside[0].string())));
+    }
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
 }

@@ -26,12 +26,14 @@ constexpr int64_t GiB = int64_t(1) << 30;
 struct FakeHistory {
     Date now;
     std::vector<double> hoursAsked;
+    std::vector<Date> nowsAsked;
     bool fails = false;
 
     UsageProbes probes()
     {
         return UsageProbes{
-            [this](const UsageStore&, Date since) {
+            [this](const UsageStore&, Date since, Date asOf) {
+                nowsAsked.push_back(asOf);
                 if (fails)
                     throw std::runtime_error("unreadable folder");
                 const double hours = std::round(secondsBetween(since, now) / 3600);
@@ -52,7 +54,7 @@ double shownHours(const UsageView& view)
 class UsageViewTest : public ::testing::Test {
 protected:
     AppHarness h;
-    FakeHistory history{h.harness.clock.now(), {}};
+    FakeHistory history{h.harness.clock.now(), {}, {}};
     UsageView view{h.env, history.probes()};
 };
 
@@ -66,6 +68,8 @@ TEST_F(UsageViewTest, LoadsWhenShownThenSixtySecondsAfterEachLoad)
     view.show();
     h.harness.executor.runAll();
     EXPECT_EQ(history.hoursAsked, (std::vector<double>{24, 168}));
+    // The screen's own clock bounds both reads: records past it are not history yet.
+    EXPECT_EQ(history.nowsAsked, (std::vector<Date>{h.harness.clock.now(), h.harness.clock.now()}));
     EXPECT_EQ(shownHours(view), 24);
     EXPECT_EQ(view.weekRecords().front().cpu, 168);
     EXPECT_EQ(h.harness.scheduler.nextDelay(), 60.0);

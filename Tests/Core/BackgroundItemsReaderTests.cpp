@@ -2,6 +2,7 @@
 #include "Core/PSProcessSource.hpp"
 #include "Core/PropertyList.hpp"
 
+#include "Tests/Support/BinaryPlist.hpp"
 #include "Tests/Support/FakeTree.hpp"
 
 #include <gtest/gtest.h>
@@ -49,38 +50,20 @@ std::optional<BackgroundItem> parse(const std::string& body, const std::optional
     return Reader::parse(xml(body), "/x.plist", ItemScope::systemAgent, bundleRoot);
 }
 
-std::string bigEndian(uint64_t value, std::size_t width)
-{
-    std::string bytes(width, '\0');
-    for (std::size_t i = width; i-- > 0; value >>= 8)
-        bytes[i] = static_cast<char>(value & 0xFF);
-    return bytes;
-}
-
 // A binary list { Label = "l"; KeepAlive = [[[...]]] } with `levels` nested arrays, written
 // by hand: the library itself cannot write one that deep. With `shared`, each array
 // holds the next one twice, so the list stands for 2^levels arrays.
 std::string binaryNest(uint64_t levels, bool shared = false)
 {
     constexpr std::size_t width = 4;  // offsets and references
-    std::vector<std::string> objects{
-        "\xD2" + bigEndian(1, width) + bigEndian(2, width) + bigEndian(3, width) + bigEndian(4, width),
-        "\x55Label", "\x59KeepAlive", "\x51l"};
+    std::vector<std::string> objects{test::container(0xD, {1, 2, 3, 4}, width), test::ascii("Label"),
+                                     test::ascii("KeepAlive"), test::ascii("l")};
     for (uint64_t i = 0; i < levels; ++i) {
         const uint64_t next = objects.size() + 1;
-        objects.push_back(shared ? "\xA2" + bigEndian(next, width) + bigEndian(next, width)
-                                 : "\xA1" + bigEndian(next, width));
+        objects.push_back(test::container(0xA, shared ? std::vector<uint64_t>{next, next} : std::vector{next}, width));
     }
-    objects.push_back("\xA0");
-    std::string data = "bplist00";
-    std::string offsets;
-    for (const auto& object : objects) {
-        offsets += bigEndian(data.size(), width);
-        data += object;
-    }
-    const uint64_t tableOffset = data.size();
-    return data + offsets + std::string(6, '\0') + static_cast<char>(width) + static_cast<char>(width) +
-           bigEndian(objects.size(), 8) + bigEndian(0, 8) + bigEndian(tableOffset, 8);
+    objects.push_back(test::container(0xA, {}, width));
+    return test::binaryPlist(objects, width);
 }
 
 std::string xmlNest(std::size_t levels)
@@ -147,10 +130,10 @@ TEST(BackgroundItemParsing, PlantedListsAreRefusedBeforeTheyAreParsed)
     EXPECT_TRUE(parseList(binaryNest(12, true)));
     // An array holding itself, and a reference past the object table.
     std::string loop = binaryNest(1);
-    loop.replace(loop.find("\xA1") + 1, 4, bigEndian(4, 4));
+    loop.replace(loop.find("\xA1") + 1, 4, test::bigEndian(4, 4));
     EXPECT_FALSE(parseList(loop));
     std::string outside = binaryNest(1);
-    outside.replace(outside.find("\xA1") + 1, 4, bigEndian(99, 4));
+    outside.replace(outside.find("\xA1") + 1, 4, test::bigEndian(99, 4));
     EXPECT_FALSE(parseList(outside));
 
     // A valid list larger than any real one.

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+
+#include <chrono>
 #include <system_error>
 
 using namespace corvane;
@@ -54,4 +56,72 @@ TEST(Files, AFileOverItsBoundIsRefusedWithoutHoldingIt)
     // Kernel files report no size: the bound holds while reading.
     EXPECT_FALSE(Files::read("/proc/self/status", 16));
     EXPECT_TRUE(Files::read("/proc/self/status"));
+}
+
+// What may stand where the app keeps its own file: only a plain file of sane size, or a
+// link to one beside it, is read and written through. Nothing here is opened.
+TEST(FilesKept, OnlyAPlainFileOfSaneSizeInItsFolderIsTakenAsTheFile)
+{
+    test::FakeTree tree;
+    tree.write("kept/plain", "a=1\n");
+    tree.write("kept/sixteen", "0123456789abcdef");
+    const auto sparse = tree.write("kept/sparse", "");
+    std::filesystem::resize_file(sparse, std::uintmax_t{1} << 30);  // a gibibyte that costs no disk
+    tree.write("elsewhere/plain", "a=1\n");
+    ::mkfifo(tree.path("kept/pipe").c_str(), 0600);
+    ::mkfifo(tree.path("elsewhere/pipe").c_str(), 0600);
+    tree.mkdir("kept/folder");
+    tree.symlink("kept/to-plain", "plain");
+    tree.symlink("kept/to-link-to-plain", tree.path("kept/to-plain"));
+    tree.symlink("kept/to-elsewhere", tree.path("elsewhere/plain"));
+    tree.symlink("kept/to-nothing", tree.path("kept/missing"));
+    tree.symlink("kept/to-pipe", tree.path("elsewhere/pipe"));
+    tree.symlink("kept/to-null", "/dev/null");
+    tree.symlink("kept/to-folder", tree.path("elsewhere"));
+
+    using Files::Place;
+    const std::pair<const char*, Place> cases[]{
+        {"missing", Place::empty},
+        {"plain", Place::file},
+        {"sixteen", Place::file},
+        {"sparse", Place::other},
+        {"pipe", Place::other},
+        {"folder", Place::folder},
+        {"to-plain", Place::file},
+        {"to-link-to-plain", Place::file},
+        {"to-elsewhere", Place::other},  // writing through it would replace a file in another folder
+        {"to-nothing", Place::other},    // or create one wherever it points
+        {"to-pipe", Place::other},
+        {"to-null", Place::other},
+        {"to-folder", Place::folder},
+    };
+    for (const auto& [name, place] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(Files::inspect(tree.path(std::string("kept/") + name), 16), place);
+    }
+    EXPECT_EQ(Files::inspect(tree.path("kept/sparse")), Place::other);  // over the usual bound too
+    EXPECT_EQ(Files::inspect(tree.path("kept/plain/inside")), Place::other);
+}
+
+TEST(FilesKept, SettingAsideRenamesTheEntryItselfAndNeverReplacesOne)
+{
+    test::FakeTree tree;
+    const Date now = std::chrono::sys_days{std::chrono::year{2026} / 3 / 7} + std::chrono::hours(9) +
+                     std::chrono::minutes(5) + std::chrono::seconds(3);
+    const std::string stamped = tree.path("Corvane.conf.unreadable-20260307T090503Z");
+    tree.write("Corvane.conf.unreadable-20260307T090503Z", "earlier");
+    tree.write("Corvane.conf", "garbage");
+    EXPECT_EQ(Files::setAside(tree.path("Corvane.conf"), "unreadable", now), stamped + "-2");
+    EXPECT_EQ(tree.read("Corvane.conf.unreadable-20260307T090503Z"), "earlier");
+    EXPECT_EQ(tree.read("Corvane.conf.unreadable-20260307T090503Z-2"), "garbage");
+    EXPECT_FALSE(std::filesystem::exists(tree.path("Corvane.conf")));
+
+    // A link moves as a link: what it points at stays where it is.
+    tree.write("target", "kept");
+    tree.symlink("Corvane.conf", tree.path("target"));
+    EXPECT_EQ(Files::setAside(tree.path("Corvane.conf"), "unreadable", now), stamped + "-3");
+    EXPECT_TRUE(std::filesystem::is_symlink(stamped + "-3"));
+    EXPECT_EQ(tree.read("target"), "kept");
+
+    EXPECT_THROW(Files::setAside(tree.path("missing"), "unreadable", now), std::system_error);
 }

@@ -141,7 +141,7 @@ TEST(UsageStoreReading, SinceAMomentReadsFromItsDayAndMinuteOn)
     tree.write("usage-2026-03-08.jsonl", lines({record(minuteAt(march7 + days(1), 1))}));
     const UsageStore store(tree.path());
 
-    EXPECT_EQ(minutesOf(store.load(march7 + hours(12) + minutes(30) + seconds(59))),
+    EXPECT_EQ(minutesOf(store.load(march7 + hours(12) + minutes(30) + seconds(59), march7 + days(2))),
               (std::vector<int64_t>{minuteAt(march7, 12, 30), minuteAt(march7, 18), minuteAt(march7 + days(1), 1)}));
     EXPECT_EQ(store.load().size(), 5u);
 }
@@ -170,21 +170,122 @@ TEST(UsageStoreReading, BadLinesCostOnlyThemselves)
               (std::vector<int64_t>{minuteAt(march7, 1), minuteAt(march7, 3)}));
 }
 
-TEST(UsageStoreReading, OnlyUsageFilesAreRead)
+// Whatever else a person keeps beside the history, even named much like it, is neither
+// read, pruned nor cleared.
+TEST(UsageStoreFiles, OnlyDayFilesTheStoreWritesAreReadPrunedOrCleared)
+{
+    const struct {
+        const char* name;
+        bool dayFile;
+    } names[]{
+        {"usage-2026-03-07.jsonl", true},
+        {"usage-2024-02-29.jsonl", true},
+        {"usage-.jsonl", false},
+        {"usage-1.jsonl", false},
+        {"usage-0-notes.jsonl", false},
+        {"usage-2025-backup.jsonl", false},
+        {"usage-undated.jsonl", false},
+        {"usage-2026-02-30.jsonl", false},  // no such day
+        {"usage-2025-02-29.jsonl", false},
+        {"usage-2026-13-01.jsonl", false},
+        {"usage-2026-00-10.jsonl", false},
+        {"usage-2026-3-07.jsonl", false},
+        {"usage-2026-03-7x.jsonl", false},
+        {"usage-+026-03-07.jsonl", false},
+        {"usage-2026-03-07.json", false},
+        {"usage-2026-03-07.jsonl.bak", false},
+        {"history-2026-03-07.jsonl", false},
+    };
+    test::FakeTree tree;
+    const UsageStore store(tree.path());
+    std::vector<int64_t> dayMinutes;
+    int64_t minute = minuteAt(march7 - days(800));
+    for (const auto& [name, dayFile] : names) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(UsageStore::isDayName(name), dayFile);
+        tree.write(name, lines({record(++minute)}));
+        if (dayFile)
+            dayMinutes.push_back(minute);
+    }
+    // Folders and links named as days are no history either.
+    tree.mkdir("usage-2026-03-08.jsonl");
+    tree.write("elsewhere/usage-2026-03-09.jsonl", lines({record(++minute)}));
+    tree.symlink("usage-2026-03-09.jsonl", tree.path("elsewhere/usage-2026-03-09.jsonl"));
+
+    EXPECT_EQ(minutesOf(store.load()), dayMinutes);
+    EXPECT_EQ(minutesOf(store.load(march7 - days(900), march7)), dayMinutes);
+
+    const auto kept = [&] {
+        std::size_t count = 0;
+        for (const auto& [name, dayFile] : names)
+            count += fs::exists(tree.path(name)) ? 1 : 0;
+        return count + (fs::is_directory(tree.path("usage-2026-03-08.jsonl")) ? 1 : 0) +
+               (fs::is_symlink(tree.path("usage-2026-03-09.jsonl")) ? 1 : 0);
+    };
+    const std::size_t others = std::size(names) - dayMinutes.size() + 2;
+    store.prune(30, march7 + days(3650));
+    EXPECT_EQ(kept(), others);
+    tree.write("usage-2026-03-07.jsonl", "");
+    store.clear();
+    EXPECT_EQ(kept(), others);
+    EXPECT_EQ(tree.read("elsewhere/usage-2026-03-09.jsonl"), lines({record(minute)}));
+
+    EXPECT_TRUE(UsageStore(tree.path("missing")).load().empty());
+}
+
+// A clock set wrong once, or someone else, may leave days and minutes ahead of now. They
+// are not history yet: loads pass them over, and pruning keeps them.
+TEST(UsageStoreReading, RecordsFromTheFutureCountAsNone)
 {
     test::FakeTree tree;
-    const std::string one = lines({record(minuteAt(march7))});
-    tree.write("usage-2026-03-07.jsonl", one);
-    tree.write("usage-2026-03-08.json", one);
-    tree.write("history-2026-03-09.jsonl", one);
-    tree.mkdir("usage-2026-03-10.jsonl");
-    tree.write("usage-undated.jsonl", lines({record(1)}));  // sorts after every date: always read
+    const Date now = march7 + hours(12) + seconds(30);
+    tree.write("usage-2026-03-07.jsonl", lines({record(minuteAt(march7, 11)), record(minuteAt(march7, 12, 5)),
+                                                record(minuteAt(march7, 12, 6)), record(minuteAt(march7, 23))}));
+    tree.write("usage-2026-03-08.jsonl", lines({record(minuteAt(march7 + days(1)))}));
+    tree.write("usage-2099-01-01.jsonl", lines({record(minuteAt(march7, 11, 30))}));  // misfiled, and ahead
     const UsageStore store(tree.path());
 
-    EXPECT_EQ(minutesOf(store.load(march7 + days(300))), (std::vector<int64_t>{}));
-    EXPECT_EQ(store.load(march7 - days(1)).size(), 1u);  // the undated file's minute is before the bound
-    EXPECT_EQ(minutesOf(store.load()), (std::vector<int64_t>{1, minuteAt(march7)}));
-    EXPECT_TRUE(UsageStore(tree.path("missing")).load().empty());
+    // Up to five minutes ahead is the clock's own drift; past that, nothing.
+    EXPECT_EQ(minutesOf(store.load(march7 - days(30), now)),
+              (std::vector<int64_t>{minuteAt(march7, 11), minuteAt(march7, 12, 5)}));
+    EXPECT_TRUE(store.load(now + hours(1), now).empty());
+
+    store.prune(30, now);
+    EXPECT_TRUE(fs::exists(tree.path("usage-2026-03-08.jsonl")));
+    EXPECT_TRUE(fs::exists(tree.path("usage-2099-01-01.jsonl")));
+}
+
+// Each day is a tenth of a megabyte in a real month; files grown far past that are read
+// newest first only as far as the load's bound, and the log hears where it stopped.
+TEST(UsageStoreReading, ALoadStopsAtItsBoundKeepingTheNewestDays)
+{
+    test::FakeTree tree;
+    const UsageStore store(tree.path());
+    std::vector<std::string> said;
+    const auto hear = [&](const UsageStore& from) {
+        UsageStore listening = from;
+        listening.onLoadCut = [&said](const std::string& message) { said.push_back(message); };
+        return listening;
+    };
+    // Four days, each one record and then (sparse) padding to a third of the bound: two fit.
+    const std::size_t third = UsageStore::maxLoadBytes / 3 + 1;
+    for (int day = 4; day <= 7; ++day) {
+        const sys_days date = sys_days{2026y / March / day};
+        const auto file = tree.write("usage-2026-03-0" + std::to_string(day) + ".jsonl", lines({record(minuteAt(date))}));
+        fs::resize_file(file, third);
+    }
+    tree.write("usage-2026-03-01.jsonl", lines({record(minuteAt(sys_days{2026y / March / 1}))}));
+
+    EXPECT_EQ(minutesOf(hear(store).load(march7 - days(30), march7 + days(1))),
+              (std::vector<int64_t>{minuteAt(march7 - days(1)), minuteAt(march7)}));
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_NE(said[0].find("usage-2026-03-05.jsonl"), std::string::npos) << said[0];
+    EXPECT_EQ(hear(store).load().size(), 2u);
+
+    // Within the bound, nothing is said.
+    said.clear();
+    EXPECT_EQ(hear(store).load(march7 - days(1), march7 + days(1)).size(), 2u);
+    EXPECT_TRUE(said.empty());
 }
 
 TEST(UsageStorePruning, KeepsTheCutoffDayAndTheThirtyDaysAfterIt)
@@ -212,7 +313,7 @@ TEST(UsageStorePruning, KeepsTheCutoffDayAndTheThirtyDaysAfterIt)
     EXPECT_EQ(left.back(), "usage-undated.jsonl");
 }
 
-TEST(UsageStorePruning, ClearRemovesEveryUsageFileAndNothingElse)
+TEST(UsageStorePruning, ClearRemovesEveryDayFileAndNothingElse)
 {
     test::FakeTree tree;
     tree.write("usage-2026-03-07.jsonl", "");
@@ -222,7 +323,7 @@ TEST(UsageStorePruning, ClearRemovesEveryUsageFileAndNothingElse)
     UsageStore(tree.path()).clear();
 
     EXPECT_FALSE(fs::exists(tree.path("usage-2026-03-07.jsonl")));
-    EXPECT_FALSE(fs::exists(tree.path("usage-undated.jsonl")));
+    EXPECT_TRUE(fs::exists(tree.path("usage-undated.jsonl")));
     EXPECT_TRUE(fs::exists(tree.path("usage-2026-03-07.json")));
     EXPECT_TRUE(fs::is_directory(tree.path("usage-2026-03-08.jsonl")));
 

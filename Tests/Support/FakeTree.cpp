@@ -1,5 +1,6 @@
 #include "Tests/Support/FakeTree.hpp"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -60,6 +61,17 @@ std::string FakeTree::read(std::string_view relative) const
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+std::vector<fs::path> FakeTree::entries(std::string_view prefix, std::string_view folder) const
+{
+    std::vector<fs::path> found;
+    for (const auto& entry : fs::directory_iterator(root_ / folder)) {
+        if (entry.path().filename().string().starts_with(prefix))
+            found.push_back(entry.path());
+    }
+    std::sort(found.begin(), found.end());
+    return found;
 }
 
 std::string fixture(std::string_view relative)

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace corvane::test {
 
@@ -23,6 +24,8 @@ public:
     std::string mkdir(std::string_view relative) const;
     std::string symlink(std::string_view relative, std::string_view target) const;
     std::string read(std::string_view relative) const;
+    // The entries of a folder in the tree whose names start with `prefix`, by name.
+    std::vector<std::filesystem::path> entries(std::string_view prefix, std::string_view folder = {}) const;
 
 private:
     std::filesystem::path root_;

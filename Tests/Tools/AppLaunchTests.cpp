@@ -7,7 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
+
+#include <filesystem>
 
 using corvane::test::ProgramRun;
 
@@ -66,4 +72,33 @@ TEST_F(AppLaunch, EndsCleanlyOnSigterm)
     EXPECT_EQ(app.process().exitCode(), 0);
     // Its whole life, start to end, printed no warning.
     EXPECT_TRUE(app.problems().isEmpty()) << describe(app.problems()).toStdString();
+}
+
+// A settings file that would hang the app as it starts, before its event loop runs: it
+// starts on the defaults, says where it put the pipe, keeps checking, and ends on SIGTERM.
+TEST(AppLaunchSettings, APipeForTheSettingsFileHoldsNothingUp)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QDir folder(home.filePath(QStringLiteral(".config/Corvane")));
+    ASSERT_TRUE(folder.mkpath(QStringLiteral(".")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder.filePath(QStringLiteral("Corvane.conf"))).constData(), 0600), 0);
+
+    ProgramRun app{home, QStringLiteral(CORVANE_APP), {}, QStringLiteral("monitor.debug=true")};
+    app.start();
+    ASSERT_TRUE(app.waitForLine(checkFinished)) << app.errorOutput().toStdString();
+    app.process().terminate();
+    ASSERT_TRUE(app.waitForEnd()) << app.errorOutput().toStdString();
+    EXPECT_EQ(app.process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(app.process().exitCode(), 0);
+
+    const QStringList aside = folder.entryList({QStringLiteral("Corvane.conf.unreadable-*")}, QDir::System);
+    ASSERT_EQ(aside.size(), 1) << app.errorOutput().toStdString();
+    const QByteArray asidePath = QFile::encodeName(folder.filePath(aside[0]));
+    EXPECT_TRUE(std::filesystem::is_fifo(asidePath.toStdString()));
+    // Its one warning says where.
+    const auto problems = app.problems();
+    ASSERT_EQ(problems.size(), 1) << describe(problems).toStdString();
+    EXPECT_TRUE(problems[0].startsWith("warning settings: settings file "));
+    EXPECT_TRUE(problems[0].endsWith("set aside as " + asidePath)) << problems[0].toStdString();
 }
