@@ -74,6 +74,10 @@ KernelRow::KernelRow(ViewEnvironment& environment, QWidget* parent)
 
     auto* columns = processColumns(icon, names, verdict, action, heat_, memory);
     columns->setContentsMargins(ProcessColumns::margin, 12, ProcessColumns::margin, 12);
+    columns->actionWidthChanged = [this](int width) {
+        actionWidth_ = width;
+        setFittedText(note_, qs(model_.note), actionWidth_);
+    };
     auto* layout = bareColumn(this, 0);
     layout->addLayout(columns);
     layout->addWidget(horizontalRule(this));
@@ -85,7 +89,7 @@ KernelRow::KernelRow(ViewEnvironment& environment, QWidget* parent)
 void KernelRow::refresh()
 {
     model_ = kernelRow(env_.monitor.signals());
-    setFittedText(note_, qs(model_.note), ProcessColumns::action);
+    setFittedText(note_, qs(model_.note), actionWidth_);
     heat_->setText(qs(model_.heat));
     setForeground(heat_, themeColor(model_.heatTone));
 }

@@ -34,6 +34,7 @@ private:
 
     ViewEnvironment& env_;
     KernelRowModel model_;
+    int actionWidth_ = ProcessColumns::action;
     LeaveNote* note_;
     QLabel* heat_;
 };
