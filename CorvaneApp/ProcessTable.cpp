@@ -43,10 +43,21 @@ QWidget* fixedSlot(int width, QWidget* parent)
     return slot;
 }
 
-QBoxLayout* processColumns(QWidget* icon, QWidget* name, QWidget* verdict, QWidget* action, QLabel* cpu,
-                           QLabel* memory)
+void ProcessColumnsLine::setGeometry(const QRect& rect)
 {
-    auto* line = new QHBoxLayout;
+    const int width = actionColumnWidth(rect.width());
+    if (action_->minimumWidth() != width || action_->maximumWidth() != width) {
+        action_->setFixedWidth(width);
+        if (actionWidthChanged)
+            actionWidthChanged(width);
+    }
+    QHBoxLayout::setGeometry(rect);
+}
+
+ProcessColumnsLine* processColumns(QWidget* icon, QWidget* name, QWidget* verdict, QWidget* action, QLabel* cpu,
+                                   QLabel* memory)
+{
+    auto* line = new ProcessColumnsLine(action);
     line->setContentsMargins(ProcessColumns::margin, 0, ProcessColumns::margin, 0);
     line->setSpacing(ProcessColumns::spacing);
     icon->setFixedWidth(ProcessColumns::icon);
@@ -121,6 +132,10 @@ ProcessRow::ProcessRow(const ProcessGroup& group, ViewEnvironment& environment, 
 
     auto* columns = processColumns(icon_, names, verdictSlot, actionSlot_, cpu_, memory_);
     columns->setContentsMargins(ProcessColumns::margin, 12, ProcessColumns::margin, 12);
+    columns->actionWidthChanged = [this](int width) {
+        actionWidth_ = width;
+        fitAction();
+    };
     auto* layout = bareColumn(this, 0);
     layout->addLayout(columns);
     layout->addWidget(horizontalRule(this));
@@ -150,8 +165,6 @@ void ProcessRow::refresh()
     const bool quit = model_.action.kind == RowAction::Kind::quit;
     if (quit && !quit_) {
         quit_ = new FixButton(FixID::quitApp, group_, false, env_.fixActions, actionSlot_);
-        quit_->setMaximumWidth(ProcessColumns::action);
-        quit_->setFitWidth(ProcessColumns::action);
         fillSlot(actionSlot_, quit_);
     }
     if (quit_) {
@@ -163,13 +176,22 @@ void ProcessRow::refresh()
         note_ = new LeaveNote({}, actionSlot_);
         fillSlot(actionSlot_, note_);
     }
-    if (note_) {
+    if (note_)
         note_->setVisible(note);
-        setFittedText(note_, qs(model_.action.note), ProcessColumns::action);
-    }
+    fitAction();
     cpu_->setText(QString::fromStdString(model_.cpu));
     setForeground(cpu_, themeColor(model_.cpuTone));
     memory_->setText(QString::fromStdString(model_.memory));
+}
+
+void ProcessRow::fitAction()
+{
+    if (quit_) {
+        quit_->setMaximumWidth(actionWidth_);
+        quit_->setFitWidth(actionWidth_);
+    }
+    if (note_)
+        setFittedText(note_, qs(model_.action.note), actionWidth_);
 }
 
 } // namespace corvane

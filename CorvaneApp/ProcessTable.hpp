@@ -4,9 +4,11 @@
 #include "CorvaneApp/ProcessTableModel.hpp"
 
 #include <QColor>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QWidget>
 
+#include <functional>
 #include <string>
 
 class QAbstractButton;
@@ -42,12 +44,27 @@ void setFittedText(QLabel* label, const QString& text, int width);
 // Puts `content` into a slot made by fixedSlot, at its leading edge.
 void fillSlot(QWidget* slot, QWidget* content);
 
+// The line of the process table's six cells, which narrows the action cell when the
+// line is too narrow for the name column's floor.
+class ProcessColumnsLine final : public QHBoxLayout {
+public:
+    explicit ProcessColumnsLine(QWidget* action) : action_(action) {}
+
+    void setGeometry(const QRect& rect) override;
+
+    // Told the action cell's new width, so its content can be fitted to it.
+    std::function<void(int width)> actionWidthChanged;
+
+private:
+    QWidget* action_;
+};
+
 // Lays the six cells of the process table out in its columns: icon, name, verdict,
 // action, CPU and memory, with the table's spacing and side margins. The verdict and
 // action cells are expected to be fixed slots; the CPU and memory cells are given
 // their widths here.
-QBoxLayout* processColumns(QWidget* icon, QWidget* name, QWidget* verdict, QWidget* action, QLabel* cpu,
-                           QLabel* memory);
+ProcessColumnsLine* processColumns(QWidget* icon, QWidget* name, QWidget* verdict, QWidget* action, QLabel* cpu,
+                                   QLabel* memory);
 
 // The column titles of the process table.
 class ProcessTableHeader : public QWidget {
@@ -68,12 +85,16 @@ public:
     // Null until the row first offers quitting.
     FixButton* quitButton() const { return quit_; }
 
+    ElidedLabel* nameLabel() const { return name_; }
+
 private:
     void refresh();
+    void fitAction();
 
     ViewEnvironment& env_;
     ProcessGroup group_;
     ProcessRowModel model_;
+    int actionWidth_ = ProcessColumns::action;
     ProcessIcon* icon_;
     ElidedLabel* name_;
     ElidedLabel* subtitle_;

@@ -8,6 +8,13 @@
 
 namespace corvane {
 
+int actionColumnWidth(int lineWidth)
+{
+    using namespace ProcessColumns;
+    const int name = lineWidth - 2 * margin - icon - verdict - action - cpu - memory - 5 * spacing;
+    return std::clamp(action - std::max(0, nameFloor - name), actionFloor, action);
+}
+
 std::string rowSubtitle(const std::optional<Explanation>& explanation, const ProcessGroup& group)
 {
     std::string subtitle = explanation ? explanation->title : std::string();

@@ -23,7 +23,14 @@ inline constexpr int cpu = 70;
 inline constexpr int memory = 80;
 inline constexpr int spacing = 12;
 inline constexpr int margin = 10;
+// In a narrow table the name column keeps this much, and the action column, whose
+// content is shortened to fit anyway, gives up what it lacks, down to `actionFloor`.
+inline constexpr int nameFloor = 140;
+inline constexpr int actionFloor = 100;
 } // namespace ProcessColumns
+
+// The action column's width in a table line `lineWidth` wide, side margins included.
+int actionColumnWidth(int lineWidth);
 
 // What a row offers in its action column.
 struct RowAction {

@@ -18,12 +18,8 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QStyle>
 #include <QVBoxLayout>
-
-#include <algorithm>
 
 namespace corvane {
 
@@ -78,6 +74,10 @@ KernelRow::KernelRow(ViewEnvironment& environment, QWidget* parent)
 
     auto* columns = processColumns(icon, names, verdict, action, heat_, memory);
     columns->setContentsMargins(ProcessColumns::margin, 12, ProcessColumns::margin, 12);
+    columns->actionWidthChanged = [this](int width) {
+        actionWidth_ = width;
+        setFittedText(note_, qs(model_.note), actionWidth_);
+    };
     auto* layout = bareColumn(this, 0);
     layout->addLayout(columns);
     layout->addWidget(horizontalRule(this));
@@ -89,7 +89,7 @@ KernelRow::KernelRow(ViewEnvironment& environment, QWidget* parent)
 void KernelRow::refresh()
 {
     model_ = kernelRow(env_.monitor.signals());
-    setFittedText(note_, qs(model_.note), ProcessColumns::action);
+    setFittedText(note_, qs(model_.note), actionWidth_);
     heat_->setText(qs(model_.heat));
     setForeground(heat_, themeColor(model_.heatTone));
 }
@@ -183,6 +183,8 @@ void ExpandableRow::setExpanded(bool expanded)
     box->addLayout(inset);
     box->addWidget(horizontalRule(detailBox_));
     layout()->addWidget(detailBox_);
+    // Shown at once, so the list places the rows after it by its full height.
+    detailBox_->show();
 }
 
 // ProcessesView
@@ -199,9 +201,7 @@ ProcessesView::ProcessesView(ViewEnvironment& environment, DetailProbes probes, 
       search_(new QLineEdit(this)),
       byCPU_(new QPushButton(QStringLiteral("CPU"), this)),
       byMemory_(new QPushButton(QStringLiteral("Memory"), this)),
-      list_(new QScrollArea(this)),
-      listContent_(new QWidget),
-      empty_(textLabel({}, Fonts::system(13.5), Theme::text2(), listContent_))
+      list_(new ProcessList(env_, probes_, this))
 {
     auto* page = bareColumn(this, 18);
     page->setContentsMargins(34, 28, 34, 0);
@@ -274,24 +274,9 @@ ProcessesView::ProcessesView(ViewEnvironment& environment, DetailProbes probes, 
     header->setContentsMargins(chevronWidth, 0, style()->pixelMetric(QStyle::PM_ScrollBarExtent), 0);
     auto* headerAndList = bareColumn(nullptr, 0);
     headerAndList->addWidget(header);
-    auto* rows = bareColumn(listContent_, 0);
-    rowWidgets_ = std::make_unique<KeyedColumn<ExpandableRow>>(rows, 0);
-    auto* emptyBox = new QWidget(listContent_);
-    auto* emptyLayout = bareColumn(emptyBox, 0);
-    emptyLayout->setContentsMargins(0, 40, 0, 0);
-    emptyLayout->addWidget(empty_);
-    rows->addWidget(emptyBox);
-    rows->addStretch(1);
-    list_->setWidget(listContent_);
-    list_->setWidgetResizable(true);
-    list_->setFrameShape(QFrame::NoFrame);
-    list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     headerAndList->addWidget(list_, 1);
     page->addLayout(headerAndList, 1);
 
-    connect(list_->verticalScrollBar(), &QScrollBar::valueChanged, this, &ProcessesView::buildMoreWhenNearTheEnd);
-    connect(list_->verticalScrollBar(), &QScrollBar::rangeChanged, this, &ProcessesView::buildMoreWhenNearTheEnd);
     connect(search_, &QLineEdit::textChanged, this, [this](const QString& typed) {
         options_.search = typed;
         refresh();
@@ -323,12 +308,8 @@ void ProcessesView::showEvent(QShowEvent* event)
 
 void ProcessesView::scrollToExpanded()
 {
-    const auto& id = env_.router.expandedID();
-    ExpandableRow* target = id ? rowWidgets_->row(*id) : nullptr;
-    if (target == nullptr || target->isHidden())
-        return;
-    listContent_->layout()->activate();
-    list_->verticalScrollBar()->setValue(target->y());
+    if (const auto& id = env_.router.expandedID())
+        list_->scrollToRow(*id);
 }
 
 void ProcessesView::refresh()
@@ -336,41 +317,8 @@ void ProcessesView::refresh()
     const Monitor& monitor = env_.monitor;
     const auto explain = lookupIn(monitor);
     const auto all = allRows(monitor.groups(), explain);
-    const auto visible = visibleRows(all, options_, explain);
     refreshChips(verdictChips(all, options_.filter));
-
-    // The expanded row is always made, wherever it stands.
-    const auto& expanded = env_.router.expandedID();
-    std::size_t count = std::min(visible.size(), built_);
-    for (std::size_t i = count; expanded && i < visible.size(); ++i) {
-        if (visible[i].group.id == *expanded)
-            count = i + 1;
-    }
-    visibleCount_ = visible.size();
-    std::vector<std::string> ids;
-    ids.reserve(count);
-    for (std::size_t i = 0; i < count; ++i)
-        ids.push_back(visible[i].group.id);
-    rows_ = rowWidgets_->update(ids, [&](const std::string& id) {
-        const auto row = std::find_if(visible.begin(), visible.end(),
-                                      [&](const ProcessListRow& candidate) { return candidate.group.id == id; });
-        return new ExpandableRow(row->group, env_, probes_, listContent_);
-    });
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
-        rows_[i]->setGroup(visible[i].group);
-        rows_[i]->setExpanded(expanded == visible[i].group.id);
-    }
-    empty_->setText(emptyListText(options_.search));
-    empty_->parentWidget()->setVisible(visible.empty());
-}
-
-void ProcessesView::buildMoreWhenNearTheEnd()
-{
-    const QScrollBar* bar = list_->verticalScrollBar();
-    if (rows_.size() >= visibleCount_ || bar->value() < bar->maximum() - bar->pageStep())
-        return;
-    built_ = rows_.size() + rowBatch;
-    refresh();
+    list_->setRows(visibleRows(all, options_, explain), env_.router.expandedID(), emptyListText(options_.search));
 }
 
 void ProcessesView::refreshChips(const std::vector<VerdictChip>& chips)

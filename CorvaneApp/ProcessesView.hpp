@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CorvaneApp/KeyedColumn.hpp"
 #include "CorvaneApp/ProcessDetail.hpp"
+#include "CorvaneApp/ProcessList.hpp"
 #include "CorvaneApp/ProcessesModel.hpp"
 
 #include <QAbstractButton>
@@ -13,7 +13,6 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QScrollArea;
 
 namespace corvane {
 
@@ -35,6 +34,7 @@ private:
 
     ViewEnvironment& env_;
     KernelRowModel model_;
+    int actionWidth_ = ProcessColumns::action;
     LeaveNote* note_;
     QLabel* heat_;
 };
@@ -94,10 +94,12 @@ public:
     QLineEdit* searchField() const { return search_; }
     QPushButton* sortButton(bool byMemory) const { return byMemory ? byMemory_ : byCPU_; }
     const std::array<QPushButton*, 4>& chips() const { return chips_; }
-    QScrollArea* list() const { return list_; }
-    const std::vector<ExpandableRow*>& rows() const { return rows_; }
-    QLabel* emptyLine() const { return empty_; }
-    ExpandableRow* row(const std::string& id) const { return rowWidgets_->row(id); }
+    ProcessList* list() const { return list_; }
+    // The rows listed, in their order, whether or not they are in view.
+    const std::vector<ProcessListRow>& listed() const { return list_->rows(); }
+    QLabel* emptyLine() const { return list_->emptyLine(); }
+    // The row's widget while it is in view (or expanded, or focused), else null.
+    ExpandableRow* row(const std::string& id) const { return list_->row(id); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -106,7 +108,6 @@ private:
     void refresh();
     void refreshChips(const std::vector<VerdictChip>& chips);
     void scrollToExpanded();
-    void buildMoreWhenNearTheEnd();
 
     ViewEnvironment& env_;
     DetailProbes probes_;
@@ -115,16 +116,8 @@ private:
     QPushButton* byCPU_;
     QPushButton* byMemory_;
     std::array<QPushButton*, 4> chips_{};
-    QScrollArea* list_;
-    QWidget* listContent_;
-    std::unique_ptr<KeyedColumn<ExpandableRow>> rowWidgets_;
-    std::vector<ExpandableRow*> rows_;
-    QLabel* empty_;
+    ProcessList* list_;
     bool shown_ = false;
-    // Rows are made as the list is scrolled towards its end, a batch at a time.
-    std::size_t built_ = rowBatch;
-    std::size_t visibleCount_ = 0;
-    static constexpr std::size_t rowBatch = 40;
 };
 
 } // namespace corvane

@@ -14,7 +14,6 @@
 #include <QPainterPath>
 
 #include <QVBoxLayout>
-#include <QtMath>
 
 #include <algorithm>
 
@@ -133,10 +132,16 @@ Sidebar::Sidebar(ViewEnvironment& environment, QWidget* parent)
     auto* footer = new QHBoxLayout;
     footer->setContentsMargins(6, 12, 6, 0);
     footer->setSpacing(footerSpacing);
-    footer->addWidget(symbolLabel(QStringLiteral("lock.shield"), Theme::text3(), footerSymbol, this));
+    // The symbol stays beside the note's first line.
+    auto* symbol = symbolLabel(QStringLiteral("lock.shield"), Theme::text3(), footerSymbol, this);
+    symbol->setFixedHeight(QFontMetrics(Fonts::system(12)).height());
+    footer->addWidget(symbol, 0, Qt::AlignTop);
     auto* note = new QLabel(footerNote, this);
     note->setFont(Fonts::system(12));
     note->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(Theme::text3())));
+    // A wide font breaks the note onto a second line rather than widen the column, which
+    // would take the room from the screens beside it.
+    note->setWordWrap(true);
     footer->addWidget(note, 1);
     layout->addLayout(footer);
 
@@ -150,18 +155,14 @@ Sidebar::Sidebar(ViewEnvironment& environment, QWidget* parent)
 
 int Sidebar::columnWidth()
 {
-    // 230 fits the titles and the footer note in a narrow system font; a wider one widens
-    // the column rather than cutting a title short or breaking the note onto two lines.
-    // Room is kept for a three-digit badge.
+    // 230 fits the titles in a narrow system font; a wider one widens the column rather
+    // than cut a title short. Room is kept for a three-digit badge. The footer note wraps.
     const QFontMetrics title(Fonts::system(14));
     int widest = 0;
     for (const Screen screen : allCases<Screen>())
         widest = std::max(widest, title.horizontalAdvance(QString::fromStdString(corvane::title(screen))));
     const int badge = QFontMetrics(Fonts::system(11.5)).horizontalAdvance(QStringLiteral("999")) + 2 * 7;
-    const int rows = 2 * 14 + 2 * 12 + 18 + 11 + widest + 11 + badge;
-    const qreal note = QFontMetricsF(Fonts::system(12)).horizontalAdvance(footerNote);
-    const int footer = 2 * 14 + 2 * 6 + footerSymbol + footerSpacing + qCeil(note) + 1;
-    return std::max({230, rows, footer});
+    return std::max(230, 2 * 14 + 2 * 12 + 18 + 11 + widest + 11 + badge);
 }
 
 std::optional<int> Sidebar::count(Screen screen, const Monitor& monitor)

@@ -1,4 +1,5 @@
 #include "CorvaneApp/ElidedLabel.hpp"
+#include "CorvaneApp/ProcessTable.hpp"
 #include "Tests/App/Support/ClippedWidgets.hpp"
 #include "tools/ScreenStates.hpp"
 
@@ -22,6 +23,7 @@ public:
     using Camera::Camera;
     QStringList problems;
     int states = 0;
+    int tableRows = 0;
 
 protected:
     void take(QWidget& widget, const QString& name) override
@@ -29,6 +31,17 @@ protected:
         ++states;
         for (const QString& clipped : clippedWidgets(widget))
             problems.append(name + QStringLiteral(": ") + clipped);
+        // The process table's name column keeps its floor however narrow the window.
+        for (const ProcessRow* row : widget.findChildren<ProcessRow*>()) {
+            if (!row->isVisibleTo(&widget))
+                continue;
+            ++tableRows;
+            const int width = row->nameLabel()->width();
+            if (width < ProcessColumns::nameFloor)
+                problems.append(QStringLiteral("%1: name column of %2 is %3 px")
+                                    .arg(name, QString::fromStdString(row->group().displayName))
+                                    .arg(width));
+        }
     }
 };
 
@@ -41,6 +54,7 @@ TEST(Layout, EveryScreenInEveryStateFitsTheSmallestWindow)
     for (const auto& render : screenshots::screenStates())
         render(inspector);
     EXPECT_GT(inspector.states, 40);
+    EXPECT_GT(inspector.tableRows, 40);
     EXPECT_TRUE(inspector.problems.isEmpty()) << inspector.problems.join(QLatin1Char('\n')).toStdString();
 }
 

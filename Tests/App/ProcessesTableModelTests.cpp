@@ -73,3 +73,13 @@ TEST(ProcessRowModel, MissingExplanationLeavesGearIconAndEmptyCells)
     EXPECT_EQ(known.symbol, "note.text");
     EXPECT_EQ(known.verdict, Verdict::safe);
 }
+
+TEST(ProcessColumnsModel, TheActionColumnGivesTheNameColumnWhatItLacksOfItsFloor)
+{
+    // Margins, icon, verdict, CPU, memory and the gaps take 394 of a line besides the
+    // action's 170, so a 704-wide line leaves the name exactly its 140.
+    const std::vector<std::pair<int, int>> widths{
+        {1200, 170}, {704, 170}, {703, 169}, {674, 140}, {634, 100}, {600, 100}, {0, 100}};
+    for (const auto& [line, action] : widths)
+        EXPECT_EQ(actionColumnWidth(line), action) << line;
+}

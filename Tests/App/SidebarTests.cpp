@@ -49,7 +49,7 @@ TEST(Sidebar, RowsSelectTheirScreenAndExactlyOneIsHighlighted)
     EXPECT_TRUE(sidebar.row(Screen::internet)->isSelected());
 }
 
-TEST(Sidebar, FooterNoteStaysOnOneLine)
+TEST(Sidebar, FooterNoteWrapsInsideTheColumnRatherThanWidenIt)
 {
     AppHarness h;
     Sidebar sidebar(h.env);
@@ -61,7 +61,7 @@ TEST(Sidebar, FooterNoteStaysOnOneLine)
             note = label;
     }
     ASSERT_NE(note, nullptr);
-    EXPECT_GE(note->width(), note->fontMetrics().horizontalAdvance(note->text()));
-    EXPECT_LT(note->height(), 2 * note->fontMetrics().lineSpacing());
+    EXPECT_TRUE(note->wordWrap());
+    EXPECT_GE(note->height(), note->heightForWidth(note->width())) << "every line shows";
     EXPECT_LE(note->x() + note->width(), sidebar.width() - 14 - 6) << "inside the column's padding";
 }
