@@ -36,7 +36,7 @@ bool isBlank(char c)
 
 } // namespace
 
-Keys parse(std::string_view text)
+Keys parse(std::string_view text, std::string_view group)
 {
     Keys keys;
     bool inMainGroup = false;
@@ -45,7 +45,8 @@ Keys parse(std::string_view text)
         if (trimmed.empty() || trimmed.starts_with('#'))
             continue;
         if (trimmed.starts_with('[')) {
-            inMainGroup = trimmed == "[Desktop Entry]";
+            inMainGroup = trimmed.size() == group.size() + 2 && trimmed.substr(1, group.size()) == group
+                          && trimmed.back() == ']';
             continue;
         }
         const auto equals = trimmed.find('=');
@@ -58,10 +59,10 @@ Keys parse(std::string_view text)
     return keys;
 }
 
-Keys read(const std::filesystem::path& file)
+Keys read(const std::filesystem::path& file, std::string_view group)
 {
     const auto bytes = Files::read(file, maxEntryBytes);
-    return bytes ? parse(*bytes) : Keys{};
+    return bytes ? parse(*bytes, group) : Keys{};
 }
 
 std::string value(const Keys& keys, std::string_view key)

@@ -1,154 +1,21 @@
 #include "Platform/LinuxWorkspace.hpp"
 
-#include "Core/AppGrouper.hpp"
-#include "Core/CPUMeter.hpp"
-#include "Platform/ProcProcessSource.hpp"
 
 #include "Core/Numbers.hpp"
 #include "Tests/Support/FakeTree.hpp"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
 #include <future>
 #include <mutex>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 using namespace corvane;
 
-namespace {
 
-// A real process to signal; killed and reaped when the test ends.
-struct Child {
-    pid_t pid = 0;
-    bool reaped = false;
-    Child()
-    {
-        char* argv[] = {const_cast<char*>("/bin/sleep"), const_cast<char*>("600"), nullptr};
-        if (::posix_spawn(&pid, "/bin/sleep", nullptr, nullptr, argv, environ) != 0)
-            throw std::runtime_error("cannot start a child");
-    }
-    ~Child()
-    {
-        if (!reaped)
-            ::kill(pid, SIGKILL), reap();
-    }
-    int reap()  // the signal that ended it
-    {
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        reaped = true;
-        return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-    }
-};
 
-class RunningApps : public ::testing::Test {
-protected:
-    test::FakeTree proc, apps;
-    LinuxWorkspace workspace{proc.path(), {apps.path("entries")}, Shell::run};
 
-    // Shows the child in the fake /proc as a process of `uid` running `exe`, started
-    // `started` ticks after boot.
-    void describe(const Child& child, const std::string& exe, uint32_t uid = ::getuid(), uint64_t started = 0)
-    {
-        describe(child.pid, exe, uid, started);
-    }
-    void describe(int32_t process, const std::string& exe, uint32_t uid = ::getuid(), uint64_t started = 0)
-    {
-        const auto id = Numbers::toText(uid), pid = Numbers::toText(process);
-        std::filesystem::remove_all(proc.path(pid));
-        proc.write(pid + "/status", "Uid:\t" + id + "\t" + id + "\t" + id + "\t" + id + "\n");
-        proc.write(pid + "/stat", pid + " (x) S 1 1 1 0 -1 0 0 0 0 0 0 0 0 0 20 0 1 0 " + Numbers::toText(started)
-                                      + " 1000 10\n");
-        proc.symlink(pid + "/exe", exe);
-    }
-
-    // Shows the child in the fake /proc as running the main executable of `bundle`.
-    std::string show(const Child& child, const std::string& bundle, const std::string& info = "", uint32_t uid = ::getuid())
-    {
-        describe(child, apps.path(bundle + "/Contents/MacOS/main"), uid);
-        if (!info.empty())
-            apps.write(bundle + "/Contents/Info.plist", "<plist version=\"1.0\"><dict>" + info + "</dict></plist>");
-        return apps.path(bundle);
-    }
-
-    // Installs an app whose program is `folder`/main and returns the program.
-    std::string install(const std::string& folder, const std::string& moreKeys = "")
-    {
-        const auto program = apps.write(folder + "/main", "#!/bin/sh\n");
-        std::filesystem::permissions(program, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
-        apps.write("entries/" + folder + ".desktop",
-                   "[Desktop Entry]\nType=Application\nName=" + folder + "\nExec=" + program + "\n" + moreKeys);
-        return program;
-    }
-
-    static bool alive(const Child& child)
-    {
-        siginfo_t info{};
-        return ::waitid(P_PID, static_cast<id_t>(child.pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
-    }
-};
-
-} // namespace
-
-TEST_F(RunningApps, TheUsersBundledProcessesWithTheirBundleInfo)
-{
-    Child plain, helper, menuBar, background, loose, foreign, gone;
-    const auto tool = show(plain, "Tool.app");
-    show(helper, "Tool.app/Contents/Frameworks/Helper.app");
-    show(menuBar, "MenuBar.app", "<key>LSUIElement</key><true/>");
-    show(background, "Background.app", "<key>LSBackgroundOnly</key><true/><key>LSUIElement</key><true/>");
-    show(loose, "bin");
-    show(foreign, "Foreign.app", "", ::getuid() + 1);
-    show(gone, "Gone.app");
-    ::kill(gone.pid, SIGKILL), gone.reap();
-
-    const auto listed = workspace.runningApplications();
-    ASSERT_EQ(listed.size(), 4u);
-    EXPECT_EQ(listed[0]->bundleURL(), tool);
-    EXPECT_EQ(listed[0]->executableURL(), tool + "/Contents/MacOS/main");
-    EXPECT_EQ(listed[1]->bundleURL(), tool);  // a helper belongs to the outermost bundle
-    EXPECT_EQ(listed[0]->activationPolicy(), ActivationPolicy::regular);
-    EXPECT_EQ(listed[2]->activationPolicy(), ActivationPolicy::accessory);
-    EXPECT_EQ(listed[3]->activationPolicy(), ActivationPolicy::prohibited);
-
-    EXPECT_TRUE(LinuxWorkspace(proc.path("missing"), {}, Shell::run).runningApplications().empty());
-}
-
-TEST_F(RunningApps, TerminateAsksForceKillsAndEndIsSeen)
-{
-    Child polite, forced;
-    show(polite, "Polite.app");
-    show(forced, "Forced.app");
-    const auto listed = workspace.runningApplications();
-    ASSERT_EQ(listed.size(), 2u);
-    EXPECT_FALSE(listed[0]->isTerminated());
-
-    listed[0]->terminate();
-    siginfo_t info{};
-    ::waitid(P_PID, static_cast<id_t>(polite.pid), &info, WEXITED | WNOWAIT);
-    EXPECT_TRUE(listed[0]->isTerminated());  // ended, not yet reaped
-    EXPECT_EQ(polite.reap(), SIGTERM);
-    listed[1]->forceTerminate();
-    EXPECT_EQ(forced.reap(), SIGKILL);
-    EXPECT_TRUE(listed[1]->isTerminated());
-}
-
-TEST_F(RunningApps, ABundleInfoLargerThanMemoryIsPassedOver)
-{
-    // Anyone may make the bundle a program runs from; this Info.plist claims 64 GiB.
-    Child huge;
-    const auto bundle = show(huge, "Huge.app", "<key>LSUIElement</key><true/>");
-    std::filesystem::resize_file(bundle + "/Contents/Info.plist", std::uintmax_t{64} << 30);
-    const auto listed = workspace.runningApplications();
-    ASSERT_EQ(listed.size(), 1u);
-    EXPECT_EQ(listed[0]->activationPolicy(), ActivationPolicy::regular);
-}
 
 TEST(ApplicationFolders, FollowTheXdgVariablesWithTheirDefaults)
 {
@@ -257,78 +124,5 @@ TEST(DesktopEntries, OpeningRunsTheToolsAwayFromTheCaller)
     EXPECT_EQ(seen(withoutGio), (Seen{{"/usr/bin/gio", "launch", entry}, {"/usr/bin/gtk-launch", "a.b.desktop"}}));
 }
 
-TEST_F(RunningApps, AnInstalledAppIsOneApplicationOfAllTheUsersProcessesInItsFolder)
-{
-    const auto program = install("editor");
-    // Listed in pid order; the main process started first though it was listed last.
-    Child helper, spare, main, foreign, outside, session;
-    describe(helper, apps.path("editor/helper"), ::getuid(), 100);
-    describe(spare, program, ::getuid(), 400);
-    describe(main, program, ::getuid(), 200);
-    describe(foreign, program, ::getuid() + 1, 50);
-    describe(outside, "/usr/bin/sleep");
-    describe(session, install("panel", "NoDisplay=true\n"));
 
-    const auto listed = workspace.runningApplications();
-    ASSERT_EQ(listed.size(), 2u);
-    const auto& editor = listed[0];
-    EXPECT_EQ(editor->bundleURL(), apps.path("editor"));
-    EXPECT_EQ(editor->executableURL(), program);  // the earliest of the user's processes running the program
-    EXPECT_EQ(editor->activationPolicy(), ActivationPolicy::regular);
-    // An app the desktop keeps out of its list is part of the session, never the user's to quit.
-    EXPECT_EQ(listed[1]->activationPolicy(), ActivationPolicy::prohibited);
 
-    // The grouping of the same processes names the same app, which is how quitting finds it.
-    const auto own = ProcProcessSource(proc.path(), {100, 4096}).sample();
-    auto places = DesktopApps::session();
-    places.applicationFolders = {apps.path("entries")};
-    const auto installed = DesktopApps(places).current();
-    const auto groups = AppGrouper::group(CPUMeter::usage(std::nullopt, own, [](int32_t) { return std::nullopt; }),
-                                          ::getuid(), installed.get());
-    const auto group = std::find_if(groups.begin(), groups.end(), [](const auto& g) { return g.appPath.has_value(); });
-    ASSERT_NE(group, groups.end());
-    EXPECT_EQ(group->appPath, editor->bundleURL());
-
-    // Quitting asks the primary process alone; forcing ends every one; the app has
-    // ended once all of them have.
-    editor->terminate();
-    EXPECT_EQ(main.reap(), SIGTERM);
-    EXPECT_TRUE(alive(helper));
-    EXPECT_TRUE(alive(spare));
-    EXPECT_FALSE(editor->isTerminated());
-    editor->forceTerminate();
-    EXPECT_EQ(helper.reap(), SIGKILL);
-    EXPECT_EQ(spare.reap(), SIGKILL);
-    EXPECT_TRUE(editor->isTerminated());
-    EXPECT_TRUE(alive(foreign));
-    EXPECT_TRUE(alive(outside));
-}
-
-TEST_F(RunningApps, AProcessThatTookAListedPidIsNeverSignalled)
-{
-    const auto program = install("player");
-    Child first;
-    describe(first, program);
-    const auto listed = workspace.runningApplications();
-    ASSERT_EQ(listed.size(), 1u);
-
-    // The listed process ends; a new one now runs the app's program under the pid
-    // the listing read, as far as /proc can tell.
-    ::kill(first.pid, SIGKILL), first.reap();
-    Child next;
-    std::filesystem::rename(proc.path(Numbers::toText(first.pid)), proc.path("old"));
-    describe(next, program);
-    EXPECT_TRUE(listed[0]->isTerminated());
-    listed[0]->terminate();
-    listed[0]->forceTerminate();
-    EXPECT_TRUE(alive(next));
-    EXPECT_EQ(workspace.runningApplications().size(), 1u);  // a new listing sees the new process
-}
-
-// Started from inside an app (a terminal's session), Corvane is among its processes as
-// far as /proc tells; it never lists, and so never signals, itself.
-TEST_F(RunningApps, CorvaneIsNeverAMemberOfAnApp)
-{
-    describe(::getpid(), install("terminal"));
-    EXPECT_TRUE(workspace.runningApplications().empty());
-}
