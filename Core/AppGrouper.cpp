@@ -27,10 +27,15 @@ std::vector<ProcessGroup> group(const std::vector<ProcessUsage>& usage, uint32_t
     std::unordered_map<std::string, std::size_t> indexByKey;
     for (const auto& process : usage) {
         auto bundle = outermostApp(process.path);
-        const InstalledApp* installed = bundle || !apps ? nullptr : apps->owner(process.path, process.appScope);
+        const InstalledApp* installed =
+            bundle || !apps ? nullptr : apps->owner({process.path, process.arguments, process.appScope});
         std::string key = bundle      ? *bundle
                           : installed ? installed->root
                                       : "pid:" + Numbers::toText(process.pid);
+        // Another user's copy of an app is a group of its own: it must neither become
+        // the primary of mine (which the safety gate would then refuse) nor add to it.
+        if ((bundle || installed) && process.uid != currentUID)
+            key = "uid:" + Numbers::toText(process.uid) + ":" + key;
         auto [it, inserted] = indexByKey.try_emplace(key, groups.size());
         if (inserted) {
             ProcessGroup g;

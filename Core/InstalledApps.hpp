@@ -2,13 +2,15 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace corvane {
 
 // An installed application outside any ".app" bundle, as the desktop knows it.
 struct InstalledApp {
     // The group key: the folder the app's program lies in when the app has one of
-    // its own, else that program, else (only a session unit names it) its entry's id.
+    // its own, else that program (with the options of the one mode of it the app
+    // is), else its entry's id.
     std::string root;
     std::string name;     // what the user calls it
     std::string program;  // the program the app starts; empty when it could not be found
@@ -20,14 +22,26 @@ struct InstalledApp {
     bool operator==(const InstalledApp&) const = default;
 };
 
+// What tells one process's app: the program it runs, how it was started and the
+// session unit it runs in.
+struct ProcessIdentity {
+    std::string_view path;       // the executable
+    // The command line's leading arguments, argv[0] first, each ended by a NUL, as
+    // /proc/PID/cmdline holds them (cut after a few); empty when unknown.
+    std::string_view arguments;
+    std::string_view scope;      // the entry id its session unit names; empty when none does
+
+    // The arguments after argv[0].
+    std::vector<std::string_view> options() const;
+};
+
 // Which installed application a process belongs to.
 class InstalledApps {
 public:
     virtual ~InstalledApps() = default;
-    // The app of a process running `path` whose session unit names `scope` (empty
-    // when none does), or nullptr when no app claims it. Answers stay valid as long
-    // as this object lives.
-    virtual const InstalledApp* owner(std::string_view path, std::string_view scope) const = 0;
+    // The app of the process, or nullptr when no app claims it. Answers stay valid as
+    // long as this object lives.
+    virtual const InstalledApp* owner(const ProcessIdentity& process) const = 0;
 };
 
 } // namespace corvane

@@ -19,13 +19,16 @@ struct ProcessUsage {
     int64_t memoryBytes = 0;
     std::string appScope{};  // as the sample says
     double startTime = 0;
+    std::string arguments{};  // as the sample says
 
     bool operator==(const ProcessUsage&) const = default;
 };
 
 // The processes of one app, or one lone process.
 struct ProcessGroup {
-    std::string id;                     // outermost bundle path, an installed app's root, or "pid:" + pid
+    // The outermost bundle path or an installed app's root ("uid:<uid>:" before it for
+    // another user's processes), or "pid:" + pid.
+    std::string id;
     std::string displayName;
     std::optional<std::string> appPath;  // the bundle path or the installed app's root; absent for a lone process
     std::vector<ProcessUsage> members;  // listing order; never empty when built by AppGrouper

@@ -20,10 +20,12 @@ struct ProcessSample {
     double psCPU = 0;     // the table's own CPU percent
     std::string path;     // full executable path, or a bare name for kernel processes
     // What the table cannot print, read where the system offers it: the desktop entry
-    // id the process's session unit names (empty when none), and when it started, in
-    // seconds after boot (0 when unknown).
+    // id the process's session unit names (empty when none), when it started, in
+    // seconds after boot (0 when unknown), and its leading arguments (as
+    // ProcessIdentity holds them).
     std::string appScope{};
     double startTime = 0;
+    std::string arguments{};
 
     std::string name() const;
 

@@ -41,10 +41,32 @@ std::string unescaped(std::string_view part)
     return result;
 }
 
+// A Snap app's scope, "snap.<snap>.<app>-<uuid>.scope" (older: "snap.<snap>.<app>.<uuid>.scope"),
+// names the entry "<snap>_<app>".
+std::string fromSnapUnit(std::string_view unit)
+{
+    constexpr std::size_t uuidSize = 36;
+    unit.remove_prefix(std::string_view("snap.").size());
+    unit.remove_suffix(std::string_view(".scope").size());
+    const auto dot = unit.find('.');
+    if (dot == std::string_view::npos || dot == 0)
+        return {};
+    auto app = unit.substr(dot + 1);
+    if (const auto uuid = app.find('.'); uuid != std::string_view::npos)
+        app = app.substr(0, uuid);
+    else if (app.size() > uuidSize + 1 && app[app.size() - uuidSize - 1] == '-')
+        app.remove_suffix(uuidSize + 1);
+    else
+        return {};
+    return app.empty() ? std::string() : std::string(unit.substr(0, dot)) + "_" + std::string(app);
+}
+
 // The entry id of one unit name, or empty when it is not an app unit.
 std::string fromUnit(std::string_view unit)
 {
     static constexpr std::string_view prefix = "app-";
+    if (unit.starts_with("snap.") && unit.ends_with(".scope"))
+        return fromSnapUnit(unit);
     if (!unit.starts_with(prefix))
         return {};
     std::string_view body = unit.substr(prefix.size());
@@ -68,7 +90,13 @@ std::string fromUnit(std::string_view unit)
         id = parts[parts.size() - 2];
     if (kind == Kind::service)
         id = id.substr(0, id.find('@'));
-    return unescaped(id);
+    auto entry = unescaped(id);
+    // An app D-Bus started for its bus name: "app-dbus\x2d:1.2\x2d<entry id>.slice".
+    if (entry.starts_with("dbus-:")) {
+        const auto dash = entry.find('-', 6);
+        entry = dash == std::string::npos ? std::string() : entry.substr(dash + 1);
+    }
+    return entry;
 }
 
 } // namespace

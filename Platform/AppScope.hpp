@@ -9,7 +9,8 @@
 // app in a unit of its own named after its desktop entry:
 // "app[-<launcher>]-<entry id>-<random>.scope", "app[-<launcher>]-<entry id>[@<random>].service"
 // or "app[-<launcher>]-<entry id>.slice", with systemd's escapes ("\x2d" for a "-"
-// inside a name part).
+// inside a name part); D-Bus starts one in "app-dbus-<bus>-<entry id>.slice", Snap in
+// "snap.<snap>.<app>-<uuid>.scope" for the entry "<snap>_<app>".
 namespace corvane::AppScope {
 
 // The entry id (without ".desktop") named by the innermost app unit of a cgroup

@@ -34,7 +34,7 @@ bool isBlank(char c)
 
 } // namespace
 
-Keys parse(std::string_view text)
+Keys parse(std::string_view text, std::string_view group)
 {
     Keys keys;
     bool inMainGroup = false;
@@ -43,7 +43,8 @@ Keys parse(std::string_view text)
         if (trimmed.empty() || trimmed.starts_with('#'))
             continue;
         if (trimmed.starts_with('[')) {
-            inMainGroup = trimmed == "[Desktop Entry]";
+            inMainGroup = trimmed.size() == group.size() + 2 && trimmed.substr(1, group.size()) == group
+                          && trimmed.back() == ']';
             continue;
         }
         const auto equals = trimmed.find('=');
@@ -56,10 +57,15 @@ Keys parse(std::string_view text)
     return keys;
 }
 
-Keys read(const std::filesystem::path& file)
+Keys read(const std::filesystem::path& file, std::string_view group)
 {
+<<<<<<< HEAD
     const auto bytes = Files::read(file, maxBytes);
     return bytes ? parse(*bytes) : Keys{};
+=======
+    const auto bytes = Files::read(file, maxEntryBytes);
+    return bytes ? parse(*bytes, group) : Keys{};
+>>>>>>> apps
 }
 
 std::string value(const Keys& keys, std::string_view key)

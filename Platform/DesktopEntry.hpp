@@ -11,11 +11,13 @@
 // format writes them.
 namespace corvane::DesktopEntry {
 
-// The keys of the [Desktop Entry] group with their values unescaped ("\s", "\n",
+// The keys of one group ([Desktop Entry] unless another is named: a D-Bus service
+// file's is "D-BUS Service") with their values unescaped ("\s", "\n",
 // "\t", "\r", "\\"). Localised keys ("Name[de]") are kept as they stand; of a
 // repeated key the first counts.
 using Keys = std::map<std::string, std::string, std::less<>>;
 
+<<<<<<< HEAD
 // Real entries are a few kibibytes; no larger file is read as one.
 inline constexpr std::size_t maxBytes = 256 * 1024;
 
@@ -23,6 +25,13 @@ Keys parse(std::string_view text);
 
 // parse() of a file; empty when it cannot be read. A file over maxBytes is not read at all.
 Keys read(const std::filesystem::path& file);
+=======
+Keys parse(std::string_view text, std::string_view group = "Desktop Entry");
+
+// parse() of a file; empty when it cannot be read. Real entries are a few
+// kibibytes, so a larger file is not read at all.
+Keys read(const std::filesystem::path& file, std::string_view group = "Desktop Entry");
+>>>>>>> apps
 
 // The value of a key, empty when absent.
 std::string value(const Keys& keys, std::string_view key);

@@ -12,11 +12,8 @@
 
 namespace corvane {
 
-// The desktop session on Linux. Running applications are the current user's
-// processes whose executable lies in an ".app" bundle, one application each, and
-// the installed desktop apps (DesktopApps) with every process of the user that
-// belongs to one, one application each. Each process is held through a pidfd
-// opened while listing, so a reused pid is never signalled. URLs open with
+// The desktop session on Linux. Running applications are the current user's, as
+// RunningApps lists them over the installed desktop apps (DesktopApps). URLs open with
 // xdg-open, except a System Settings pane's link, which opens the session's own
 // settings page for it (SettingsPanels) or nothing; a web page opens with xdg-open too,
 // waited for, since only its exit tells whether any handler took the page. An application is found by

@@ -210,6 +210,32 @@ std::optional<std::string> absoluteArgv0(std::string_view cmdline)
     return std::string(argv0);
 }
 
+std::string leadingArguments(std::string_view cmdline)
+{
+    // Enough to tell a script's path or a program's mode; the rest may be anything
+    // anyone gave the process.
+    constexpr std::size_t maxArguments = 8, maxBytes = 1024;
+    std::string result;
+    std::size_t start = 0, count = 0;
+    while (start < cmdline.size() && count < maxArguments) {
+        auto end = cmdline.find('\0', start);
+        if (end == std::string_view::npos)
+            end = cmdline.size();
+        if (result.size() + end - start + 1 > maxBytes)
+            break;
+        result.append(cmdline.substr(start, end - start)).push_back('\0');
+        start = end + 1;
+        ++count;
+    }
+    return result;
+}
+
+std::string arguments(const fs::path& procRoot, int32_t pid)
+{
+    const auto cmdline = Files::read(procRoot / Numbers::toText(pid) / "cmdline", mostRead);
+    return cmdline ? leadingArguments(*cmdline) : std::string();
+}
+
 std::optional<std::string> executablePath(const fs::path& procRoot, int32_t pid)
 {
     const fs::path folder = procRoot / Numbers::toText(pid);

@@ -103,6 +103,13 @@ std::optional<std::string> executablePath(const std::filesystem::path& procRoot,
 // no file worth showing (a program run from an anonymous memory file).
 std::optional<std::string> pathFromLink(std::string_view target);
 
+// The first few whole arguments of a cmdline text (argv[0] first), each ended by a
+// NUL, as ProcessIdentity holds them.
+std::string leadingArguments(std::string_view cmdline);
+
+// leadingArguments of /proc/PID/cmdline; empty when it cannot be read.
+std::string arguments(const std::filesystem::path& procRoot, int32_t pid);
+
 // argv[0] of a cmdline text when it is an absolute path.
 std::optional<std::string> absoluteArgv0(std::string_view cmdline);
 

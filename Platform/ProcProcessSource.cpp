@@ -162,26 +162,52 @@ std::optional<ProcessSample> ProcProcessSource::read(const ProcFS::Root& root, c
     const double cpuTime = static_cast<double>(stat->cpuTicks) / ticks;
     // As ps figures %cpu: CPU time over the time since the process started.
     double psCPU = 0;
+    double elapsed = 0;
     if (uptime) {
-        const double elapsed = *uptime - static_cast<double>(stat->startTicks) / ticks;
+        elapsed = *uptime - static_cast<double>(stat->startTicks) / ticks;
         if (elapsed > 0)
             psCPU = cpuTime / elapsed * 100;
     }
-    return ProcessSample{pid,   stat->ppid, *uid, userName(*uid), cpuTime, *rssBytes, psCPU,
-                         pathOf(root, pid, stat->comm, known), appScopeOf(root, pid, known),
-                         static_cast<double>(stat->startTicks) / ticks};
+    const auto& path = pathOf(root, pid, stat->comm, known);
+    return ProcessSample{pid,
+                         stat->ppid,
+                         *uid,
+                         userName(*uid),
+                         cpuTime,
+                         *rssBytes,
+                         psCPU,
+                         path,
+                         appScopeOf(root, pid, known, elapsed),
+                         static_cast<double>(stat->startTicks) / ticks,
+                         argumentsOf(root, pid, known)};
 }
 
-// Read once per process: a desktop puts an app in its unit as it starts it.
-const std::string& ProcProcessSource::appScopeOf(const ProcFS::Root& root, int32_t pid, Known& known)
+// A desktop puts an app in its unit as it starts it, but some (GLib, GNOME Shell)
+// move a freshly started child there a moment later: a young process outside any
+// app unit is read again until it is in one or a minute has passed.
+const std::string& ProcProcessSource::appScopeOf(const ProcFS::Root& root, int32_t pid, Known& known, double age)
 {
-    if (!known.scopeRead) {
+    constexpr double settlingSeconds = 60;
+    if (!known.scopeRead || (known.appScope.empty() && age < settlingSeconds)) {
         known.scopeRead = true;
         ProcFS::FileText cgroup;
         if (root.read(ProcFS::ProcessFile(pid, "cgroup").c_str(), cgroup))
             known.appScope = AppScope::fromCgroupFile(cgroup.view());
     }
     return known.appScope;
+}
+
+// Read again only when the process starts another program.
+const std::string& ProcProcessSource::argumentsOf(const ProcFS::Root& root, int32_t pid, Known& known)
+{
+    if (!known.argumentsRead) {
+        known.argumentsRead = true;
+        ProcFS::FileText cmdline;
+        known.arguments = root.read(ProcFS::ProcessFile(pid, "cmdline").c_str(), cmdline)
+                              ? ProcFS::leadingArguments(cmdline.view())
+                              : std::string();
+    }
+    return known.arguments;
 }
 
 // The executable: the exe link's target, else an absolute argv[0], else the
@@ -207,6 +233,7 @@ const std::string& ProcProcessSource::pathOf(const ProcFS::Root& root, int32_t p
         known.exeLink.clear();
     }
     known.resolved = true;
+    known.argumentsRead = false;
     known.exeReadable = link.has_value();
     known.comm.assign(comm);
     known.pathFromLink = false;

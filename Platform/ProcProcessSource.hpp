@@ -20,8 +20,8 @@ struct Entry;
 // instead of executable paths and whole seconds of CPU time, so the system reads
 // the kernel's own files. Kernel threads are left out.
 //
-// A source keeps what changes only when a process starts a program (its path) or
-// never (being a kernel thread, its app unit) between samples, and a cache of user names;
+// A source keeps what changes only when a process starts a program (its path and
+// arguments) or seldom (being a kernel thread, its app unit) between samples, and a cache of user names;
 // sample it from one thread at a time.
 class ProcProcessSource : public ProcessSource {
 public:
@@ -50,6 +50,8 @@ private:
         std::string exeLink;        // the exe link the path was worked out from
         std::string comm;           // the command name it was worked out with
         std::string path;
+        bool argumentsRead = false;  // for the program path holds
+        std::string arguments;
         bool scopeRead = false;
         std::string appScope;  // the app its session unit names
         uint64_t seenInSample = 0;
@@ -58,7 +60,8 @@ private:
     std::optional<ProcessSample> read(const ProcFS::Root& root, const ProcFS::Entry& entry,
                                       std::optional<double> uptime);
     const std::string& pathOf(const ProcFS::Root& root, int32_t pid, std::string_view comm, Known& known);
-    const std::string& appScopeOf(const ProcFS::Root& root, int32_t pid, Known& known);
+    const std::string& appScopeOf(const ProcFS::Root& root, int32_t pid, Known& known, double age);
+    const std::string& argumentsOf(const ProcFS::Root& root, int32_t pid, Known& known);
     const std::string& userName(uint32_t uid);
 
     std::filesystem::path procRoot_;

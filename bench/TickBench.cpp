@@ -84,7 +84,7 @@ void writeFile(const fs::path& file, const std::string& text)
 void writeProgram(const fs::path& file)
 {
     fs::create_directories(file.parent_path());
-    writeFile(file, "#!/bin/sh\n");
+    writeFile(file, "\x7f" "ELF");
     fs::permissions(file, fs::perms::owner_exec, fs::perm_options::add);
 }
 
@@ -146,7 +146,10 @@ public:
     std::shared_ptr<DesktopApps> apps() const
     {
         return std::make_shared<DesktopApps>(
-            DesktopApps::Places{{base_ / "applications"}, {base_ / "usr/bin"}, {base_ / "usr/bin", base_ / "usr/lib"}});
+            DesktopApps::Places{.applicationFolders = {base_ / "applications"},
+                                .configFolders = {},
+                                .searchPath = {base_ / "usr/bin"},
+                                .sharedFolders = {base_ / "usr/bin", base_ / "usr/lib"}});
     }
 
 private:

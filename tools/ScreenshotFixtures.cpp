@@ -17,10 +17,10 @@ constexpr uint32_t userID = 1000;
 // processes below lie.
 class DesktopApps final : public InstalledApps {
 public:
-    const InstalledApp* owner(std::string_view path, std::string_view) const override
+    const InstalledApp* owner(const ProcessIdentity& process) const override
     {
         for (const auto& app : apps_) {
-            if (path.starts_with(app.root + "/"))
+            if (process.path.starts_with(app.root + "/"))
                 return &app;
         }
         return nullptr;

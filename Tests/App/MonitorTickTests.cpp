@@ -46,9 +46,9 @@ TEST_F(MonitorTick, FoldsProcessesIntoTheInstalledAppsItIsGiven)
 {
     struct OneApp : InstalledApps {
         InstalledApp app{"/opt/editor", "Editor", "/opt/editor/editor"};
-        const InstalledApp* owner(std::string_view path, std::string_view) const override
+        const InstalledApp* owner(const ProcessIdentity& process) const override
         {
-            return path.starts_with("/opt/editor/") ? &app : nullptr;
+            return process.path.starts_with("/opt/editor/") ? &app : nullptr;
         }
     };
     harness.installedApps = std::make_shared<OneApp>();

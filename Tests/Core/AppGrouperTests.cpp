@@ -163,10 +163,10 @@ namespace {
 // Installed apps by root, claiming the paths under it or, for a program root, that path.
 struct FakeInstalledApps : InstalledApps {
     std::vector<InstalledApp> apps;
-    const InstalledApp* owner(std::string_view path, std::string_view scope) const override
+    const InstalledApp* owner(const ProcessIdentity& process) const override
     {
         for (const auto& app : apps) {
-            if (scope == app.root || path == app.root || path.starts_with(app.root + "/"))
+            if (process.scope == app.root || process.path == app.root || process.path.starts_with(app.root + "/"))
                 return &app;
         }
         return nullptr;
@@ -236,4 +236,30 @@ TEST(AppGrouper, AnInstalledAppIsQuittableWhereverItLiesUnlessTheSessionOwnsIt)
     EXPECT_FALSE(groups[1].quittable);
     EXPECT_FALSE(groups[2].quittable);
     EXPECT_FALSE(groups[3].quittable);
+}
+
+TEST(AppGrouper, AnotherUsersCopyOfAnAppIsAGroupOfItsOwn)
+{
+    FakeInstalledApps installed;
+    installed.apps = {{"/usr/lib/firefox-esr", "Firefox ESR", "/usr/lib/firefox-esr/firefox-esr"}};
+    const auto firefox = "/usr/lib/firefox-esr/firefox-esr";
+    const auto groups = AppGrouper::group({started(usage(5, firefox, 1, 1001), 10),  // theirs, started first
+                                           started(usage(6, firefox, 2, 1001), 11),
+                                           started(usage(20, firefox, 80), 50),
+                                           started(usage(21, firefox, 10), 51),
+                                           usage(30, "/opt/Tool.app/Contents/MacOS/Tool", 1, 1001)},
+                                          501, &installed);
+    ASSERT_EQ(groups.size(), 3u);
+    const auto& mine = groups[0];
+    EXPECT_EQ(mine.id, "/usr/lib/firefox-esr");
+    EXPECT_EQ(mine.primary().pid, 20);
+    EXPECT_DOUBLE_EQ(mine.cpuPercent, 90);
+    EXPECT_TRUE(mine.quittable);
+    const auto& theirs = groups[1];
+    EXPECT_EQ(theirs.id, "uid:1001:/usr/lib/firefox-esr");
+    EXPECT_EQ(theirs.displayName, "Firefox ESR");
+    EXPECT_EQ(theirs.helperCount(), 1);
+    EXPECT_FALSE(theirs.quittable);
+    EXPECT_EQ(groups[2].id, "uid:1001:/opt/Tool.app");
+    EXPECT_FALSE(groups[2].quittable);
 }

@@ -55,6 +55,12 @@ TEST(AppScope, NamesTheEntryOfTheInnermostAppUnit)
     EXPECT_EQ(AppScope::fromCgroupPath(user + "app-gnome-org.gnome.Nautilus@12.service"), "org.gnome.Nautilus");
     EXPECT_EQ(AppScope::fromCgroupPath(user + "app-flatpak-org.mozilla.firefox-98765.scope"), "org.mozilla.firefox");
     EXPECT_EQ(AppScope::fromCgroupPath(user + "app-org.kde.dolphin-3f2a.scope"), "org.kde.dolphin");
+    // D-Bus starts an activatable app in a slice named after its bus name; Snap in a scope of its own.
+    EXPECT_EQ(AppScope::fromCgroupPath(user + "app-dbus\\x2d:1.2\\x2dorg.gnome.Nautilus.slice/dbus-:1.2-org.gnome.Nautilus@0.service"),
+              "org.gnome.Nautilus");
+    EXPECT_EQ(AppScope::fromCgroupPath(user + "snap.firefox.firefox-1e2c3d4e-5f60-4718-9a2b-3c4d5e6f7a8b.scope"), "firefox_firefox");
+    EXPECT_EQ(AppScope::fromCgroupPath(user + "snap.code.code.2f3e.scope"), "code_code");
+    EXPECT_EQ(AppScope::fromCgroupPath(user + "snap.broken.scope"), "");
     // The innermost app unit counts.
     EXPECT_EQ(AppScope::fromCgroupPath(user + "app-org.gnome.Terminal.slice/app-gnome-gedit-7.scope"), "gedit");
     EXPECT_EQ(AppScope::fromCgroupPath("/user.slice/user-1000.slice/session-2.scope"), "");
@@ -86,15 +92,16 @@ protected:
     {
         for (const auto folder : {"usr/bin", "usr/lib", "opt", "home/applications", "share/applications"})
             system.mkdir(folder);
-        return {{system.path("home/applications"), system.path("share/applications")},
-                {system.path("usr/bin")},
-                {system.path("usr/bin"), system.path("usr/lib"), system.path("opt")}};
+        return {.applicationFolders = {system.path("home/applications"), system.path("share/applications")},
+                .configFolders = {system.path("etc/xdg")},
+                .searchPath = {system.path("usr/bin")},
+                .sharedFolders = {system.path("usr/bin"), system.path("usr/lib"), system.path("opt")}};
     }
 
-    // An executable file.
-    std::string program(const std::string& relative)
+    // An executable file: a compiled program unless given a script's text.
+    std::string program(const std::string& relative, const std::string& content = "\x7f" "ELF")
     {
-        const auto path = system.write(relative, "#!/bin/sh\n");
+        const auto path = system.write(relative, content);
         fs::permissions(path, fs::perms::owner_exec, fs::perm_options::add);
         return path;
     }
@@ -104,9 +111,14 @@ protected:
         system.write(folder + "/" + id + ".desktop", "[Desktop Entry]\nType=Application\n" + keys + "\n");
     }
 
-    void process(int pid, const std::string& exe, uint64_t started, const std::string& unit = {}, uint32_t uid = me)
+    void process(int pid, const std::string& exe, uint64_t started, const std::string& unit = {}, uint32_t uid = me,
+                 const std::vector<std::string>& arguments = {})
     {
         const auto folder = Numbers::toText(pid);
+        std::string cmdline = exe + '\0';
+        for (const auto& argument : arguments)
+            cmdline += argument + '\0';
+        proc.write(folder + "/cmdline", cmdline);
         proc.write(folder + "/stat", folder + " (x) S 1 1 1 0 -1 4194560 0 0 0 0 0 0 0 0 20 0 1 0 "
                                          + Numbers::toText(started) + " 1000 10 0 0 0 0 0 0 0 0 0 0 0 0 17 0\n");
         proc.symlink(folder + "/exe", exe);
@@ -203,7 +215,7 @@ TEST_F(InstalledAppsTest, ASessionUnitClaimsAProcessWhoseProgramLiesElsewhere)
     entry("org.example.Notes", "Name=Notes\nExec=flatpak run org.example.Notes");
     entry("org.example.Paint", "Name=Paint\nExec=flatpak run org.example.Paint");
     // A wrapper script in its own folder runs an interpreter from /usr/bin.
-    program("opt/tool/launch.sh");
+    program("opt/tool/launch.sh", "#!/bin/sh\n");
     const auto python = program("usr/bin/python3");
     entry("tool", "Name=Tool\nExec=" + system.path("opt/tool/launch.sh"));
     process(20, "/app/bin/notes", 1, "app-flatpak-org.example.Notes-1234.scope");
@@ -225,20 +237,23 @@ TEST_F(InstalledAppsTest, ASessionUnitClaimsAProcessWhoseProgramLiesElsewhere)
     EXPECT_EQ(only(all, "pid:24").displayName, "python3");
 }
 
-TEST_F(InstalledAppsTest, AnotherUsersProcessInTheFolderJoinsButCannotMakeItQuittable)
+TEST_F(InstalledAppsTest, AnotherUsersCopyStartedEarlierNeitherBlocksNorInflatesMine)
 {
     if (me != 0)
         GTEST_SKIP() << "needs root to own fake process folders";
-    const auto app = program("opt/editor/editor");
-    entry("editor", "Name=Editor\nExec=" + app);
-    process(30, app, 10, {}, 1234);  // started first: the primary
+    const auto app = program("usr/lib/firefox-esr/firefox-esr");
+    entry("firefox-esr", "Name=Firefox ESR\nExec=" + app + " %u");
+    process(30, app, 10, {}, 1234);  // theirs, started first
     process(31, app, 20);
+    process(32, app, 30);
 
-    auto all = groups();
-    ASSERT_EQ(all.size(), 1u);
-    EXPECT_EQ(all[0].members.size(), 2u);
-    EXPECT_EQ(all[0].primary().uid, 1234u);
-    EXPECT_FALSE(all[0].quittable);
+    const auto all = groups();
+    ASSERT_EQ(all.size(), 2u);
+    const auto& mine = only(all, system.path("usr/lib/firefox-esr"));
+    EXPECT_EQ(mine.members.size(), 2u);
+    EXPECT_EQ(mine.primary().pid, 31);
+    EXPECT_TRUE(mine.quittable);
+    EXPECT_FALSE(only(all, "uid:1234:" + system.path("usr/lib/firefox-esr")).quittable);
 }
 
 TEST_F(InstalledAppsTest, EntriesFollowPrecedenceHiddenTryExecTypeAndSuites)
@@ -267,24 +282,24 @@ TEST_F(InstalledAppsTest, EntriesFollowPrecedenceHiddenTryExecTypeAndSuites)
     entry("editor", "Name=Editor\nTerminal=true\nExec=editor %F");
 
     const auto index = apps.current();
-    const auto* office = index->owner(writer, {});
+    const auto* office = index->owner({writer, {}, {}});
     ASSERT_NE(office, nullptr);
     EXPECT_EQ(office->name, "Office");  // the suite's own entry over its components and a hidden one
     EXPECT_EQ(index->byEntry("office-writer")->app, *office);
-    EXPECT_EQ(index->owner(viewer, {}), nullptr);
+    EXPECT_EQ(index->owner({viewer, {}, {}}), nullptr);
     EXPECT_EQ(index->byEntry("viewer"), nullptr);
     EXPECT_EQ(index->byEntry("gone"), nullptr);
     EXPECT_EQ(index->byEntry("link"), nullptr);
-    ASSERT_NE(index->owner(settings, {}), nullptr);
-    EXPECT_EQ(index->owner(settings, {})->name, "Settings");  // a hidden entry does not make it a launcher
-    EXPECT_EQ(index->owner(settings, "settings-wifi")->name, "Settings");
+    ASSERT_NE(index->owner({settings, {}, {}}), nullptr);
+    EXPECT_EQ(index->owner({settings, {}, {}})->name, "Settings");  // a hidden entry does not make it a launcher
+    EXPECT_EQ(index->owner({settings, {}, "settings-wifi"})->name, "Settings");
     EXPECT_EQ(index->byRoot(system.path("usr/lib/office/program"))->entry,
               system.path("share/applications/office-startcenter.desktop"));
     EXPECT_TRUE(office->regular);
-    ASSERT_NE(index->owner(panel, {}), nullptr);
-    EXPECT_FALSE(index->owner(panel, {})->regular);
-    EXPECT_EQ(index->owner(shell, {}), nullptr);
-    EXPECT_EQ(index->owner(editor, {}), nullptr);
+    ASSERT_NE(index->owner({panel, {}, {}}), nullptr);
+    EXPECT_FALSE(index->owner({panel, {}, {}})->regular);
+    EXPECT_EQ(index->owner({shell, {}, {}}), nullptr);
+    EXPECT_EQ(index->owner({editor, {}, {}}), nullptr);
     EXPECT_FALSE(index->byEntry("editor")->app.regular);
 }
 
@@ -306,27 +321,29 @@ TEST_F(InstalledAppsTest, RunnersAndFoldersOfSeveralProgramsClaimNothingElse)
     process(12, mixer, 7);
     process(13, player, 8);
     process(14, indexer, 9);
+    // In the entry's own unit: the shell it started is no member, what the shell runs is.
     process(15, sh, 10, "app-backup-77.scope");
+    process(16, program("usr/bin/backup"), 11, "app-backup-77.scope");
 
     const auto all = groups();
-    for (const int pid : {10, 11, 14})
+    for (const int pid : {10, 11, 14, 15})
         EXPECT_FALSE(only(all, "pid:" + Numbers::toText(pid)).appPath) << pid;
     EXPECT_EQ(only(all, mixer).displayName, "Mixer");
     EXPECT_EQ(only(all, player).displayName, "Player");
-    EXPECT_EQ(only(all, "backup").helperCount(), 0);  // found through its session unit alone
+    EXPECT_EQ(only(all, "backup").members.at(0).pid, 16);  // found through its session unit alone
 }
 
 TEST_F(InstalledAppsTest, EntriesAreReadAgainOnlyWhenAFolderChanges)
 {
     const auto notes = program("opt/notes/notes");
     const auto first = apps.current();
-    EXPECT_EQ(first->owner(notes, {}), nullptr);
+    EXPECT_EQ(first->owner({notes, {}, {}}), nullptr);
     EXPECT_EQ(apps.current(), first);
 
     entry("notes", "Name=Notes\nExec=" + notes, "home/applications");
     const auto second = apps.current();
     EXPECT_NE(second, first);
-    ASSERT_NE(second->owner(notes, {}), nullptr);
+    ASSERT_NE(second->owner({notes, {}, {}}), nullptr);
     EXPECT_EQ(apps.current(), second);
 
     // In a vendor subfolder, named with its folder.

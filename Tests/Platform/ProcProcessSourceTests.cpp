@@ -270,23 +270,38 @@ TEST(ProcProcessSource, LiveTableHoldsThisProcessAndNoKernelThreads)
         EXPECT_NE(process.path, "kthreadd");
 }
 
-TEST(ProcProcessSource, ReadsTheAppUnitOncePerProcess)
+TEST(ProcProcessSource, KeepsAnAppUnitButReadsAgainWhileAYoungProcessHasNone)
 {
     test::FakeTree proc;
     const std::string unit = "0::/user.slice/user-1000.slice/user@1000.service/app.slice/";
+    proc.write("uptime", "30.00 0.00\n");
     addProcess(proc, 50, {.startTicks = 10}, me, "/usr/bin/gedit");
     proc.write("50/cgroup", unit + "app-gnome-org.gnome.gedit-5.scope\n");
-    addProcess(proc, 51, {.startTicks = 10}, me, "/usr/bin/bash");
+    proc.write("50/cmdline", std::string("/usr/bin/gedit\0--new-window\0", 28));
+    addProcess(proc, 51, {.startTicks = 10}, me, "/usr/bin/firefox");
+    proc.write("51/cgroup", "0::/user.slice/user-1000.slice/session-2.scope\n");
     ProcProcessSource source(proc.path(), units);
     auto processes = source.sample().processes;
     ASSERT_EQ(processes.size(), 2u);
     EXPECT_EQ(processes[0].appScope, "org.gnome.gedit");
     EXPECT_EQ(processes[0].startTime, 0.1);
+    EXPECT_EQ(processes[0].arguments, std::string("/usr/bin/gedit\0--new-window\0", 28));
     EXPECT_EQ(processes[1].appScope, "");
 
-    // Kept while the process lives; read afresh for a new process under the pid.
+    // A launcher moves its fresh child into the child's scope a moment after starting it.
+    proc.write("51/cgroup", unit + "app-gnome-firefox-51.scope\n");
     proc.write("50/cgroup", unit + "app-gnome-other-6.scope\n");
-    EXPECT_EQ(source.sample().processes[0].appScope, "org.gnome.gedit");
+    processes = source.sample().processes;
+    EXPECT_EQ(processes[0].appScope, "org.gnome.gedit");  // kept once known
+    EXPECT_EQ(processes[1].appScope, "firefox");
+    // Read afresh for a new process under the pid.
     proc.write("50/stat", statLine(50, {.startTicks = 20}));
     EXPECT_EQ(source.sample().processes[0].appScope, "other");
+
+    // After its first minute a process outside any app unit stays there.
+    addProcess(proc, 52, {.startTicks = 10}, me, "/usr/bin/bash");
+    proc.write("uptime", "100.00 0.00\n");
+    EXPECT_EQ(source.sample().processes[2].appScope, "");
+    proc.write("52/cgroup", unit + "app-gnome-late-7.scope\n");
+    EXPECT_EQ(source.sample().processes[2].appScope, "");
 }
