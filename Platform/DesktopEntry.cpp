@@ -59,13 +59,8 @@ Keys parse(std::string_view text, std::string_view group)
 
 Keys read(const std::filesystem::path& file, std::string_view group)
 {
-<<<<<<< HEAD
     const auto bytes = Files::read(file, maxBytes);
-    return bytes ? parse(*bytes) : Keys{};
-=======
-    const auto bytes = Files::read(file, maxEntryBytes);
     return bytes ? parse(*bytes, group) : Keys{};
->>>>>>> apps
 }
 
 std::string value(const Keys& keys, std::string_view key)

@@ -17,21 +17,13 @@ namespace corvane::DesktopEntry {
 // repeated key the first counts.
 using Keys = std::map<std::string, std::string, std::less<>>;
 
-<<<<<<< HEAD
 // Real entries are a few kibibytes; no larger file is read as one.
 inline constexpr std::size_t maxBytes = 256 * 1024;
 
-Keys parse(std::string_view text);
-
-// parse() of a file; empty when it cannot be read. A file over maxBytes is not read at all.
-Keys read(const std::filesystem::path& file);
-=======
 Keys parse(std::string_view text, std::string_view group = "Desktop Entry");
 
-// parse() of a file; empty when it cannot be read. Real entries are a few
-// kibibytes, so a larger file is not read at all.
+// parse() of a file; empty when it cannot be read. A file over maxBytes is not read at all.
 Keys read(const std::filesystem::path& file, std::string_view group = "Desktop Entry");
->>>>>>> apps
 
 // The value of a key, empty when absent.
 std::string value(const Keys& keys, std::string_view key);
