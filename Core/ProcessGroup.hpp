@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Core/ProcessSource.hpp"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,7 +21,7 @@ struct ProcessUsage {
     int64_t memoryBytes = 0;
     std::string appScope{};  // as the sample says
     double startTime = 0;
-    std::string arguments{};  // as the sample says
+    SharedText arguments{};  // as the sample says
 
     bool operator==(const ProcessUsage&) const = default;
 };

@@ -4,10 +4,28 @@
 
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace corvane {
+
+// Text that the copies of a sample share: a tick copies every process several times,
+// and a copy of this costs no allocation. Compared by content.
+class SharedText {
+public:
+    SharedText() = default;
+    SharedText(std::string text)
+        : text_(text.empty() ? nullptr : std::make_shared<const std::string>(std::move(text)))
+    {
+    }
+    std::string_view view() const { return text_ ? std::string_view(*text_) : std::string_view(); }
+    bool operator==(const SharedText& other) const { return view() == other.view(); }
+
+private:
+    std::shared_ptr<const std::string> text_;
+};
 
 // One row of the process table.
 struct ProcessSample {
@@ -25,7 +43,7 @@ struct ProcessSample {
     // ProcessIdentity holds them).
     std::string appScope{};
     double startTime = 0;
-    std::string arguments{};
+    SharedText arguments{};
 
     std::string name() const;
 

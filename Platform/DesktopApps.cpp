@@ -49,7 +49,8 @@ constexpr std::string_view runnerPrefixes[] = {"python", "pypy", "perl", "ruby",
 template <std::size_t N>
 bool named(std::string_view path, const std::string_view (&names)[N])
 {
-    return std::find(std::begin(names), std::end(names), Text::lastPathComponent(path)) != std::end(names);
+    const auto name = path.substr(path.rfind('/') + 1);  // the whole path when it has no "/"
+    return std::find(std::begin(names), std::end(names), name) != std::end(names);
 }
 
 bool isRunner(std::string_view program)
@@ -190,7 +191,9 @@ DesktopApps::Stamp DesktopApps::Stamp::of(const fs::path& folder)
 const InstalledApp* DesktopAppIndex::owner(const ProcessIdentity& process) const
 {
     const auto path = process.path;
-    auto options = process.options();
+    // Split only for the few processes whose program an entry names: this runs for
+    // every process on every tick.
+    std::vector<std::string_view> options;
     // The first claim whose options the process's begin with; none is a part of the session.
     const auto claimed = [&](const std::vector<ModeClaim>& claims) -> const InstalledApp* {
         for (const auto& claim : claims) {
@@ -200,6 +203,7 @@ const InstalledApp* DesktopAppIndex::owner(const ProcessIdentity& process) const
         return nullptr;
     };
     if (interpreters_.contains(path)) {
+        options = process.options();
         if (const auto script = std::find_if(options.begin(), options.end(), [](auto o) { return !o.starts_with('-'); });
             script != options.end()) {
             if (const auto found = scripts_.find(*script); found != scripts_.end()) {
@@ -209,8 +213,10 @@ const InstalledApp* DesktopAppIndex::owner(const ProcessIdentity& process) const
         }
     }
     // A program an entry names is that entry's in its modes, and no other app's.
-    if (const auto found = programs_.find(path); found != programs_.end())
+    if (const auto found = programs_.find(path); found != programs_.end()) {
+        options = process.options();
         return claimed(found->second);
+    }
     if (path.starts_with('/')) {
         for (auto end = path.size(); end > 1; end = path.rfind('/', end - 1)) {
             if (const auto found = folders_.find(path.substr(0, end)); found != folders_.end())

@@ -161,10 +161,10 @@ std::optional<ProcessSample> ProcProcessSource::read(const ProcFS::Root& root, c
     const double ticks = static_cast<double>(units_.ticksPerSecond);
     const double cpuTime = static_cast<double>(stat->cpuTicks) / ticks;
     // As ps figures %cpu: CPU time over the time since the process started.
+    const double startTime = static_cast<double>(stat->startTicks) / ticks;
     double psCPU = 0;
-    double elapsed = 0;
     if (uptime) {
-        elapsed = *uptime - static_cast<double>(stat->startTicks) / ticks;
+        const double elapsed = *uptime - startTime;
         if (elapsed > 0)
             psCPU = cpuTime / elapsed * 100;
     }
@@ -177,19 +177,24 @@ std::optional<ProcessSample> ProcProcessSource::read(const ProcFS::Root& root, c
                          *rssBytes,
                          psCPU,
                          path,
-                         appScopeOf(root, pid, known, elapsed),
-                         static_cast<double>(stat->startTicks) / ticks,
+                         appScopeOf(root, pid, known, startTime, uptime),
+                         startTime,
                          argumentsOf(root, pid, known)};
 }
 
 // A desktop puts an app in its unit as it starts it, but some (GLib, GNOME Shell)
 // move a freshly started child there a moment later: a young process outside any
-// app unit is read again until it is in one or a minute has passed.
-const std::string& ProcProcessSource::appScopeOf(const ProcFS::Root& root, int32_t pid, Known& known, double age)
+// app unit is read again, at most once a second, until it is in one or a minute
+// has passed.
+const std::string& ProcProcessSource::appScopeOf(const ProcFS::Root& root, int32_t pid, Known& known,
+                                                 double startTime, std::optional<double> uptime)
 {
-    constexpr double settlingSeconds = 60;
-    if (!known.scopeRead || (known.appScope.empty() && age < settlingSeconds)) {
+    constexpr double settlingSeconds = 60, rereadSeconds = 1;
+    const bool settling = uptime && known.appScope.empty() && *uptime - startTime < settlingSeconds
+                          && *uptime - known.scopeReadAt >= rereadSeconds;
+    if (!known.scopeRead || settling) {
         known.scopeRead = true;
+        known.scopeReadAt = uptime.value_or(0);
         ProcFS::FileText cgroup;
         if (root.read(ProcFS::ProcessFile(pid, "cgroup").c_str(), cgroup))
             known.appScope = AppScope::fromCgroupFile(cgroup.view());
@@ -198,14 +203,14 @@ const std::string& ProcProcessSource::appScopeOf(const ProcFS::Root& root, int32
 }
 
 // Read again only when the process starts another program.
-const std::string& ProcProcessSource::argumentsOf(const ProcFS::Root& root, int32_t pid, Known& known)
+const SharedText& ProcProcessSource::argumentsOf(const ProcFS::Root& root, int32_t pid, Known& known)
 {
     if (!known.argumentsRead) {
         known.argumentsRead = true;
         ProcFS::FileText cmdline;
         known.arguments = root.read(ProcFS::ProcessFile(pid, "cmdline").c_str(), cmdline)
                               ? ProcFS::leadingArguments(cmdline.view())
-                              : std::string();
+                              : SharedText();
     }
     return known.arguments;
 }

@@ -51,8 +51,9 @@ private:
         std::string comm;           // the command name it was worked out with
         std::string path;
         bool argumentsRead = false;  // for the program path holds
-        std::string arguments;
+        SharedText arguments;
         bool scopeRead = false;
+        double scopeReadAt = 0;  // seconds after boot
         std::string appScope;  // the app its session unit names
         uint64_t seenInSample = 0;
     };
@@ -60,8 +61,9 @@ private:
     std::optional<ProcessSample> read(const ProcFS::Root& root, const ProcFS::Entry& entry,
                                       std::optional<double> uptime);
     const std::string& pathOf(const ProcFS::Root& root, int32_t pid, std::string_view comm, Known& known);
-    const std::string& appScopeOf(const ProcFS::Root& root, int32_t pid, Known& known, double age);
-    const std::string& argumentsOf(const ProcFS::Root& root, int32_t pid, Known& known);
+    const std::string& appScopeOf(const ProcFS::Root& root, int32_t pid, Known& known, double startTime,
+                                  std::optional<double> uptime);
+    const SharedText& argumentsOf(const ProcFS::Root& root, int32_t pid, Known& known);
     const std::string& userName(uint32_t uid);
 
     std::filesystem::path procRoot_;

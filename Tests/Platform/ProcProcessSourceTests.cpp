@@ -285,11 +285,14 @@ TEST(ProcProcessSource, KeepsAnAppUnitButReadsAgainWhileAYoungProcessHasNone)
     ASSERT_EQ(processes.size(), 2u);
     EXPECT_EQ(processes[0].appScope, "org.gnome.gedit");
     EXPECT_EQ(processes[0].startTime, 0.1);
-    EXPECT_EQ(processes[0].arguments, std::string("/usr/bin/gedit\0--new-window\0", 28));
+    EXPECT_EQ(processes[0].arguments.view(), std::string_view("/usr/bin/gedit\0--new-window\0", 28));
     EXPECT_EQ(processes[1].appScope, "");
 
-    // A launcher moves its fresh child into the child's scope a moment after starting it.
+    // A launcher moves its fresh child into the child's scope a moment after starting it;
+    // the next tick a second or more later sees it there.
     proc.write("51/cgroup", unit + "app-gnome-firefox-51.scope\n");
+    EXPECT_EQ(source.sample().processes[1].appScope, "");
+    proc.write("uptime", "31.50 0.00\n");
     proc.write("50/cgroup", unit + "app-gnome-other-6.scope\n");
     processes = source.sample().processes;
     EXPECT_EQ(processes[0].appScope, "org.gnome.gedit");  // kept once known
