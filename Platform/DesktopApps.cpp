@@ -217,8 +217,9 @@ const InstalledApp* DesktopAppIndex::owner(const ProcessIdentity& process) const
         options = process.options();
         return claimed(found->second);
     }
+    // From the program's folder outwards: a folder is never a program's own path.
     if (path.starts_with('/')) {
-        for (auto end = path.size(); end > 1; end = path.rfind('/', end - 1)) {
+        for (auto end = path.rfind('/'); end != std::string_view::npos && end > 0; end = path.rfind('/', end - 1)) {
             if (const auto found = folders_.find(path.substr(0, end)); found != folders_.end())
                 return &found->second->app;
         }
