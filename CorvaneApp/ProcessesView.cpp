@@ -41,7 +41,7 @@ QString chipStyle(bool selected)
                                            .arg(Theme::accent().blue())
                                      : Theme::css(Theme::line());
     return QStringLiteral("QPushButton { color: %1; background: %2; border: 1px solid %3; border-radius: 13px;"
-                          " padding: 6px 12px; }")
+                          " padding: 6px 12px; outline: none; }")
         .arg(Theme::css(selected ? Theme::text() : Theme::text2()),
              Theme::css(selected ? Theme::accentBG() : Theme::card()), outline)
         + focusRingRule(7, 13, Theme::accentLight());
@@ -252,7 +252,7 @@ ProcessesView::ProcessesView(ViewEnvironment& environment, DetailProbes probes, 
         segment->setCheckable(true);
         segment->setFont(Fonts::system(13, QFont::Medium));
         segment->setStyleSheet(QStringLiteral("QPushButton { color: %1; background: %2; border: 1px solid %3;"
-                                              " padding: 6px 0; }"
+                                              " padding: 6px 0; outline: none; }"
                                               "QPushButton:checked { color: %4; background: %5; }")
                                        .arg(Theme::css(Theme::text2()), Theme::css(Theme::card()), Theme::css(Theme::line()),
                                             Theme::css(Theme::text()), Theme::css(Theme::raised()))
