@@ -313,6 +313,8 @@ void Card::paintEvent(QPaintEvent*)
 namespace {
 
 constexpr const char* keyboardFocusProperty = "keyboardFocus";
+// On a control whose mark is drawn by the frame around it: that frame.
+constexpr const char* keyboardFocusFrameProperty = "keyboardFocusFrame";
 constexpr int focusRingWidth = 2;
 
 // Keeps a button's keyboard-focus property true while it has the focus and its window has
@@ -324,9 +326,11 @@ public:
     {
         if (event->type() != QEvent::FocusIn && event->type() != QEvent::FocusOut)
             return false;
-        auto* widget = static_cast<QWidget*>(watched);
+        auto* control = static_cast<QWidget*>(watched);
         const bool marked =
-            event->type() == QEvent::FocusIn && widget->window()->testAttribute(Qt::WA_KeyboardFocusChange);
+            event->type() == QEvent::FocusIn && control->window()->testAttribute(Qt::WA_KeyboardFocusChange);
+        auto* frame = qobject_cast<QWidget*>(control->property(keyboardFocusFrameProperty).value<QObject*>());
+        QWidget* widget = frame != nullptr ? frame : control;
         if (widget->property(keyboardFocusProperty).toBool() != marked) {
             widget->setProperty(keyboardFocusProperty, marked);
             // Style sheets read a property only when the widget is polished again.
@@ -346,22 +350,39 @@ void applyButtonStyle(QPushButton* button, const QFont& font, const QString& sty
     button->setStyleSheet(styleSheet);
 }
 
-} // namespace
-
-void showKeyboardFocus(QPushButton* button)
+void watchKeyboardFocus(QWidget* control)
 {
     static KeyboardFocusWatch* const watch = new KeyboardFocusWatch;
-    button->setFocusPolicy(Qt::TabFocus);
-    button->installEventFilter(watch);
+    control->installEventFilter(watch);
 }
 
-QString focusRingRule(int vertical, int horizontal, const QColor& colour)
+} // namespace
+
+void showKeyboardFocus(QAbstractButton* button)
 {
-    return QStringLiteral("QPushButton[keyboardFocus=\"true\"] { border: %1px solid %2; padding: %3px %4px; }")
+    button->setFocusPolicy(Qt::TabFocus);
+    watchKeyboardFocus(button);
+}
+
+void showKeyboardFocus(QWidget* field, QWidget* frame)
+{
+    field->setProperty(keyboardFocusFrameProperty, QVariant::fromValue<QObject*>(frame));
+    watchKeyboardFocus(field);
+}
+
+bool keyboardFocusShown(const QWidget* control)
+{
+    return control->property(keyboardFocusProperty).toBool();
+}
+
+QString focusRingRule(int vertical, int horizontal, const QColor& colour, const QString& selector)
+{
+    return QStringLiteral("%5[keyboardFocus=\"true\"] { border: %1px solid %2; padding: %3px %4px; }")
         .arg(focusRingWidth)
         .arg(Theme::css(colour))
         .arg(std::max(vertical - focusRingWidth, 0))
-        .arg(std::max(horizontal - focusRingWidth, 0));
+        .arg(std::max(horizontal - focusRingWidth, 0))
+        .arg(selector);
 }
 
 QString focusUnderlineRule()

@@ -10,6 +10,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMessageBox>
+#include <QAbstractButton>
 #include <QPushButton>
 #include <QString>
 
@@ -151,12 +152,19 @@ private:
 // Lets the keyboard reach `button` only by Tab, so a click leaves the focus where it was, as
 // on the system the design follows, and lets the rules below mark it while the keyboard is
 // on it. The two button styles below do this themselves.
-void showKeyboardFocus(QPushButton* button);
+void showKeyboardFocus(QAbstractButton* button);
+// Lets the rules below mark `frame` while the keyboard is on `field`, a control inside it
+// that keeps its own focus policy (a text field takes the focus on a click too).
+void showKeyboardFocus(QWidget* field, QWidget* frame);
+// Whether a control given to showKeyboardFocus is to be marked now, for one that paints itself.
+bool keyboardFocusShown(const QWidget* control);
 
 // Style-sheet rules that mark the push button the keyboard is on. A framed button: its
 // frame becomes a 2-wide ring in `colour`, taking as much of its padding, so it keeps its
 // size; `vertical` and `horizontal` are the frame's width plus the padding on each side.
-QString focusRingRule(int vertical, int horizontal, const QColor& colour);
+// `selector` names another kind of framed widget the rule is for.
+QString focusRingRule(int vertical, int horizontal, const QColor& colour,
+                      const QString& selector = QStringLiteral("QPushButton"));
 // A button drawn as a link, without frame or padding: its text is underlined.
 QString focusUnderlineRule();
 

@@ -6,6 +6,7 @@
 #include "CorvaneApp/Theme.hpp"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -301,6 +302,43 @@ void ProcessList::bringIntoView(std::size_t index)
     place();
 }
 
+// The first Tab stop of the first row in view, or the last of the last.
+QWidget* ProcessList::stopInView(bool first)
+{
+    const int top = verticalScrollBar()->value();
+    const std::size_t index = places_.at(first ? top : top + viewport()->height() - 1);
+    bringIntoView(index);
+    const auto stops = tabStops(row(rows_[index].group.id));
+    if (stops.empty())
+        return nullptr;
+    return first ? stops.front() : stops.back();
+}
+
+// Whatever comes after or before the list in the window's tab order, its rows left out.
+QWidget* ProcessList::beside(bool next) const
+{
+    QWidget* other = const_cast<ProcessList*>(this);
+    do
+        other = next ? other->nextInFocusChain() : other->previousInFocusChain();
+    while (other != this && (isAncestorOf(other) || !takesTab(other)));
+    return other == this ? nullptr : other;
+}
+
+void ProcessList::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    // The list itself has nothing to show the keyboard by, so Tab never rests on it: the
+    // keyboard goes on into the rows in view, or past a list with none.
+    const bool forward = event->reason() == Qt::TabFocusReason;
+    if (!forward && event->reason() != Qt::BacktabFocusReason)
+        return;
+    QWidget* target = rows_.empty() ? nullptr : stopInView(forward);
+    if (target == nullptr)
+        target = beside(forward);
+    if (target != nullptr)
+        target->setFocus(event->reason());
+}
+
 bool ProcessList::focusNextPrevChild(bool next)
 {
     // Only the rows near the view exist, so the keyboard is walked through the list here,
@@ -308,10 +346,7 @@ bool ProcessList::focusNextPrevChild(bool next)
     QWidget* focus = QApplication::focusWidget();
     QWidget* target = nullptr;
     if (focus == this && next && !rows_.empty()) {
-        const std::size_t first = places_.at(verticalScrollBar()->value());
-        bringIntoView(first);
-        const auto stops = tabStops(row(rows_[first].group.id));
-        target = stops.empty() ? nullptr : stops.front();
+        target = stopInView(true);
     } else if (const auto current = focusedRow()) {
         const auto stops = tabStops(row(rows_[*current].group.id));
         const auto at = std::find(stops.begin(), stops.end(), focus);
@@ -325,15 +360,8 @@ bool ProcessList::focusNextPrevChild(bool next)
             const auto beside = tabStops(row(rows_[neighbour].group.id));
             if (!beside.empty())
                 target = next ? beside.front() : beside.back();
-        } else if (!next && takesTab(this)) {
-            target = this;
-        } else if (next) {
-            // Past the last row: whatever follows the list in the window's tab order.
-            QWidget* after = this;
-            do
-                after = after->nextInFocusChain();
-            while (after != this && (isAncestorOf(after) || !takesTab(after)));
-            target = after;
+        } else {
+            target = beside(next);
         }
     }
     if (target == nullptr)

@@ -66,6 +66,7 @@ protected:
     bool viewportEvent(QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool focusNextPrevChild(bool next) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     void place();
@@ -74,6 +75,8 @@ private:
     std::optional<std::size_t> indexOf(const std::string& id) const;
     std::optional<std::size_t> focusedRow() const;
     void bringIntoView(std::size_t index);
+    QWidget* beside(bool next) const;
+    QWidget* stopInView(bool first);
 
     ViewEnvironment& env_;
     const DetailProbes& probes_;

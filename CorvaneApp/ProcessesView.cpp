@@ -41,9 +41,10 @@ QString chipStyle(bool selected)
                                            .arg(Theme::accent().blue())
                                      : Theme::css(Theme::line());
     return QStringLiteral("QPushButton { color: %1; background: %2; border: 1px solid %3; border-radius: 13px;"
-                          " padding: 6px 12px; }")
+                          " padding: 6px 12px; outline: none; }")
         .arg(Theme::css(selected ? Theme::text() : Theme::text2()),
-             Theme::css(selected ? Theme::accentBG() : Theme::card()), outline);
+             Theme::css(selected ? Theme::accentBG() : Theme::card()), outline)
+        + focusRingRule(7, 13, Theme::accentLight());
 }
 
 } // namespace
@@ -100,6 +101,7 @@ RowButton::RowButton(QWidget* parent)
     : QAbstractButton(parent), chevron_(new SymbolLabel(QStringLiteral("chevron.right"), Theme::text3(), 10, this))
 {
     setCursor(Qt::PointingHandCursor);
+    showKeyboardFocus(this);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -124,10 +126,16 @@ void RowButton::setExpanded(bool expanded)
 
 void RowButton::paintEvent(QPaintEvent*)
 {
-    if (!expanded_)
-        return;
     QPainter painter(this);
-    painter.fillRect(rect(), Theme::card());
+    if (expanded_)
+        painter.fillRect(rect(), Theme::card());
+    // The row the keyboard is on is ringed as a framed button is, inside its own bounds.
+    if (keyboardFocusShown(this)) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(Theme::accentLight(), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 6, 6);
+    }
 }
 
 // ExpandableRow
@@ -214,10 +222,14 @@ ProcessesView::ProcessesView(ViewEnvironment& environment, DetailProbes probes, 
     searchRow->setSpacing(10);
     auto* box = new QFrame(this);
     box->setObjectName(QStringLiteral("searchBox"));
-    box->setStyleSheet(QStringLiteral("QFrame#searchBox { background: %1; border: 1px solid %2; border-radius: 9px; }")
-                           .arg(Theme::css(Theme::card()), Theme::css(Theme::line())));
+    // A pixel of padding inside the outline leaves the keyboard's ring room to be drawn
+    // without moving what the box holds.
+    box->setStyleSheet(QStringLiteral("QFrame#searchBox { background: %1; border: 1px solid %2; border-radius: 9px;"
+                                      " padding: 1px; }")
+                           .arg(Theme::css(Theme::card()), Theme::css(Theme::line()))
+                       + focusRingRule(2, 2, Theme::accentLight(), QStringLiteral("QFrame#searchBox")));
     auto* boxRow = new QHBoxLayout(box);
-    boxRow->setContentsMargins(12, 9, 12, 9);
+    boxRow->setContentsMargins(11, 8, 11, 8);
     boxRow->setSpacing(8);
     boxRow->addWidget(new SymbolLabel(QStringLiteral("magnifyingglass"), Theme::text3(), 14, box));
     search_->setPlaceholderText(QStringLiteral("Search processes, like mds or Chrome"));
@@ -225,6 +237,7 @@ ProcessesView::ProcessesView(ViewEnvironment& environment, DetailProbes probes, 
     search_->setFont(Fonts::system(14));
     search_->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; color: %1; }")
                                .arg(Theme::css(Theme::text())));
+    showKeyboardFocus(search_, box);
     boxRow->addWidget(search_, 1);
     searchRow->addWidget(box, 1);
 
@@ -239,10 +252,12 @@ ProcessesView::ProcessesView(ViewEnvironment& environment, DetailProbes probes, 
         segment->setCheckable(true);
         segment->setFont(Fonts::system(13, QFont::Medium));
         segment->setStyleSheet(QStringLiteral("QPushButton { color: %1; background: %2; border: 1px solid %3;"
-                                              " padding: 6px 0; }"
+                                              " padding: 6px 0; outline: none; }"
                                               "QPushButton:checked { color: %4; background: %5; }")
-                                   .arg(Theme::css(Theme::text2()), Theme::css(Theme::card()), Theme::css(Theme::line()),
-                                        Theme::css(Theme::text()), Theme::css(Theme::raised())));
+                                       .arg(Theme::css(Theme::text2()), Theme::css(Theme::card()), Theme::css(Theme::line()),
+                                            Theme::css(Theme::text()), Theme::css(Theme::raised()))
+                                   + focusRingRule(7, 1, Theme::accentLight()));
+        showKeyboardFocus(segment);
         sortGroup->addButton(segment);
         sortRow->addWidget(segment, 1);
     }
@@ -258,6 +273,7 @@ ProcessesView::ProcessesView(ViewEnvironment& environment, DetailProbes probes, 
         chips_[i] = new QPushButton(this);
         chips_[i]->setFont(Fonts::system(12.5, QFont::Medium));
         chips_[i]->setCursor(Qt::PointingHandCursor);
+        showKeyboardFocus(chips_[i]);
         chipRow->addWidget(chips_[i]);
         connect(chips_[i], &QPushButton::clicked, this, [this, verdict = chipVerdicts[i]] {
             if (options_.filter == verdict)
@@ -268,6 +284,8 @@ ProcessesView::ProcessesView(ViewEnvironment& environment, DetailProbes probes, 
     }
     chipRow->addStretch(1);
     page->addLayout(chipRow);
+    // The keyboard reaches the list after the chips, as the eye does.
+    QWidget::setTabOrder(chips_.back(), list_);
 
     // The header leaves room for the rows' chevron and the list's scroll bar so the columns line up.
     auto* header = new ProcessTableHeader(this);

@@ -1,5 +1,7 @@
 #include "CorvaneApp/MenuBarView.hpp"
 #include "CorvaneApp/Onboarding.hpp"
+#include "CorvaneApp/ProcessList.hpp"
+#include "CorvaneApp/ProcessesView.hpp"
 #include "CorvaneApp/UsageView.hpp"
 #include "Tests/App/Support/AppHarness.hpp"
 #include "Tests/App/Support/Keyboard.hpp"
@@ -8,6 +10,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QImage>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -117,37 +120,74 @@ TEST(FocusMark, TabOntoGetStartedRingsItAndItStaysTheDefault)
 }
 
 // The other kinds of focusable control show the keyboard too: the quiet button in its
-// ring, a link by its underline, a segment of a picker in its ring. A focus that did not
-// come from the keyboard, as when a window opens, leaves no mark.
+// ring, a link by its underline, a segment of a picker in its ring, a text field by the
+// ring of the box it sits in, a list's row in its ring. A focus that did not come from the
+// keyboard, as when a window opens, leaves no mark.
 TEST(FocusMark, EveryKindOfControlShowsTheKeyboard)
 {
     AppPalette look;
     AppHarness h;
+    h.monitor.setGroups({testGroup("app0", 12.0, 1 << 20), testGroup("app1", 4.0, 1 << 20)});
     MenuBarView popover(h.env);
     popover.popUp(QRect(500, 0, 22, 22));
     UsageView usage(h.env);
     usage.resize(1000, 700);
+    ProcessesView processes(h.env);
+    processes.resize(1000, 700);
+    processes.show();
+    QApplication::processEvents();
+    ExpandableRow* row = processes.row(processes.listed().front().group.id);
+    ASSERT_NE(row, nullptr);
     struct Case {
         const char* name;
         QWidget* control;
         bool framed;
+        // Where the mark is drawn, when not on the control itself.
+        QWidget* frame = nullptr;
     };
     const std::vector<Case> cases{
         {"popover's Open Corvane", popover.openButton(), true},
         {"popover's Quit Corvane", popover.quitButton(), false},
         {"usage range", usage.findChild<QPushButton*>(QStringLiteral("range-168")), false},
+        {"process search", processes.searchField(), true, processes.searchField()->parentWidget()},
+        {"process sort", processes.sortButton(true), true},
+        {"verdict chip", processes.chips()[1], true},
+        {"selected verdict chip", processes.chips()[0], true},
+        // A row's bottom edge is the divider to the next row, drawn over its ring.
+        {"process row", row->button(), false},
     };
     for (const Case& c : cases) {
         ASSERT_NE(c.control, nullptr) << c.name;
+        QWidget* shown = c.frame != nullptr ? c.frame : c.control;
         giveFocus(c.control, false);
         ASSERT_TRUE(c.control->hasFocus()) << c.name;
-        const QImage before = around(c.control);
+        const QImage before = around(shown);
         giveFocus(c.control, true);
         ASSERT_TRUE(c.control->hasFocus()) << c.name;
-        const QImage after = around(c.control);
-        EXPECT_GE(changed(before, after), c.control->width() / 2) << c.name;
+        const QImage after = around(shown);
+        EXPECT_GE(changed(before, after), shown->width() / 2) << c.name;
         if (c.framed) {
-            EXPECT_GE(ringAgainstSurface(after, c.control->size()), 3.0) << c.name;
+            EXPECT_GE(ringAgainstSurface(after, shown->size()), 3.0) << c.name;
         }
     }
+}
+
+// The Processes list is no blank stop of its own: Tab from the last verdict chip goes
+// straight to the first row in view, and back again.
+TEST(FocusMark, TabPassesTheProcessListOnToItsRows)
+{
+    AppPalette look;
+    AppHarness h;
+    h.monitor.setGroups({testGroup("app0", 12.0, 1 << 20), testGroup("app1", 4.0, 1 << 20)});
+    ProcessesView processes(h.env);
+    processes.resize(1000, 700);
+    QPushButton* lastChip = processes.chips().back();
+    giveFocus(lastChip, true);
+    QApplication::processEvents();
+    ASSERT_TRUE(press(Qt::Key_Tab));
+    const ExpandableRow* first = processes.row(processes.listed().front().group.id);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), first->button());
+    ASSERT_TRUE(press(Qt::Key_Backtab));
+    EXPECT_EQ(QApplication::focusWidget(), lastChip);
 }
