@@ -44,8 +44,9 @@ test: build
 	ctest --test-dir $(BUILD) --output-on-failure --parallel $(JOBS)
 
 bench: configure
-	cmake --build $(BUILD) --parallel $(JOBS) --target corvane_bench
+	cmake --build $(BUILD) --parallel $(JOBS) --target corvane_bench corvane_app_bench
 	$(BUILD)/bench/corvane_bench
+	$(BUILD)/bench/corvane_app_bench
 
 # Builds the fuzz targets in fuzz/ with clang and sanitizers, in a folder of their own, and
 # runs each briefly (FUZZ_SECONDS each, default 10). Not part of `test`; CI does not run it.
