@@ -57,11 +57,6 @@ int readInto(const std::filesystem::path& file, std::string& content, std::size_
     return 0;
 }
 
-std::string twoDigits(unsigned value)
-{
-    return std::string(1, static_cast<char>('0' + value / 10 % 10)) + static_cast<char>('0' + value % 10);
-}
-
 // yyyyMMddTHHmmssZ
 std::string stamp(Date now)
 {
@@ -69,10 +64,9 @@ std::string stamp(Date now)
     const auto day = floor<days>(now);
     const year_month_day date{day};
     const hh_mm_ss time{floor<seconds>(now - day)};
-    return Numbers::toText(static_cast<int>(date.year())) + twoDigits(static_cast<unsigned>(date.month())) +
-           twoDigits(static_cast<unsigned>(date.day())) + "T" + twoDigits(static_cast<unsigned>(time.hours().count())) +
-           twoDigits(static_cast<unsigned>(time.minutes().count())) +
-           twoDigits(static_cast<unsigned>(time.seconds().count())) + "Z";
+    const auto two = [](auto value) { return Numbers::toText(static_cast<unsigned>(value), 2); };
+    return Numbers::toText(static_cast<int>(date.year()), 4) + two(date.month()) + two(date.day()) + "T" +
+           two(time.hours().count()) + two(time.minutes().count()) + two(time.seconds().count()) + "Z";
 }
 
 // Renames without replacing an existing entry; EEXIST when `to` is taken.

@@ -86,6 +86,16 @@ std::string toText(T value)
     return std::string(buffer, ptr);
 }
 
+// Decimal text of a non-negative integer, with leading zeros up to `width` digits ("07").
+template <typename T>
+std::string toText(T value, std::size_t width)
+{
+    std::string text = toText(value);
+    if (text.size() < width)
+        text.insert(0, width - text.size(), '0');
+    return text;
+}
+
 // Shortest text that reads back as the same double ("0.5", "12", "1e+300").
 std::string toText(double value);
 

@@ -19,14 +19,6 @@ namespace {
 
 constexpr std::size_t minutesPerDay = 1440;
 
-std::string padded(long long value, std::size_t width)
-{
-    std::string text = Numbers::toText(value);
-    if (text.size() < width)
-        text.insert(0, width - text.size(), '0');
-    return text;
-}
-
 [[noreturn]] void throwFileError(const fs::path& file, const char* what)
 {
     throw std::system_error(errno, std::generic_category(), std::string(what) + " " + file.string());
@@ -212,8 +204,8 @@ std::vector<fs::path> UsageStore::files() const
 std::string UsageStore::dayName(Date date)
 {
     const std::chrono::year_month_day day{std::chrono::floor<std::chrono::days>(date)};
-    return "usage-" + padded(static_cast<int>(day.year()), 4) + "-" +
-           padded(static_cast<unsigned>(day.month()), 2) + "-" + padded(static_cast<unsigned>(day.day()), 2) +
+    return "usage-" + Numbers::toText(static_cast<int>(day.year()), 4) + "-" +
+           Numbers::toText(static_cast<unsigned>(day.month()), 2) + "-" + Numbers::toText(static_cast<unsigned>(day.day()), 2) +
            ".jsonl";
 }
 

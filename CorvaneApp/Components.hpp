@@ -150,8 +150,7 @@ private:
 };
 
 // Lets the keyboard reach `button` only by Tab, so a click leaves the focus where it was, as
-// on the system the design follows, and lets the rules below mark it while the keyboard is
-// on it. The two button styles below do this themselves.
+// desktop buttons usually do, and lets the rules below mark it while the keyboard is on it. The two button styles below do this themselves.
 void showKeyboardFocus(QAbstractButton* button);
 // Lets the rules below mark `frame` while the keyboard is on `field`, a control inside it
 // that keeps its own focus policy (a text field takes the focus on a click too).

@@ -72,13 +72,9 @@ std::string resolvedPath(const fs::path& path)
 
 // The script an interpreter's arguments name: the first that is no option.
 template <typename Strings>
-auto scriptArgument(const Strings& options) -> std::optional<typename Strings::value_type>
+auto scriptArgument(const Strings& options)
 {
-    for (const auto& option : options) {
-        if (!std::string_view(option).starts_with('-'))
-            return option;
-    }
-    return std::nullopt;
+    return std::find_if(options.begin(), options.end(), [](std::string_view option) { return !option.starts_with('-'); });
 }
 
 // The words of a script's "#!" line, or none when the file is no script.
@@ -149,6 +145,14 @@ struct Candidate {
 
     bool regular() const { return displayed && !terminal; }
     bool runsOthers() const { return !script.empty() || (!program.empty() && isRunner(program)); }
+    // The file whose processes are the app's: its script, else its program; empty when
+    // it starts a bare shell or launcher, or nothing that could be found.
+    std::string ownFile() const
+    {
+        if (!script.empty())
+            return script.back();
+        return program.empty() || isRunner(program) ? std::string() : program;
+    }
 };
 
 // The entry that names an app claimed by several: a shown one before a hidden one,
@@ -204,8 +208,7 @@ const InstalledApp* DesktopAppIndex::owner(const ProcessIdentity& process) const
     };
     if (interpreters_.contains(path)) {
         options = process.options();
-        if (const auto script = std::find_if(options.begin(), options.end(), [](auto o) { return !o.starts_with('-'); });
-            script != options.end()) {
+        if (const auto script = scriptArgument(options); script != options.end()) {
             if (const auto found = scripts_.find(*script); found != scripts_.end()) {
                 options.erase(options.begin(), script + 1);
                 return claimed(found->second);
@@ -332,11 +335,11 @@ DesktopApps::Program DesktopApps::program(const std::vector<std::string>& argume
     }
     // "python3 /opt/x/x.py": an interpreter given a script of its own.
     if (isRunner(result.path)) {
-        if (const auto script = scriptArgument(result.options); script && script->starts_with('/')) {
+        const auto script = scriptArgument(result.options);
+        if (script != result.options.end() && script->starts_with('/')) {
             if (auto resolved = resolvedPath(*script); !resolved.empty() && fs::is_regular_file(resolved)) {
                 result.script = {*script, resolved};
-                result.options.erase(result.options.begin(),
-                                     std::find(result.options.begin(), result.options.end(), *script) + 1);
+                result.options.erase(result.options.begin(), script + 1);
             }
         }
     }
@@ -436,11 +439,10 @@ std::shared_ptr<const DesktopAppIndex> DesktopApps::read(std::vector<Stamp>& sta
 
     // A folder the different programs of several entries lie in (a libexec folder, a
     // runtime's bin) is shared too: no app takes the others' programs with it.
-    const auto ownFile = [](const Candidate& c) { return c.script.empty() ? c.program : c.script.back(); };
     std::map<fs::path, std::set<std::string>> programsIn;
     for (const auto& candidate : candidates) {
-        if (!candidate.program.empty() && (!candidate.script.empty() || !isRunner(candidate.program)))
-            programsIn[fs::path(ownFile(candidate)).parent_path()].insert(ownFile(candidate));
+        if (auto file = candidate.ownFile(); !file.empty())
+            programsIn[fs::path(file).parent_path()].insert(std::move(file));
     }
     const auto shared = [&](const fs::path& folder) { return isShared(folder) || programsIn[folder].size() > 1; };
 
@@ -450,9 +452,9 @@ std::shared_ptr<const DesktopAppIndex> DesktopApps::read(std::vector<Stamp>& sta
     using Modes = std::map<std::vector<std::string>, std::vector<const Candidate*>>;
     std::map<std::string, Modes> byProgram, byScript;
     for (const auto& candidate : candidates) {
-        if (candidate.program.empty() || (candidate.script.empty() && isRunner(candidate.program)))
+        const auto file = candidate.ownFile();
+        if (file.empty())
             continue;
-        const auto file = ownFile(candidate);
         const auto folder = fs::path(file).parent_path();
         if (!shared(folder))
             byFolder[folder.string()].push_back(&candidate);
