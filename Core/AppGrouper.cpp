@@ -28,7 +28,7 @@ std::vector<ProcessGroup> group(const std::vector<ProcessUsage>& usage, uint32_t
     for (const auto& process : usage) {
         auto bundle = outermostApp(process.path);
         const InstalledApp* installed =
-            bundle || !apps ? nullptr : apps->owner({process.path, process.arguments.view(), process.appScope});
+            bundle || !apps ? nullptr : apps->owner({process.path, process.arguments.view(), process.appScope, process.terminal});
         std::string key = bundle      ? *bundle
                           : installed ? installed->root
                                       : "pid:" + Numbers::toText(process.pid);

@@ -28,7 +28,7 @@ std::vector<ProcessUsage> usage(const std::optional<Snapshot>& previous, const S
         if (cpu < 0)
             cpu = 0;
         const int64_t memory = footprint(s.pid).value_or(s.rssBytes);
-        result.push_back(ProcessUsage{s.pid, s.ppid, s.uid, s.user, s.path, s.name(), cpu, memory, s.appScope, s.startTime, s.arguments});
+        result.push_back(ProcessUsage{s.pid, s.ppid, s.uid, s.user, s.path, s.name(), cpu, memory, s.appScope, s.startTime, s.arguments, s.terminal});
     }
     return result;
 }

@@ -22,6 +22,7 @@ struct ProcessUsage {
     std::string appScope{};  // as the sample says
     double startTime = 0;
     SharedText arguments{};  // as the sample says
+    bool terminal = false;   // as the sample says
 
     bool operator==(const ProcessUsage&) const = default;
 };

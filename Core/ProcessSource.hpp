@@ -39,11 +39,12 @@ struct ProcessSample {
     std::string path;     // full executable path, or a bare name for kernel processes
     // What the table cannot print, read where the system offers it: the desktop entry
     // id the process's session unit names (empty when none), when it started, in
-    // seconds after boot (0 when unknown), and its leading arguments (as
-    // ProcessIdentity holds them).
+    // seconds after boot (0 when unknown), its leading arguments (as
+    // ProcessIdentity holds them), and whether it has a controlling terminal.
     std::string appScope{};
     double startTime = 0;
     SharedText arguments{};
+    bool terminal = false;
 
     std::string name() const;
 

@@ -180,16 +180,55 @@ std::optional<uint32_t> effectiveUID(const fs::path& procRoot, int32_t pid)
     return Numbers::parseInt<uint32_t>(words[1]);
 }
 
-std::optional<uint64_t> startTicks(const fs::path& procRoot, int32_t pid)
+// The command name may hold spaces and ")", so the numeric fields start after the
+// last ")". Counted from there: 0 state, 1 ppid, 4 tty_nr, 6 flags, 11 utime,
+// 12 stime, 19 starttime, 21 rss.
+std::optional<Stat> parseStat(std::string_view text)
 {
-    const auto stat = Files::read(procRoot / Numbers::toText(pid) / "stat", 4096);
-    const auto close = stat ? stat->rfind(')') : std::string::npos;
-    if (close == std::string::npos)
+    const auto open = text.find('(');
+    const auto close = text.rfind(')');
+    if (open == std::string_view::npos || close == std::string_view::npos || close < open)
         return std::nullopt;
-    // The command name may hold anything, so fields are counted after its last ")":
-    // the start time is the 20th.
-    const auto fields = Text::splitSkippingEmpty(std::string_view(*stat).substr(close + 1), ' ');
-    return fields.size() > 19 ? Numbers::parseInt<uint64_t>(fields[19]) : std::nullopt;
+    std::array<std::string_view, 22> words;
+    std::size_t count = 0;
+    const auto separator = [](char c) { return c == ' ' || c == '\n'; };
+    for (std::size_t i = close + 1; count < words.size();) {
+        while (i < text.size() && separator(text[i]))
+            ++i;
+        if (i == text.size())
+            break;
+        std::size_t end = i;
+        while (end < text.size() && !separator(text[end]))
+            ++end;
+        words[count++] = text.substr(i, end - i);
+        i = end;
+    }
+    if (count < words.size() || words[0].size() != 1)
+        return std::nullopt;
+    const auto ppid = Numbers::parseInt<int32_t>(words[1]);
+    const auto terminal = Numbers::parseInt<int32_t>(words[4]);
+    const auto flags = Numbers::parseInt<uint32_t>(words[6]);
+    const auto utime = Numbers::parseInt<uint64_t>(words[11]);
+    const auto stime = Numbers::parseInt<uint64_t>(words[12]);
+    const auto start = Numbers::parseInt<uint64_t>(words[19]);
+    const auto rss = Numbers::parseInt<int64_t>(words[21]);
+    if (!ppid || !terminal || !flags || !utime || !stime || !start || !rss || *rss < 0)
+        return std::nullopt;
+    uint64_t cpuTicks = 0;
+    if (__builtin_add_overflow(*utime, *stime, &cpuTicks))
+        return std::nullopt;
+    return Stat{text.substr(open + 1, close - open - 1), words[0][0], *ppid, *terminal, *flags, cpuTicks, *start, *rss};
+}
+
+std::optional<Stat> stat(const fs::path& procRoot, int32_t pid)
+{
+    FileText text;
+    if (!readFile(AT_FDCWD, (procRoot / Numbers::toText(pid) / "stat").c_str(), text))
+        return std::nullopt;
+    auto parsed = parseStat(text.view());
+    if (parsed)
+        parsed->comm = {};
+    return parsed;
 }
 
 std::optional<std::string> pathFromLink(std::string_view target)

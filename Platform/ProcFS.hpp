@@ -91,9 +91,25 @@ std::optional<std::string_view> fieldView(std::string_view text, std::string_vie
 // The effective uid from /proc/PID/status, or nothing when the process is gone.
 std::optional<uint32_t> effectiveUID(const std::filesystem::path& procRoot, int32_t pid);
 
-// When the process started, in clock ticks after boot, from /proc/PID/stat; nothing
-// when the process is gone.
-std::optional<uint64_t> startTicks(const std::filesystem::path& procRoot, int32_t pid);
+// The fields of /proc/PID/stat that the readers need.
+struct Stat {
+    std::string_view comm;
+    char state = 0;         // 'Z' or 'X' once the process has ended
+    int32_t ppid = 0;
+    int32_t terminal = 0;   // the controlling terminal's device number; 0 when it has none
+    uint32_t flags = 0;
+    uint64_t cpuTicks = 0;  // utime + stime
+    uint64_t startTicks = 0;  // clock ticks after boot
+    int64_t rssPages = 0;
+
+    bool hasEnded() const { return state == 'Z' || state == 'X'; }
+};
+
+// A /proc/PID/stat text, or nothing when it does not parse. `comm` views into `text`.
+std::optional<Stat> parseStat(std::string_view text);
+
+// The stat of one process as a value (`comm` left empty); nothing when the process is gone.
+std::optional<Stat> stat(const std::filesystem::path& procRoot, int32_t pid);
 
 // The executable: the target of exe (without a trailing " (deleted)"), else an
 // absolute argv[0] from cmdline, else comm. Nothing when the process is gone.

@@ -19,55 +19,6 @@ namespace {
 
 constexpr uint32_t kernelThreadFlag = 0x00200000;  // PF_KTHREAD
 
-// The fields of /proc/PID/stat the table needs.
-struct Stat {
-    std::string_view comm;
-    int32_t ppid = 0;
-    uint32_t flags = 0;
-    uint64_t cpuTicks = 0;  // utime + stime
-    uint64_t startTicks = 0;
-    int64_t rssPages = 0;
-};
-
-// The command name sits in parentheses and may itself hold spaces and ")", so the
-// numeric fields start after the last ")". Counted from there: 1 ppid, 6 flags,
-// 11 utime, 12 stime, 19 starttime, 21 rss.
-std::optional<Stat> parseStat(std::string_view text)
-{
-    const auto open = text.find('(');
-    const auto close = text.rfind(')');
-    if (open == std::string_view::npos || close == std::string_view::npos || close < open)
-        return std::nullopt;
-    std::array<std::string_view, 22> words;
-    std::size_t count = 0;
-    const auto separator = [](char c) { return c == ' ' || c == '\n'; };
-    for (std::size_t i = close + 1; count < words.size();) {
-        while (i < text.size() && separator(text[i]))
-            ++i;
-        if (i == text.size())
-            break;
-        std::size_t end = i;
-        while (end < text.size() && !separator(text[end]))
-            ++end;
-        words[count++] = text.substr(i, end - i);
-        i = end;
-    }
-    if (count < words.size())
-        return std::nullopt;
-    const auto ppid = Numbers::parseInt<int32_t>(words[1]);
-    const auto flags = Numbers::parseInt<uint32_t>(words[6]);
-    const auto utime = Numbers::parseInt<uint64_t>(words[11]);
-    const auto stime = Numbers::parseInt<uint64_t>(words[12]);
-    const auto start = Numbers::parseInt<uint64_t>(words[19]);
-    const auto rss = Numbers::parseInt<int64_t>(words[21]);
-    if (!ppid || !flags || !utime || !stime || !start || !rss || *rss < 0)
-        return std::nullopt;
-    uint64_t cpuTicks = 0;
-    if (__builtin_add_overflow(*utime, *stime, &cpuTicks))
-        return std::nullopt;
-    return Stat{text.substr(open + 1, close - open - 1), *ppid, *flags, cpuTicks, *start, *rss};
-}
-
 std::string lookUpUser(uint32_t uid)
 {
     const long hint = ::sysconf(_SC_GETPW_R_SIZE_MAX);
@@ -135,7 +86,7 @@ std::optional<ProcessSample> ProcProcessSource::read(const ProcFS::Root& root, c
     ProcFS::FileText text;
     if (!root.read(ProcFS::ProcessFile(pid, "stat").c_str(), text))
         return std::nullopt;
-    const auto stat = parseStat(text.view());
+    const auto stat = ProcFS::parseStat(text.view());
     if (!stat)
         return std::nullopt;
     if (found == known_.end() || found->second.startTicks != stat->startTicks || found->second.inode != entry.inode) {
@@ -179,7 +130,8 @@ std::optional<ProcessSample> ProcProcessSource::read(const ProcFS::Root& root, c
                          path,
                          appScopeOf(root, pid, known, startTime, uptime),
                          startTime,
-                         argumentsOf(root, pid, known)};
+                         argumentsOf(root, pid, known),
+                         stat->terminal != 0};
 }
 
 // A desktop puts an app in its unit as it starts it, but some (GLib, GNOME Shell)
