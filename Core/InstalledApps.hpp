@@ -30,6 +30,7 @@ struct ProcessIdentity {
     // /proc/PID/cmdline holds them (cut after a few); empty when unknown.
     std::string_view arguments;
     std::string_view scope;      // the entry id its session unit names; empty when none does
+    bool terminal = false;  // it has a controlling terminal: it was started at a prompt
 
     // The arguments after argv[0].
     std::vector<std::string_view> options() const;
