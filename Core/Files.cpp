@@ -14,20 +14,32 @@
 namespace corvane::Files {
 namespace {
 
+// A descriptor of `file` when it is a regular file, else -1 with the errno in `error`.
+// Non-blocking so that opening a pipe does not wait for a writer.
+int openRegular(const std::filesystem::path& file, struct stat& info, int& error)
+{
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        error = errno;
+        return -1;
+    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 // Plain reads rather than streams: this runs for several files of every process on
 // each tick. Returns 0, or the errno of the failure.
 int readInto(const std::filesystem::path& file, std::string& content, std::size_t maxBytes)
 {
-    // Non-blocking so that opening a pipe does not wait for a writer.
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return errno;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        const int error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-        ::close(fd);
+    int error = 0;
+    const int fd = openRegular(file, info, error);
+    if (fd < 0)
         return error;
-    }
     // A file larger than asked for is refused before a byte of it is held. Nothing is
     // reserved from the size either: a sparse file may claim more than memory holds.
     if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
@@ -135,6 +147,31 @@ std::string readOrThrow(const std::filesystem::path& file, std::size_t maxBytes)
     if (const int error = readInto(file, content, maxBytes); error != 0)
         throw std::system_error(error, std::generic_category(), file.string());
     return content;
+}
+
+std::optional<std::string> readHead(const std::filesystem::path& file, std::size_t maxBytes)
+{
+    struct stat info {};
+    int error = 0;
+    const int fd = openRegular(file, info, error);
+    if (fd < 0)
+        return std::nullopt;
+    std::string head(maxBytes, '\0');
+    std::size_t filled = 0;
+    while (filled < maxBytes) {
+        const ssize_t n = ::read(fd, head.data() + filled, maxBytes - filled);
+        if (n > 0) {
+            filled += static_cast<std::size_t>(n);
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            ::close(fd);
+            return std::nullopt;
+        }
+    }
+    ::close(fd);
+    head.resize(filled);
+    return head;
 }
 
 } // namespace corvane::Files

@@ -27,6 +27,12 @@ std::optional<std::string> read(const std::filesystem::path& file, std::size_t m
 // As read, but a failure throws std::system_error with the reason.
 std::string readOrThrow(const std::filesystem::path& file, std::size_t maxBytes = defaultMaxBytes);
 
+// The first `maxBytes` bytes of a regular file (all of a shorter one), however large
+// it is, or nothing when it cannot be read. Refuses what read() refuses, alike without
+// blocking: the file is opened once and that descriptor checked, so a pipe put in its
+// place after a caller looked at the path holds nothing up.
+std::optional<std::string> readHead(const std::filesystem::path& file, std::size_t maxBytes);
+
 // What stands where the app keeps a file of its own (its settings, its autostart entry).
 enum class Place {
     empty,   // nothing: the file may be created

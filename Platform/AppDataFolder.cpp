@@ -1,11 +1,12 @@
 #include "Platform/AppDataFolder.hpp"
 
+#include "Core/Text.hpp"
+
 #include <pwd.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <string>
-#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -49,6 +50,28 @@ fs::path dataHome(std::string_view xdgDataHome, std::string_view home)
     if (!xdgDataHome.empty() && fs::path(xdgDataHome).is_absolute())
         return fs::path(xdgDataHome);
     return fs::path(home) / ".local" / "share";
+}
+
+std::vector<fs::path> xdgApplicationFolders(const Environment& environment)
+{
+    const auto variable = [&](const char* name) {
+        const char* value = environment(name);
+        return std::string(value ? value : "");
+    };
+    std::vector<fs::path> folders;
+    const auto add = [&](std::string_view base) {
+        if (base.starts_with('/'))
+            folders.push_back(fs::path(base) / "applications");
+    };
+
+    add(dataHome(variable("XDG_DATA_HOME"), variable("HOME")).string());
+
+    auto dataDirs = variable("XDG_DATA_DIRS");
+    if (dataDirs.empty())
+        dataDirs = "/usr/local/share/:/usr/share/";
+    for (const auto dir : Text::splitSkippingEmpty(dataDirs, ':'))
+        add(dir);
+    return folders;
 }
 
 } // namespace corvane::AppDataFolder

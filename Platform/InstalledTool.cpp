@@ -49,4 +49,21 @@ bool isExecutableFile(const fs::path& file)
     return (status.permissions() & (perms::owner_exec | perms::group_exec | perms::others_exec)) != perms::none;
 }
 
+std::string resolvedProgram(std::string_view program, const std::vector<fs::path>& searchPath)
+{
+    if (program.empty())
+        return {};
+    if (program.find('/') != std::string_view::npos)
+        return program.starts_with('/') && isExecutableFile(program) ? resolvedPath(program) : std::string();
+    const auto found = findProgram(program, searchPath);
+    return found ? resolvedPath(*found) : std::string();
+}
+
+std::string resolvedPath(const fs::path& path)
+{
+    std::error_code error;
+    auto resolved = fs::canonical(path, error);
+    return error ? std::string() : resolved.string();
+}
+
 } // namespace corvane::Platform

@@ -26,4 +26,12 @@ std::optional<std::filesystem::path> findProgram(std::string_view program,
 // Whether `file` is a regular file someone may execute.
 bool isExecutableFile(const std::filesystem::path& file);
 
+// The executable file a command names, with its links followed: an absolute path as it
+// stands, a bare name where findProgram finds it. Empty when there is none; a relative
+// path names none, since it would depend on where the app was started.
+std::string resolvedProgram(std::string_view program, const std::vector<std::filesystem::path>& searchPath);
+
+// `path` with its links followed and its dots removed; empty when nothing is there.
+std::string resolvedPath(const std::filesystem::path& path);
+
 } // namespace corvane::Platform

@@ -1,11 +1,11 @@
 #include "Platform/LinuxWorkspace.hpp"
 
 #include "Core/Text.hpp"
-#include "Platform/AppDataFolder.hpp"
 #include "Platform/BrowserProcesses.hpp"
 #include "Platform/RunningApps.hpp"
 
 #include <algorithm>
+#include <functional>
 #include <thread>
 #include <unistd.h>
 
@@ -107,28 +107,6 @@ void LinuxWorkspace::openApplication(const std::string& url)
             run("/usr/bin/gtk-launch", {Text::lastPathComponent(entry)});
         }
     });
-}
-
-std::vector<fs::path> LinuxWorkspace::xdgApplicationFolders(const Environment& environment)
-{
-    const auto variable = [&](const char* name) {
-        const char* value = environment(name);
-        return std::string(value ? value : "");
-    };
-    std::vector<fs::path> folders;
-    const auto add = [&](std::string_view base) {
-        if (base.starts_with('/'))
-            folders.push_back(fs::path(base) / "applications");
-    };
-
-    add(AppDataFolder::dataHome(variable("XDG_DATA_HOME"), variable("HOME")).string());
-
-    auto dataDirs = variable("XDG_DATA_DIRS");
-    if (dataDirs.empty())
-        dataDirs = "/usr/local/share/:/usr/share/";
-    for (const auto dir : Text::splitSkippingEmpty(dataDirs, ':'))
-        add(dir);
-    return folders;
 }
 
 } // namespace corvane

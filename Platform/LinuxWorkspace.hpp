@@ -5,9 +5,7 @@
 #include "Platform/DesktopApps.hpp"
 #include "Platform/SettingsPanels.hpp"
 
-#include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <vector>
 
 namespace corvane {
@@ -23,8 +21,6 @@ namespace corvane {
 // return before the program they started ends.
 class LinuxWorkspace final : public Workspace {
 public:
-    using Environment = std::function<const char*(const char* name)>;
-
     // /proc, this session's installed apps (DesktopApps::shared, read once for the whole
     // program), tools run through Shell::run.
     LinuxWorkspace();
@@ -37,10 +33,6 @@ public:
     bool openPage(const std::string& url) override;
     std::optional<std::string> urlForApplication(std::string_view bundleIdentifier) override;
     void openApplication(const std::string& url) override;
-
-    // $XDG_DATA_HOME/applications, then each of $XDG_DATA_DIRS/applications, with
-    // the defaults ~/.local/share and /usr/local/share:/usr/share; relative paths are ignored.
-    static std::vector<std::filesystem::path> xdgApplicationFolders(const Environment& environment = std::getenv);
 
 private:
     std::filesystem::path procRoot_;

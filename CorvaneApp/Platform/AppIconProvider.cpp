@@ -3,9 +3,9 @@
 #include "Core/PropertyList.hpp"
 #include "Core/Text.hpp"
 #include "CorvaneApp/Executor.hpp"
+#include "Platform/AppDataFolder.hpp"
 #include "Platform/DesktopApps.hpp"
 #include "Platform/DesktopEntry.hpp"
-#include "Platform/LinuxWorkspace.hpp"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -89,7 +89,7 @@ QIcon AppIconProvider::icon(const std::string& appPath)
         return {};
     pending_.insert(key);
     // The folders are read here so that the lookup sees the environment of the ask.
-    executor_.run(this, [appPath, folders = LinuxWorkspace::xdgApplicationFolders()] { return iconNames(appPath, folders); },
+    executor_.run(this, [appPath, folders = AppDataFolder::xdgApplicationFolders()] { return iconNames(appPath, folders); },
                   [this, key](WorkResult<QStringList> names) {
                       pending_.remove(key);
                       known_.insert(key, names ? firstIcon(names.value()) : QIcon());

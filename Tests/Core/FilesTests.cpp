@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <future>
 #include <system_error>
 
 using namespace corvane;
@@ -21,6 +24,36 @@ TEST(Files, ReadsOnlyRegularFilesAndNeverBlocks)
     EXPECT_FALSE(Files::read(tree.path("missing")));
     EXPECT_FALSE(Files::read(tree.path("pipe")));
     EXPECT_FALSE(Files::read("/dev/zero"));
+}
+
+// A program's first bytes (its "#!" line), however large the program: a pipe put in
+// its place is refused, whether a writer holds it or not.
+TEST(Files, ReadHeadReadsTheStartOfARegularFileAndNeverBlocks)
+{
+    test::FakeTree tree;
+    EXPECT_EQ(Files::readHead(tree.write("program", "#!/bin/sh\n" + std::string(1 << 20, 'x')), 10), "#!/bin/sh\n");
+    EXPECT_EQ(Files::readHead(tree.write("short", "ab"), 256), "ab");
+    EXPECT_FALSE(Files::readHead(tree.path(), 256));
+    EXPECT_FALSE(Files::readHead(tree.path("missing"), 256));
+
+    const auto pipe = tree.path("pipe");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    // No writer: a blocking open would wait for one, so a writer is let in after a
+    // generous while, which ends the wait instead of hanging the suite.
+    auto unwritten = std::async(std::launch::async, [&] { return Files::readHead(pipe, 256); });
+    if (unwritten.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+        ADD_FAILURE() << "opening a pipe waited for a writer";
+        ::close(::open(pipe.c_str(), O_WRONLY | O_NONBLOCK));
+    }
+    EXPECT_FALSE(unwritten.get());
+    // A writer holding it with more than a head in it: a reader that took it for a file
+    // would return those bytes at once.
+    const int writer = ::open(pipe.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    const std::string written(1024, '#');
+    ASSERT_EQ(::write(writer, written.data(), written.size()), static_cast<ssize_t>(written.size()));
+    EXPECT_FALSE(Files::readHead(pipe, 256));
+    ::close(writer);
 }
 
 TEST(Files, ReadOrThrowRefusesAFolderWithItsReason)

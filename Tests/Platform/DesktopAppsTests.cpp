@@ -90,12 +90,13 @@ protected:
 
     DesktopApps::Places places()
     {
-        for (const auto folder : {"usr/bin", "usr/lib", "opt", "home/applications", "share/applications"})
+        for (const auto folder : {"usr/bin", "usr/lib", "opt", "me/.local/bin", "home/applications", "share/applications"})
             system.mkdir(folder);
         return {.applicationFolders = {system.path("home/applications"), system.path("share/applications")},
                 .configFolders = {system.path("etc/xdg")},
-                .searchPath = {system.path("usr/bin")},
-                .sharedFolders = {system.path("usr/bin"), system.path("usr/lib"), system.path("opt")}};
+                .searchPath = {system.path("usr/bin"), system.path("me/.local/bin")},
+                .sharedFolders = {system.path("usr/bin"), system.path("usr/lib"), system.path("opt"), system.path("me"),
+                                  system.path("me/.local/bin")}};
     }
 
     // An executable file: a compiled program unless given a script's text.
@@ -133,6 +134,26 @@ protected:
         const auto snapshot = ProcProcessSource(proc.path(), {100, 4096}).sample();
         const auto usage = CPUMeter::usage(std::nullopt, snapshot, [](int32_t) { return std::nullopt; });
         return AppGrouper::group(usage, me, apps.current().get());
+    }
+
+    // Which app a process is, by name ("" for none): one line of a table of processes.
+    struct Process {
+        std::string exe;
+        std::vector<std::string> options;
+        std::string unit;       // the entry id its session unit names
+        bool terminal = false;  // started at a prompt
+        std::string app;
+    };
+    static void expectOwners(const DesktopAppIndex& index, const std::vector<Process>& table)
+    {
+        for (const auto& row : table) {
+            std::string arguments = row.exe + '\0';
+            for (const auto& option : row.options)
+                arguments += option + '\0';
+            const InstalledApp* app = index.owner({row.exe, arguments, row.unit, row.terminal});
+            EXPECT_EQ(app ? app->name : "", row.app) << row.exe << (row.options.empty() ? "" : " " + row.options[0])
+                                                     << (row.terminal ? " at a prompt" : "");
+        }
     }
 
     static const ProcessGroup& only(const std::vector<ProcessGroup>& groups, const std::string& id)
@@ -349,4 +370,62 @@ TEST_F(InstalledAppsTest, EntriesAreReadAgainOnlyWhenAFolderChanges)
     // In a vendor subfolder, named with its folder.
     entry("vendor/paint", "Name=Paint\nExec=" + program("opt/paint/paint"));
     ASSERT_NE(apps.current()->byEntry("vendor-paint"), nullptr);
+}
+
+// The session starting a program in a mode of its own leaves the program's other
+// processes to the app whose folder holds it.
+TEST_F(InstalledAppsTest, AProgramInNoneOfItsModesIsTheAppOfItsFolder)
+{
+    const auto sync = program("opt/sync/sync");
+    entry("sync", "Name=Sync\nExec=" + sync);
+    system.write("etc/xdg/autostart/sync.desktop", "[Desktop Entry]\nType=Application\nExec=" + sync + " --minimized\n");
+    expectOwners(*apps.current(), {
+        {sync, {}, {}, false, "Sync"},
+        {sync, {"--minimized"}, {}, false, ""},  // the session's
+        {sync, {"--sync-now"}, {}, false, "Sync"},
+    });
+}
+
+// A folder on the search path and the home folder hold the programs of many packages:
+// no app takes them with its folder, nor with a folder holding one.
+TEST_F(InstalledAppsTest, NoAppClaimsTheProgramsOfASharedFolderByItsFolder)
+{
+    const auto tool = program("me/.local/tool");
+    entry("tool", "Name=Tool\nExec=" + tool);
+    const auto editor = program("me/Apps/editor/editor");
+    entry("editor", "Name=Editor\nExec=" + editor);
+    expectOwners(*apps.current(), {
+        {tool, {}, {}, false, "Tool"},
+        {program("me/.local/bin/bash"), {}, {}, false, ""},
+        {program("me/.local/bin/tmux"), {}, {}, false, ""},
+        {program("me/.local/bin/notes"), {}, {}, false, ""},
+        {program("me/.local/share/game/game"), {}, {}, false, ""},
+        // An app folder below the shared one keeps its own programs.
+        {program("me/Apps/editor/lib/indexer"), {}, {}, false, "Editor"},
+        {program("me/Apps/other"), {}, {}, false, ""},
+    });
+}
+
+// An app started through a script runs its programs wherever they lie, so its unit
+// decides for them; not for what a person starts at a prompt in its terminal, nor for
+// the shells and multiplexers it brings along.
+TEST_F(InstalledAppsTest, AnAppsUnitNeverClaimsWhatWasStartedAtAPrompt)
+{
+    const auto sh = program("usr/bin/sh");
+    const auto launcher = program("opt/ide/ide.sh", "#!" + sh + "\n");
+    entry("ide", "Name=IDE\nExec=" + launcher);
+    const auto jvm = program("usr/lib/jvm/bin/java");
+    const auto node = program("usr/bin/node");
+    expectOwners(*apps.current(), {
+        {jvm, {"-jar", "ide.jar"}, "ide", false, "IDE"},
+        {node, {"server.js"}, "ide", false, "IDE"},
+        {node, {"server.js"}, "ide", true, ""},
+        {program("usr/bin/bash"), {}, "ide", false, ""},
+        // Its program and its folder claim, wherever it was started.
+        {sh, {launcher}, "", true, "IDE"},
+        {program("opt/ide/bin/fsnotifier"), {}, "", true, "IDE"},
+        {program("opt/ide/bin/bash"), {}, "ide", false, ""},
+        {program("opt/ide/bin/zsh"), {}, "", false, ""},
+        {program("opt/ide/bin/tmux"), {}, "", false, ""},
+    });
 }
