@@ -5,6 +5,7 @@
 #include "Core/Text.hpp"
 #include "Platform/AppScope.hpp"
 #include "Platform/ProcFS.hpp"
+#include "Platform/ProgramKinds.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -38,9 +39,10 @@ ActivationPolicy readActivationPolicy(const std::string& bundle)
 // and a shell running an app's script that does not exec its program.
 bool onlyWaits(std::string_view program)
 {
-    constexpr std::string_view names[] = {"bwrap", "oosplash", "sh", "bash", "dash", "zsh", "ksh", "mksh", "fish",
-                                           "csh", "tcsh", "busybox"};
-    return std::find(std::begin(names), std::end(names), Text::lastPathComponent(program)) != std::end(names);
+    constexpr std::string_view launchers[] = {"bwrap", "oosplash"};
+    return isShell(program)
+           || std::find(std::begin(launchers), std::end(launchers), Text::lastPathComponent(program))
+                  != std::end(launchers);
 }
 
 // A handle on whatever process has the pid now; closed when it goes.
@@ -111,30 +113,45 @@ std::vector<const AppMember*> ProcApplication::quitTargets() const
     std::unordered_set<int32_t> pids;
     for (const auto& member : members_)
         pids.insert(member.pid);
-    // The process a launcher waits for is the one it started last: helpers it needs
-    // (a sandbox's D-Bus proxy) come first.
+    // The process a launcher waits for is the one it started last, once its setup was done.
     const auto lastStartedChild = [&](const AppMember& parent) {
         const AppMember* last = nullptr;
         for (const auto& member : members_) {
-            if (member.ppid == parent.pid
+            if (member.ppid == parent.pid && member.pid != parent.pid
                 && (!last || std::pair(member.started, member.pid) > std::pair(last->started, last->pid)))
                 last = &member;
         }
         return last;
     };
     std::vector<const AppMember*> targets;
+    const AppMember* firstCopy = nullptr;
+    const AppMember* firstTarget = nullptr;  // what the earliest started copy waits for
     for (const auto& member : members_) {
         if (pids.contains(member.ppid))
             continue;
         const AppMember* target = &member;
-        while (onlyWaits(target->executable)) {
+        // Bounded by the members, as a parent's pid read from /proc is no proof of a tree.
+        for (std::size_t depth = 0; depth < members_.size() && onlyWaits(target->executable); ++depth) {
             const AppMember* child = lastStartedChild(*target);
             if (!child)
                 break;
             target = child;
         }
         targets.push_back(target);
+        if (!firstCopy || std::pair(member.started, member.pid) < std::pair(firstCopy->started, firstCopy->pid)) {
+            firstCopy = &member;
+            firstTarget = target;
+        }
     }
+    if (targets.empty())
+        return targets;
+    // The copies run the app's program. Another program among them is a helper the app
+    // started detached (a crash handler, a sandbox's D-Bus proxy, both double-forked
+    // away from it), which ends when the app does.
+    const auto runsProgram = [this](const AppMember* target) { return target->executable == program_; };
+    const auto found = std::find_if(targets.begin(), targets.end(), runsProgram);
+    const std::string& program = found != targets.end() ? program_ : firstTarget->executable;
+    std::erase_if(targets, [&](const AppMember* target) { return target->executable != program; });
     return targets;
 }
 

@@ -7,6 +7,7 @@
 #include "Core/Text.hpp"
 #include "Platform/DesktopApps.hpp"
 #include "Platform/ProcProcessSource.hpp"
+#include "Platform/RunningApps.hpp"
 #include "Tests/Support/FakeTree.hpp"
 
 #include <gtest/gtest.h>
@@ -24,10 +25,11 @@ namespace {
 
 const uint32_t me = ::geteuid();
 
-// One desktop's session, installed into a fake root with the common apps beside it.
+// One desktop's session, installed into a fake root with the common apps beside it;
+// its processes are those of each folder's `processes` file that it has.
 class DesktopSession {
 public:
-    explicit DesktopSession(const std::string& desktop)
+    explicit DesktopSession(const std::string& desktop, const std::string& processes = "session.txt")
     {
         for (const auto folder : {"usr/bin", "usr/sbin", "usr/lib", "usr/share/applications", "etc/xdg"})
             system.mkdir(folder);
@@ -40,7 +42,8 @@ public:
             copy(from / "autostart", "etc/xdg/autostart");
             copy(from / "lxsession", "etc/xdg/lxsession");
             install(test::fixture("desktops/" + name + "/programs.txt"));
-            start(test::fixture("desktops/" + name + "/session.txt"));
+            if (fs::exists(from / processes))
+                start(test::fixture("desktops/" + name + "/" + processes));
         }
     }
 
@@ -78,7 +81,8 @@ public:
     }
 
     test::FakeTree system, proc;
-    std::map<std::string, int32_t> pids;  // by argv as session.txt writes it
+    std::map<std::string, int32_t> pids;  // by argv as session.txt writes it, the first of equal ones
+    std::map<int32_t, std::string> argv;  // by pid
 
 private:
     // Absolute paths in what the entries run are the fake root's.
@@ -132,23 +136,33 @@ private:
         }
     }
 
+    // A line's parent is the nearest line above it indented two spaces less (copies.txt);
+    // one without indent has its parent outside the session's processes.
     void start(const std::string& session)
     {
-        for (const auto line : Text::splitSkippingEmpty(session, '\n')) {
+        std::vector<int32_t> parents;  // by depth
+        for (auto line : Text::splitSkippingEmpty(session, '\n')) {
+            const auto indent = line.find_first_not_of(' ');
+            line.remove_prefix(indent);
             const auto fields = Text::splitKeepingEmpty(line, '\t');
             const int32_t pid = nextPid++;
+            const std::size_t depth = indent / 2;
+            parents.resize(depth + 1);
+            parents[depth] = pid;
+            const int32_t ppid = depth == 0 ? 1 : parents[depth - 1];
             const auto folder = Numbers::toText(pid);
             std::string cmdline;
             for (const auto argument : Text::splitSkippingEmpty(fields.at(1), ' ')) {
                 const bool file = argument.starts_with('/') && fs::exists(rooted(argument), error);
                 cmdline.append(file ? rooted(argument) : std::string(argument)).push_back('\0');
             }
-            proc.write(folder + "/stat", folder + " (x) S 1 1 1 0 -1 4194560 0 0 0 0 0 0 0 0 20 0 1 0 "
+            proc.write(folder + "/stat", folder + " (x) S " + Numbers::toText(ppid) + " 1 1 0 -1 4194560 0 0 0 0 0 0 0 0 20 0 1 0 "
                                              + Numbers::toText(pid) + " 1000 10 0 0 0 0 0 0 0 0 0 0 0 0 17 0\n");
             proc.write(folder + "/cmdline", cmdline);
             proc.write(folder + "/cgroup", "0::" + std::string(fields.at(2)) + "\n");
             proc.symlink(folder + "/exe", rooted(fields.at(0)));
             pids.emplace(std::string(fields.at(1)), pid);
+            argv.emplace(pid, fields.at(1));
         }
     }
 
@@ -238,4 +252,44 @@ TEST(DesktopSession, AFlatpakAppIsItsScope)
     EXPECT_EQ(firefox.members.size(), 6u);  // bwrap twice, the D-Bus proxy and its bwrap, two firefox
     EXPECT_EQ(session.groupOf(groups, "bwrap --args 41 -- xdg-dbus-proxy --args=44").id, firefox.id);
     EXPECT_FALSE(session.groupOf(groups, "/usr/libexec/flatpak-session-helper").appPath);
+}
+
+// One Quit asks each copy of an app (each xterm, each document's Document Viewer), and
+// nothing a copy started and ends itself: no browser's tab, zygote or crash handler, no
+// sandbox's D-Bus proxy. Where a copy only waits for the program it started, the
+// program is asked: a sandbox's end would take the app down with it, and the
+// LibreOffice launcher's would leave the office running.
+TEST(DesktopSession, AQuitAsksEachCopyAndNothingTheAppEndsItself)
+{
+    const DesktopSession trees("gnome", "copies.txt");
+    const auto groups = trees.groups();
+    // The first two words of each process's command line that a Quit of the app of
+    // `member` (a command line as copies.txt writes it) would signal.
+    const auto asked = [&](std::string_view member) {
+        const auto& group = trees.groupOf(groups, member);
+        RunningApps::ProcApplication app(trees.proc.path(), *group.appPath, ActivationPolicy::regular, group.program);
+        for (const auto& process : group.members)
+            app.add({process.pid, process.ppid, static_cast<uint64_t>(process.pid), process.path});
+        std::multiset<std::string> heads;
+        for (const auto* target : app.quitTargets()) {
+            const auto words = Text::splitSkippingEmpty(trees.argv.at(target->pid), ' ');
+            heads.insert(words.size() > 1 ? std::string(words[0]) + " " + std::string(words[1]) : std::string(words[0]));
+        }
+        return heads;
+    };
+    using Heads = std::multiset<std::string>;
+    EXPECT_EQ(asked("xterm"), (Heads{"xterm", "xterm"}));
+    EXPECT_EQ(asked("evince"), (Heads{"evince", "/usr/bin/evince file:///home/alice/Documents/b.pdf",
+                                      "/usr/bin/evince file:///home/alice/Documents/c.pdf"}));
+    EXPECT_EQ(asked("/usr/lib/firefox-esr/firefox-esr"), (Heads{"/usr/lib/firefox-esr/firefox-esr"}));
+    EXPECT_EQ(asked("/usr/lib/libreoffice/program/oosplash --writer"),
+              (Heads{"/usr/lib/libreoffice/program/soffice.bin --writer"}));
+    EXPECT_EQ(asked("/app/lib/firefox/firefox"), (Heads{"/app/lib/firefox/firefox"}));
+    const auto& chromium = trees.groupOf(groups, "/usr/lib/chromium/chromium --type=zygote --no-zygote-sandbox "
+                                                 "--crashpad-handler-pid=6331 --enable-crash-reporter=,built on Debian "
+                                                 "GNU/Linux 12 (bookworm) --change-stack-guard-on-fork=enable");
+    EXPECT_EQ(chromium.displayName, "Chromium Web Browser");
+    EXPECT_EQ(chromium.members.size(), 12u);  // browser, 2 + 1 zygotes, GPU, 3 renderers, 2 utilities, 2 crash handlers
+    EXPECT_EQ(asked(trees.argv.at(chromium.members.front().pid)),
+              (Heads{"/usr/lib/chromium/chromium --show-component-extension-options"}));
 }
