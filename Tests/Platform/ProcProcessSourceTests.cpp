@@ -25,13 +25,14 @@ struct Stat {
     uint64_t stime = 0;
     uint64_t startTicks = 0;
     std::string rssPages = "0";
+    int terminal = 0;  // tty_nr
 };
 
 // One /proc/PID/stat line with every field the kernel writes.
 std::string statLine(int pid, const Stat& s)
 {
     using Numbers::toText;
-    return toText(pid) + " (" + s.comm + ") S " + toText(s.ppid) + " 1 1 0 -1 " + toText(s.flags)
+    return toText(pid) + " (" + s.comm + ") S " + toText(s.ppid) + " 1 1 " + toText(s.terminal) + " -1 " + toText(s.flags)
            + " 10 0 0 0 " + toText(s.utime) + " " + toText(s.stime) + " 0 0 20 0 1 0 " + toText(s.startTicks)
            + " 1000000 " + s.rssPages + " 18446744073709551615 1 1 0 0 0 0 0 0 0 0 0 0 17 3 0 0 0 0 0\n";
 }
@@ -74,14 +75,15 @@ TEST(ProcProcessSource, ReadsEachProcessFromItsStatFolderAndExe)
         GTEST_SKIP() << "needs root to own fake process folders";
     test::FakeTree proc;
     proc.write("uptime", "110.00 500.00\n");
-    // A command name with spaces and ")" must not shift the numeric fields.
-    addProcess(proc, 412, {"Web Content) (x", 7, 0x400100, 150, 50, 1000, "25"}, 0, "/usr/lib/browser/browser");
+    // A command name with spaces and ")" must not shift the numeric fields; this one
+    // was started at a prompt on /dev/pts/1.
+    addProcess(proc, 412, {"Web Content) (x", 7, 0x400100, 150, 50, 1000, "25", 34817}, 0, "/usr/lib/browser/browser");
 
     const auto before = std::chrono::system_clock::now();
     const Snapshot snapshot = ProcProcessSource(proc.path(), units).sample();
     EXPECT_GE(snapshot.takenAt, before);
     ASSERT_EQ(snapshot.processes.size(), 1u);
-    const ProcessSample expected{412, 7, 0, "root", 2.0, 25 * 4096, 2.0, "/usr/lib/browser/browser", "", 10.0};
+    const ProcessSample expected{412, 7, 0, "root", 2.0, 25 * 4096, 2.0, "/usr/lib/browser/browser", "", 10.0, {}, true};
     EXPECT_EQ(snapshot.processes[0], expected);
 }
 

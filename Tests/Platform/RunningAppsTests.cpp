@@ -91,6 +91,7 @@ struct Seen {
     uint32_t uid = ::getuid();
     std::string unit = "session-2.scope";
     std::string cmdline{};  // the exe when empty
+    int32_t terminal = 0;   // the controlling terminal's device number
 };
 
 class RunningApps : public ::testing::Test {
@@ -104,7 +105,8 @@ protected:
         const auto id = Numbers::toText(seen.uid), pid = Numbers::toText(process);
         std::filesystem::remove_all(proc.path(pid));
         proc.write(pid + "/status", "Uid:\t" + id + "\t" + id + "\t" + id + "\t" + id + "\n");
-        proc.write(pid + "/stat", pid + " (x) S " + Numbers::toText(seen.ppid) + " 1 1 0 -1 0 0 0 0 0 0 0 0 0 20 0 1 0 "
+        proc.write(pid + "/stat", pid + " (x) S " + Numbers::toText(seen.ppid) + " 1 1 " + Numbers::toText(seen.terminal)
+                                      + " -1 0 0 0 0 0 0 0 0 0 20 0 1 0 "
                                       + Numbers::toText(seen.started) + " 1000 10\n");
         proc.symlink(pid + "/exe", seen.exe);
         proc.write(pid + "/cgroup", "0::/user.slice/user-1000.slice/user@1000.service/app.slice/" + seen.unit + "\n");
@@ -413,6 +415,25 @@ TEST_F(RunningApps, ForceQuittingATerminalLeavesWhatWasStartedFromItAlive)
     EXPECT_EQ(typed.endedBy(), SIGKILL);
     EXPECT_TRUE(alive(shell));
     EXPECT_TRUE(alive(job));
+}
+
+// An app started through a script is told by its unit, but not what a person typed at
+// a prompt in its built-in terminal, which runs in the same unit.
+TEST_F(RunningApps, WhatWasStartedAtAPromptInAnAppsUnitIsNotTheApps)
+{
+    const auto launcher = apps.write("ide/ide.sh", "#!/bin/sh\n");
+    std::filesystem::permissions(launcher, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
+    apps.write("entries/ide.desktop", "[Desktop Entry]\nType=Application\nName=IDE\nExec=" + launcher + "\n");
+    const std::string unit = "app-gnome-ide-4242.scope";
+    Child jvm, server;
+    describe(jvm, {.exe = "/usr/lib/jvm/bin/java", .unit = unit});
+    describe(server, {.exe = "/usr/bin/node", .ppid = jvm.pid, .unit = unit, .terminal = 34817});
+
+    const auto listed = workspace.runningApplications();
+    ASSERT_EQ(listed.size(), 1u);
+    listed[0]->forceTerminate();
+    EXPECT_EQ(jvm.endedBy(), SIGKILL);
+    EXPECT_TRUE(alive(server));
 }
 
 namespace {
