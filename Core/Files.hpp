@@ -10,7 +10,8 @@
 
 // Reading whole files: the reader every component uses, /proc and /sys included,
 // except the per-process /proc files of the sampling tick, which ProcFS reads with
-// fewer calls.
+// fewer calls. And the files the app keeps of a person's choices: what stands at their
+// place, read once, written all at once.
 namespace corvane::Files {
 
 // No file the app reads whole comes near this; one that someone else planted costs
@@ -33,18 +34,44 @@ std::string readOrThrow(const std::filesystem::path& file, std::size_t maxBytes 
 // place after a caller looked at the path holds nothing up.
 std::optional<std::string> readHead(const std::filesystem::path& file, std::size_t maxBytes);
 
-// What stands where the app keeps a file of its own (its settings, its autostart entry).
+// Writes all of `bytes` to `fd`, going on after a short write; throws std::system_error
+// naming `file` when it cannot.
+void writeAll(int fd, std::string_view bytes, const std::filesystem::path& file);
+
+// What stands where the app keeps a file of a person's choices (its settings, its
+// autostart entry). People keep such files in a repository of their own and link them
+// into place, so a link is followed wherever it leads; what it leads to decides.
 enum class Place {
     empty,   // nothing: the file may be created
-    file,    // a regular file of at most the bound, or a link to one in the same folder
+    file,    // a regular file of the person running the app, of at most the bound
     folder,  // a folder, or a link to one: never replaced
-    other,   // a pipe, socket or device, a larger file, a link out of the folder or to nothing
+    other,   // anything else: a pipe, socket or device, a larger file, another user's
+             // file, a link to nothing or in a loop
 };
 
-// Looks at `file` without opening it, so a pipe cannot hold the caller up. Only a `file`
-// may be read whole and written through; an `other` is no such file, and writing through
-// a link to it would replace whatever it points at.
-Place inspect(const std::filesystem::path& file, std::size_t maxBytes = defaultMaxBytes);
+struct Found {
+    Place place = Place::empty;
+    // For a file: where it really lies, every link resolved; a change is written there,
+    // so that a link stays a link.
+    std::filesystem::path target;
+    // For a file that was read: its bytes.
+    std::string content;
+};
+
+// Opens `file` once, without blocking (a pipe does not wait for a writer), checks what
+// was opened and, when that is a file, reads it from the same descriptor: nothing can be
+// swapped in between the check and the read.
+Found readKept(const std::filesystem::path& file, std::size_t maxBytes);
+
+// As readKept, without opening the file for reading: what a change to `file` would be
+// written over, and where.
+Found inspect(const std::filesystem::path& file, std::size_t maxBytes);
+
+// Replaces `target` (or creates it) with `content` all at once: a new file beside it, in
+// the same folder, with the old one's permissions, synced, then renamed over it. Readers
+// see the old content or the new, never a part. Throws std::system_error when it cannot,
+// leaving the old file as it was and no new one behind.
+void replace(const std::filesystem::path& target, std::string_view content);
 
 // Renames the entry `file` itself (a link, never what it points at) to
 // "<name>.<reason>-<UTC time as yyyyMMddTHHmmssZ>" in its folder, with "-2", "-3" … added

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <system_error>
@@ -104,8 +105,18 @@ Output run(const std::string& path, const std::vector<std::string>& arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
 
+    // The child starts with no signal blocked, whichever thread starts it: the app keeps
+    // its termination signals off its own threads, and a child must still hear them.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+
     pid_t pid = 0;
-    const int spawnError = ::posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ);
+    const int spawnError = ::posix_spawn(&pid, path.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (spawnError != 0)
         throwErrno(spawnError, path.c_str());

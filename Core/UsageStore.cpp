@@ -46,20 +46,6 @@ bool endsInTornLine(int fd, off_t size)
     return size > 0 && ::pread(fd, &last, 1, size - 1) == 1 && last != '\n';
 }
 
-// Writes all bytes; one call in practice, continuing only after a short write.
-void writeAll(int fd, std::string_view bytes, const fs::path& file)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            throwFileError(file, "cannot write");
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-}
-
 // `days` whole days before `now`, held within the range of Date so that no count overflows it.
 Date daysBefore(Date now, int days)
 {
@@ -87,7 +73,7 @@ void UsageStore::append(const MinuteRecord& record) const
     try {
         if (endsInTornLine(fd, regularFileSize(fd, file)))
             line.insert(0, "\n");
-        writeAll(fd, line, file);
+        Files::writeAll(fd, line, file);
     } catch (...) {
         ::close(fd);
         throw;

@@ -1,11 +1,15 @@
 #include "CorvaneApp/AppSettings.hpp"
 
-#include "Core/Files.hpp"
+#include "CorvaneApp/Executor.hpp"
 #include "CorvaneApp/KeptFile.hpp"
 #include "CorvaneApp/Logging.hpp"
+#include "CorvaneApp/PendingWrites.hpp"
+#include "CorvaneApp/SettingsText.hpp"
 
-#include <QSettings>
 #include <QStandardPaths>
+
+#include <exception>
+#include <mutex>
 
 namespace corvane {
 namespace {
@@ -14,6 +18,7 @@ const QString showMenuBarKey = QStringLiteral("showMenuBar");
 const QString onboardedKey = QStringLiteral("onboarded");
 const QString keepUsageHistoryKey = QStringLiteral("keepUsageHistory");
 const QString lastSpeedTestKey = QStringLiteral("lastSpeedTest");
+const char* const what = "settings file";
 
 QString primerKey(const std::string& bundleID)
 {
@@ -22,40 +27,85 @@ QString primerKey(const std::string& bundleID)
 
 } // namespace
 
+// What the settings share with the worker writing their file. It lives as long as a
+// write does, so a worker never reaches settings that are gone.
+struct AppSettings::Writer {
+    explicit Writer(QString file) : file(std::move(file)) {}
+
+    // On a worker: writes the latest values until no newer ones are left. Values that
+    // cannot be written stay for the next change or the quit.
+    void run()
+    {
+        for (;;) {
+            QVariantMap values;
+            {
+                const std::lock_guard lock(mutex);
+                if (!unwritten) {
+                    writing = false;
+                    return;
+                }
+                values = *std::exchange(unwritten, std::nullopt);
+            }
+            std::string error;
+            try {
+                KeptFile::write(file, SettingsText::write(values), maxFileBytes, what);
+            } catch (const std::exception& failure) {
+                error = failure.what();
+            }
+            const std::lock_guard lock(mutex);
+            if (error.empty()) {
+                failing = false;
+                continue;
+            }
+            if (unwritten)  // newer values came meanwhile: they hold these too
+                continue;
+            unwritten = std::move(values);
+            writing = false;
+            if (!std::exchange(failing, true))
+                qCWarning(settingsLog,
+                          "settings file %s cannot be written (%s); changes hold for this session and are "
+                          "written with the next change or at quit",
+                          qPrintable(file), error.c_str());
+            return;
+        }
+    }
+
+    const QString file;
+    std::mutex mutex;
+    std::optional<QVariantMap> unwritten;  // every value, as of the latest change not written yet
+    bool writing = false;                  // a worker is on it
+    bool failing = false;                  // the last write failed, and the log said so
+};
+
 // The product's own file (~/.config/Corvane/Corvane.conf), whatever names the application
 // object carries: where QSettings keeps an organisation's settings on this system.
-AppSettings::AppSettings(QObject* parent)
+AppSettings::AppSettings(Executor& executor, QObject* parent)
     : AppSettings(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                       QStringLiteral("/Corvane/Corvane.conf"),
-                  parent)
+                  executor, parent)
 {
 }
 
-AppSettings::AppSettings(const QString& file, QObject* parent) : QObject(parent), file_(file)
+AppSettings::AppSettings(const QString& file, Executor& executor, QObject* parent)
+    : QObject(parent), file_(file), executor_(executor), writer_(std::make_shared<Writer>(file))
 {
-    if (const auto settings = open()) {
-        for (const QString& key : settings->allKeys())
-            values_.insert(key, settings->value(key));
+    const auto text = KeptFile::read(file_, maxFileBytes, what);
+    if (!text)
+        return;
+    try {
+        if (auto values = SettingsText::parse(*text))
+            values_ = std::move(*values);
+        else
+            KeptFile::setAside(file_, what, "cannot be read as settings");
+    } catch (const std::exception& error) {
+        // Writing now would replace the person's values with the defaults.
+        writer_.reset();
+        qCWarning(settingsLog, "settings file %s cannot be read now (%s); changes hold for this session only",
+                  qPrintable(file_), error.what());
     }
 }
 
 AppSettings::~AppSettings() = default;
-
-std::unique_ptr<QSettings> AppSettings::open()
-{
-    if (!KeptFile::makeReady(file_, Files::defaultMaxBytes, "settings file"))
-        return nullptr;
-    auto settings = std::make_unique<QSettings>(file_, QSettings::IniFormat);
-    // QSettings reads the file on first use, and only then knows whether it could.
-    settings->allKeys();
-    if (settings->status() == QSettings::NoError)
-        return settings;
-    // Nothing was changed in it, so dropping it writes nothing.
-    settings.reset();
-    if (!KeptFile::setAside(file_, "settings file", "cannot be read as settings"))
-        return nullptr;
-    return std::make_unique<QSettings>(file_, QSettings::IniFormat);
-}
 
 void AppSettings::store(const QString& key, const std::optional<QVariant>& value)
 {
@@ -63,21 +113,40 @@ void AppSettings::store(const QString& key, const std::optional<QVariant>& value
         values_.insert(key, *value);
     else
         values_.remove(key);
-    // QSettings takes a lock file beside the settings while it writes, reading one it
-    // finds: that one must not hold it up either.
-    if (!KeptFile::makeReady(file_ + QStringLiteral(".lock"), Files::defaultMaxBytes, "settings lock file"))
+    if (!writer_)
         return;
-    const auto settings = open();
-    if (!settings)
+    {
+        const std::lock_guard lock(writer_->mutex);
+        writer_->unwritten = values_;
+        if (std::exchange(writer_->writing, true))
+            return;
+    }
+    startWriter();
+}
+
+void AppSettings::writePending()
+{
+    if (!writer_)
         return;
-    // Every value, so that a file set aside since the start loses none of them.
-    for (auto it = values_.cbegin(); it != values_.cend(); ++it)
-        settings->setValue(it.key(), it.value());
-    if (!value)
-        settings->remove(key);
-    settings->sync();
-    if (settings->status() != QSettings::NoError)
-        qCWarning(settingsLog, "settings file %s could not be written", qPrintable(file_));
+    {
+        const std::lock_guard lock(writer_->mutex);
+        if (!writer_->unwritten || std::exchange(writer_->writing, true))
+            return;
+    }
+    startWriter();
+}
+
+void AppSettings::startWriter()
+{
+    // A thread of its own: a write held up by the disk holds no shared worker, nor the
+    // app's end beyond the bounded wait for pending writes.
+    executor_.run(
+        Executor::Lane::detached, this,
+        [writer = writer_, hold = PendingWrites::hold()]() mutable {
+            writer->run();
+            hold.reset();
+        },
+        [](const WorkResult<Nothing>&) {});
 }
 
 bool AppSettings::readBool(const QString& key, bool fallback) const

@@ -3,32 +3,41 @@
 #include <QObject>
 #include <QVariantMap>
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
 
-class QSettings;
-
 namespace corvane {
 
-// The user's settings, persisted through QSettings under the keys "showMenuBar",
+class Executor;
+
+// The user's settings, persisted in QSettings' INI form under the keys "showMenuBar",
 // "onboarded", "keepUsageHistory", "lastSpeedTest" and "primer.automation.<bundle id>".
-// QSettings never notifies, so each key has its own change signal here, emitted when a
-// store changes the value. A stored value of the wrong type reads as the key's default.
+// Each key has its own change signal, emitted when a store changes the value. A stored
+// value of the wrong type reads as the key's default.
 //
-// The values are read once, when the object is built, and each store writes them to the
-// file at once. The file is opened only when it is a regular file of sane size (or a
-// link to one in its own folder): anything else at its place, or a file that cannot be
-// read as settings, is set aside under a new name and logged, and the app goes on from
-// the defaults. So a pipe never holds the app up, a huge file is never read, unreadable
-// bytes are never overwritten, and nothing is written through a link out of the folder.
+// The file is read once, when the object is built: opened without blocking and read only
+// when what was opened is the person's own regular file of at most 64 KiB, here or at the
+// end of a link (a dotfiles repository). Anything else at its place, or a file that
+// cannot be read as settings, is set aside under a new name and logged, and the app goes
+// on from the defaults. Keys the app does not know are kept and written back.
+//
+// A change writes every value the app keeps, never reading the file again, on a worker
+// (the executor's), all at once over the file a link leads to, so the link stays. Changes
+// made while a write runs are written together after it. A change that cannot be written
+// holds for the session, is written with the next one or at quit, and the log says so
+// once. No lock file is taken or waited for: each write replaces the file whole.
 class AppSettings : public QObject {
     Q_OBJECT
 public:
+    // No settings file larger than this is read; the app's keys take a few hundred bytes.
+    static constexpr std::size_t maxFileBytes = 64 * 1024;
+
     // The user's own settings file.
-    explicit AppSettings(QObject* parent = nullptr);
+    explicit AppSettings(Executor& executor, QObject* parent = nullptr);
     // The settings in the given INI file (tests, tools).
-    explicit AppSettings(const QString& file, QObject* parent = nullptr);
+    AppSettings(const QString& file, Executor& executor, QObject* parent = nullptr);
     ~AppSettings() override;
 
     bool showMenuBar() const;                   // default true
@@ -46,6 +55,10 @@ public:
     void setLastSpeedTest(const std::optional<std::string>& json);
     void setAutomationPrimer(const std::string& bundleID, bool value);
 
+    // Hands the changes not written yet to a worker (at quit: a change whose write failed
+    // is tried once more). Waiting for it is PendingWrites' job.
+    void writePending();
+
 Q_SIGNALS:
     void showMenuBarChanged();
     void onboardedChanged();
@@ -54,17 +67,20 @@ Q_SIGNALS:
     void automationPrimerChanged(const QString& bundleID);
 
 private:
+    struct Writer;
+
     bool readBool(const QString& key, bool fallback) const;
     // Stores the value; true when it differs from what was read before.
     bool writeBool(const QString& key, bool fallback, bool value);
-    // Keeps the value (none removes the key) and writes it to the file.
+    // Keeps the value (none removes the key) and has every value written.
     void store(const QString& key, const std::optional<QVariant>& value);
-    // The settings of the file, once it can be read as settings: anything else at its
-    // place is set aside first. Nothing when that cannot be done.
-    std::unique_ptr<QSettings> open();
+    void startWriter();
 
     QString file_;
     QVariantMap values_;
+    Executor& executor_;
+    // Shared with the worker writing the file; none when this session writes nothing.
+    std::shared_ptr<Writer> writer_;
 };
 
 } // namespace corvane

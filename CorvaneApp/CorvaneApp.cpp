@@ -1,8 +1,10 @@
 #include "CorvaneApp/CorvaneApp.hpp"
 
 #include "CorvaneApp/CorvaneCommands.hpp"
+#include "CorvaneApp/Logging.hpp"
 #include "CorvaneApp/MainWindow.hpp"
 #include "CorvaneApp/MenuBarView.hpp"
+#include "CorvaneApp/PendingWrites.hpp"
 #include "CorvaneApp/Platform/AppUpdater.hpp"
 #include "CorvaneApp/Platform/LoginItem.hpp"
 #include "CorvaneApp/Platform/TrayIcon.hpp"
@@ -14,10 +16,13 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 
+#include <chrono>
+
 namespace corvane {
 
 CorvaneApp::CorvaneApp(QApplication& application)
     : delegate_(application)
+    , settings_(executor_)
     , updater_(std::make_unique<AppUpdater>())
     , monitor_(MonitorEnvironment{clock_, scheduler_, executor_}, settings_)
     , actions_(monitor_, router_, executor_)
@@ -49,7 +54,19 @@ CorvaneApp::CorvaneApp(QApplication& application)
     updateTray();
 }
 
-CorvaneApp::~CorvaneApp() = default;
+CorvaneApp::~CorvaneApp()
+{
+    // The windows go first: closing them may still change a setting (the onboarding
+    // sheet, however it closes, has been seen). Then what is not written yet gets a
+    // bounded wait, so a write held up by the disk never holds the quit.
+    popover_.reset();
+    tray_.reset();
+    settingsWindow_.reset();
+    mainWindow_.reset();
+    settings_.writePending();
+    if (!PendingWrites::waitUntil(std::chrono::steady_clock::now() + std::chrono::seconds(2)))
+        qCWarning(settingsLog, "quitting before every change was written: a write is held up");
+}
 
 void CorvaneApp::showMainWindow()
 {

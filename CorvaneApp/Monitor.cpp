@@ -9,6 +9,7 @@
 #include "CorvaneApp/Clock.hpp"
 #include "CorvaneApp/Executor.hpp"
 #include "CorvaneApp/Logging.hpp"
+#include "CorvaneApp/PendingWrites.hpp"
 #include "CorvaneApp/Published.hpp"
 
 #include <algorithm>
@@ -403,13 +404,19 @@ void Monitor::record(const SystemSignals& signals, const MemoryBreakdown& memory
         aggregator_.add(signals.cpuLoadPercent, signals.pressure, signals.swapUsedBytes, memory.used(), now);
     if (!finished)
         return;
-    env_.executor.run(this, [store = usageStore_, record = *finished] {
-        try {
-            store.append(record);
-        } catch (const std::exception& error) {
-            qCCritical(monitorLog, "history write failed: %s", error.what());
-        }
-    });
+    // A thread of its own, so that no worker held up elsewhere keeps a taken record from its
+    // file, and held, so that the app's end, however it comes, waits for it.
+    env_.executor.run(
+        Executor::Lane::detached, this,
+        [store = usageStore_, record = *finished, hold = PendingWrites::hold()]() mutable {
+            try {
+                store.append(record);
+            } catch (const std::exception& error) {
+                qCCritical(monitorLog, "history write failed: %s", error.what());
+            }
+            hold.reset();
+        },
+        [](const WorkResult<Nothing>&) {});
 }
 
 void Monitor::refreshBackgroundItems(bool force, std::function<void()> finished)

@@ -11,7 +11,7 @@
 namespace corvane::screenshots {
 
 World::World(bool withCatalog)
-    : settings(folder.filePath(QStringLiteral("settings.ini")))
+    : settings(folder.filePath(QStringLiteral("settings.ini")), held)
     , monitor(environment(withCatalog), settings)
     , actions(monitor, router, held)
     , icons(work)

@@ -1,14 +1,16 @@
 #include "CorvaneApp/Platform/LoginItem.hpp"
 
+#include "Core/Files.hpp"
 #include "CorvaneApp/KeptFile.hpp"
+#include "CorvaneApp/Logging.hpp"
 #include "Platform/DesktopEntry.hpp"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
+
+#include <system_error>
 
 namespace corvane {
 
@@ -69,9 +71,11 @@ QString LoginItem::entryPath() const
 
 bool LoginItem::isEnabled() const
 {
-    if (!QFileInfo(entryPath()).isFile())
+    // Read as the settings file is: only the person's own file, opened once.
+    const auto found = Files::readKept(QFile::encodeName(entryPath()).toStdString(), DesktopEntry::maxBytes);
+    if (found.place != Files::Place::file)
         return false;
-    const auto keys = DesktopEntry::read(entryPath().toStdString());
+    const auto keys = DesktopEntry::parse(found.content);
     return !DesktopEntry::isTrue(keys, "Hidden") && DesktopEntry::value(keys, "X-GNOME-Autostart-enabled") != "false";
 }
 
@@ -90,21 +94,22 @@ QString LoginItem::entryText(const QString& executable)
 
 bool LoginItem::registerApp()
 {
-    if (executable_.isEmpty() || !QDir().mkpath(folder_))
+    if (executable_.isEmpty())
         return false;
-    // The save file writes through a link, so only a plain entry may stand in its place;
-    // bytes that are no entry at all are kept aside rather than replaced.
+    // Bytes that are no entry at all are kept aside rather than replaced; an entry of the
+    // person's own, wherever a link leads, is written over where it lies.
     const QString path = entryPath();
-    if (!KeptFile::makeReady(path, DesktopEntry::maxBytes, "autostart entry"))
-        return false;
-    if (QFileInfo(path).size() > 0 && DesktopEntry::read(path.toStdString()).empty() &&
+    const auto found = Files::readKept(QFile::encodeName(path).toStdString(), DesktopEntry::maxBytes);
+    if (found.place == Files::Place::file && !found.content.empty() && DesktopEntry::parse(found.content).empty() &&
         !KeptFile::setAside(path, "autostart entry", "cannot be read as a desktop entry"))
         return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    try {
+        KeptFile::write(path, entryText(executable_).toUtf8(), DesktopEntry::maxBytes, "autostart entry");
+        return true;
+    } catch (const std::system_error& error) {
+        qCWarning(settingsLog, "autostart entry %s cannot be written (%s)", qPrintable(path), error.what());
         return false;
-    file.write(entryText(executable_).toUtf8());
-    return file.commit();
+    }
 }
 
 bool LoginItem::unregisterApp()

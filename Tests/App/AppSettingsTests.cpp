@@ -1,11 +1,14 @@
 #include "CorvaneApp/AppSettings.hpp"
 
-#include "Core/Files.hpp"
+#include "CorvaneApp/PendingWrites.hpp"
 #include "Tests/App/Support/LogCapture.hpp"
 #include "Tests/App/Support/SignalCounter.hpp"
+#include "Tests/App/Support/StepExecutor.hpp"
 #include "Tests/Support/FakeTree.hpp"
+#include "Tests/Support/ReadOnlyFolder.hpp"
 
 #include <QSettings>
+#include <QSize>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -13,6 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -21,12 +25,30 @@
 using namespace corvane;
 using namespace corvane::test;
 
+namespace {
+
+namespace fs = std::filesystem;
+
+QString qpath(const std::string& path)
+{
+    return QString::fromStdString(path);
+}
+
+// No write is held: every one handed to a worker has finished or been dropped.
+bool nothingHeld()
+{
+    return PendingWrites::waitUntil(std::chrono::steady_clock::now());
+}
+
+} // namespace
+
 TEST(AppSettings, DefaultsWrongTypesAndPersistence)
 {
     QTemporaryDir folder;
     const QString file = folder.filePath(QStringLiteral("settings.ini"));
+    StepExecutor executor;
     {
-        AppSettings settings(file);
+        AppSettings settings(file, executor);
         EXPECT_TRUE(settings.showMenuBar());
         EXPECT_FALSE(settings.onboarded());
         EXPECT_TRUE(settings.keepUsageHistory());
@@ -37,13 +59,14 @@ TEST(AppSettings, DefaultsWrongTypesAndPersistence)
         settings.setOnboarded(true);
         settings.setLastSpeedTest(std::string(R"({"downloadMbps":100})"));
         settings.setAutomationPrimer("com.google.Chrome", true);
+        executor.runAll();
     }
     {
         QSettings raw(file, QSettings::IniFormat);
         raw.setValue(QStringLiteral("keepUsageHistory"), 7);
         raw.setValue(QStringLiteral("primer.automation.com.brave.Browser"), QStringLiteral("yes"));
     }
-    AppSettings settings(file);
+    AppSettings settings(file, executor);
     EXPECT_FALSE(settings.showMenuBar());
     EXPECT_TRUE(settings.onboarded());
     EXPECT_TRUE(settings.keepUsageHistory());  // "7" is no Boolean
@@ -53,31 +76,58 @@ TEST(AppSettings, DefaultsWrongTypesAndPersistence)
     EXPECT_FALSE(settings.automationPrimer("com.microsoft.edgemac"));
 }
 
-// A file left by an earlier run holds its values as text. (Within one process QSettings
-// hands back the typed values it cached, so the file is written before any opens it.)
-TEST(AppSettings, ValuesWrittenByAnEarlierRunReadBack)
+// A file an earlier version wrote through QSettings reads back the same, and a change
+// keeps every key of it, known or not, as QSettings reads it. (Within one process
+// QSettings hands back the typed values it cached, so each file is written before any
+// QSettings opens it, and read by a fresh name.)
+TEST(AppSettings, AFileQSettingsWroteReadsBackAndKeepsWhatTheAppDoesNotKnow)
 {
-    QTemporaryDir folder;
-    const QString file = folder.filePath(QStringLiteral("settings.ini"));
-    std::ofstream(file.toStdString()) << "[General]\n"
-                                         "keepUsageHistory=false\n"
-                                         "lastSpeedTest=\"{\\\"downloadMbps\\\":100}\"\n"
-                                         "onboarded=true\n"
-                                         "primer.automation.com.google.Chrome=true\n"
-                                         "showMenuBar=false\n";
-    AppSettings settings(file);
-    EXPECT_FALSE(settings.keepUsageHistory());
-    EXPECT_FALSE(settings.showMenuBar());
-    EXPECT_TRUE(settings.onboarded());
-    EXPECT_EQ(settings.lastSpeedTest(), R"({"downloadMbps":100})");
-    EXPECT_TRUE(settings.automationPrimer("com.google.Chrome"));
-    EXPECT_FALSE(settings.automationPrimer("com.brave.Browser"));
+    FakeTree tree;
+    tree.write("Corvane.conf", "[General]\n"
+                               "keepUsageHistory=false\n"
+                               "lastSpeedTest=\"{\\\"downloadMbps\\\":100}\"\n"
+                               "onboarded=true\n"
+                               "primer.automation.com.google.Chrome=true\n"
+                               "showMenuBar=false\n"
+                               "someone.else=\"a, b\"\n"
+                               "list=a, b\n"
+                               "size=@Size(3 4)\n"
+                               "word=caf\\xe9\n"
+                               "\n"
+                               "[Window]\n"
+                               "state=kept\n");
+    StepExecutor executor;
+    {
+        AppSettings settings(qpath(tree.path("Corvane.conf")), executor);
+        EXPECT_FALSE(settings.keepUsageHistory());
+        EXPECT_FALSE(settings.showMenuBar());
+        EXPECT_TRUE(settings.onboarded());
+        EXPECT_EQ(settings.lastSpeedTest(), R"({"downloadMbps":100})");
+        EXPECT_TRUE(settings.automationPrimer("com.google.Chrome"));
+        EXPECT_FALSE(settings.automationPrimer("com.brave.Browser"));
+        settings.setShowMenuBar(true);
+        settings.setLastSpeedTest(std::nullopt);
+        executor.runAll();
+    }
+    fs::copy_file(tree.path("Corvane.conf"), tree.path("after.conf"));
+    QSettings raw(qpath(tree.path("after.conf")), QSettings::IniFormat);
+    EXPECT_EQ(raw.status(), QSettings::NoError);
+    EXPECT_EQ(raw.value("showMenuBar").toString(), "true");
+    EXPECT_FALSE(raw.contains("lastSpeedTest"));
+    EXPECT_EQ(raw.value("onboarded").toString(), "true");
+    EXPECT_EQ(raw.value("primer.automation.com.google.Chrome").toString(), "true");
+    EXPECT_EQ(raw.value("someone.else").toString(), "a, b");
+    EXPECT_EQ(raw.value("list").toStringList(), QStringList({"a", "b"}));
+    EXPECT_EQ(raw.value("size").toSize(), QSize(3, 4));
+    EXPECT_EQ(raw.value("word").toString(), QString::fromUtf8("caf\u00e9"));
+    EXPECT_EQ(raw.value("Window/state").toString(), "kept");
 }
 
 TEST(AppSettings, EachKeySignalsOnlyItsOwnChanges)
 {
     QTemporaryDir folder;
-    AppSettings settings(folder.filePath(QStringLiteral("settings.ini")));
+    StepExecutor executor;
+    AppSettings settings(folder.filePath(QStringLiteral("settings.ini")), executor);
     SignalCounter menuBar(&settings, &AppSettings::showMenuBarChanged);
     SignalCounter onboarded(&settings, &AppSettings::onboardedChanged);
     SignalCounter history(&settings, &AppSettings::keepUsageHistoryChanged);
@@ -101,9 +151,80 @@ TEST(AppSettings, EachKeySignalsOnlyItsOwnChanges)
     EXPECT_FALSE(settings.lastSpeedTest().has_value());
 }
 
-namespace {
+// Changes are written by a worker, never on the caller's thread: those made before it
+// runs go in one write, and it holds the app's end until the file is written. A worker
+// that runs after the settings are gone still writes, and touches nothing of theirs.
+TEST(AppSettingsWrites, RunOnAWorkerTogetherAndHoldTheEnd)
+{
+    FakeTree tree;
+    const QString file = qpath(tree.path("config/Corvane.conf"));
+    StepExecutor executor;
+    auto settings = std::make_unique<AppSettings>(file, executor);
+    settings->setOnboarded(true);
+    settings->setShowMenuBar(false);
+    settings->setKeepUsageHistory(false);
+    EXPECT_EQ(executor.pending(Executor::Lane::detached), 1u);
+    EXPECT_EQ(executor.pending(), 1u);
+    EXPECT_FALSE(fs::exists(file.toStdString()));
+    EXPECT_FALSE(nothingHeld());
+    executor.runAll();
+    EXPECT_TRUE(nothingHeld());
+    EXPECT_EQ(tree.read("config/Corvane.conf"), "[General]\nkeepUsageHistory=false\nonboarded=true\nshowMenuBar=false\n");
 
-namespace fs = std::filesystem;
+    settings->writePending();  // nothing unwritten: no work
+    EXPECT_EQ(executor.pending(), 0u);
+    settings->setShowMenuBar(true);
+    settings.reset();
+    ASSERT_EQ(executor.pending(), 1u);
+    executor.runAll();
+    EXPECT_TRUE(nothingHeld());
+    EXPECT_TRUE(AppSettings(file, executor).showMenuBar());
+
+    // Work dropped unrun holds nothing either.
+    {
+        StepExecutor dropped;
+        AppSettings(file, dropped).setOnboarded(false);
+        EXPECT_FALSE(nothingHeld());
+    }
+    EXPECT_TRUE(nothingHeld());
+}
+
+// A change that cannot be written (a read-only store) holds for the session; the log
+// says so once, and the next change, or the quit, writes it with everything else.
+TEST(AppSettingsWrites, AChangeThatCannotBeWrittenHoldsAndIsWrittenLater)
+{
+    FakeTree tree;
+    tree.write("store/Corvane.conf", "[General]\nonboarded=true\n");
+    tree.symlink("config/Corvane.conf", tree.path("store/Corvane.conf"));
+    StepExecutor executor;
+    LogCapture log("settings");
+    AppSettings settings(qpath(tree.path("config/Corvane.conf")), executor);
+    {
+        const ReadOnlyFolder store(tree.path("store"));
+        settings.setShowMenuBar(false);
+        executor.runAll();
+        ASSERT_EQ(log.lines().size(), 1u);
+        EXPECT_TRUE(log.lines()[0].contains("cannot be written")) << log.lines()[0].toStdString();
+        settings.setKeepUsageHistory(false);
+        settings.writePending();
+        executor.runAll();
+        settings.writePending();
+        executor.runAll();
+        EXPECT_EQ(log.lines().size(), 1u);
+        EXPECT_FALSE(settings.showMenuBar());
+        EXPECT_FALSE(settings.keepUsageHistory());
+    }
+    EXPECT_EQ(tree.read("store/Corvane.conf"), "[General]\nonboarded=true\n");
+    EXPECT_TRUE(nothingHeld());
+
+    settings.writePending();  // as the quit does
+    executor.runAll();
+    EXPECT_TRUE(fs::is_symlink(tree.path("config/Corvane.conf")));
+    EXPECT_EQ(tree.read("store/Corvane.conf"), "[General]\nkeepUsageHistory=false\nonboarded=true\nshowMenuBar=false\n");
+    EXPECT_EQ(log.lines().size(), 1u);
+}
+
+namespace {
 
 // 64 KiB that QSettings cannot read, the same every run.
 std::string garbage()
@@ -117,18 +238,27 @@ std::string garbage()
     return bytes;
 }
 
+// Settings QSettings would read, one byte over what the app reads.
+std::string justTooLarge()
+{
+    std::string text = "[General]\nonboarded=true\n";
+    text.resize(AppSettings::maxFileBytes + 1, '#');
+    return text;
+}
+
 } // namespace
 
-// Whatever stands at the settings file's place and is no readable settings file: the app
-// starts from the defaults, keeps what stood there under a new name and says where, and
-// writes its next change to a plain file of its own. Nothing is opened that could hold it
-// up, nothing large is read, nothing is written through to where a link points.
+// Whatever stands at the settings file's place and is no settings file of the person's:
+// the app starts from the defaults, keeps what stood there under a new name and says
+// where, and writes its next change to a plain file of its own. Nothing is opened that
+// could hold it up, nothing large is read, nothing is written through to where a link
+// points.
 TEST(AppSettingsFile, WhatCannotBeReadAsSettingsIsSetAsideAndTheDefaultsHold)
 {
     const struct {
         const char* name;
-        std::function<void(const test::FakeTree&, const fs::path& file)> plant;
-        std::function<void(const test::FakeTree&, const fs::path& aside)> kept;
+        std::function<void(const FakeTree&, const fs::path& file)> plant;
+        std::function<void(const FakeTree&, const fs::path& aside)> kept;
     } cases[]{
         {"a pipe", [](auto&, const fs::path& file) { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); },
          [](auto&, const fs::path& aside) { EXPECT_TRUE(fs::is_fifo(aside)); }},
@@ -140,25 +270,32 @@ TEST(AppSettingsFile, WhatCannotBeReadAsSettingsIsSetAsideAndTheDefaultsHold)
              ::close(fd);
          },
          [](auto&, const fs::path& aside) { EXPECT_EQ(fs::file_size(aside), std::uintmax_t{1} << 30); }},
+        {"settings one byte over the bound",
+         [](auto&, const fs::path& file) { std::ofstream(file, std::ios::binary) << justTooLarge(); },
+         [](const FakeTree& tree, const fs::path& aside) {
+             EXPECT_EQ(tree.read(aside.filename().string()), justTooLarge());
+         }},
         {"unreadable bytes", [](auto&, const fs::path& file) { std::ofstream(file, std::ios::binary) << garbage(); },
-         [](const test::FakeTree& tree, const fs::path& aside) {
+         [](const FakeTree& tree, const fs::path& aside) {
              EXPECT_EQ(tree.read(aside.filename().string()), garbage());
          }},
-        {"a link to a file elsewhere",
-         [](const test::FakeTree& tree, const fs::path& file) {
-             tree.write("elsewhere/settings.ini", "[General]\nonboarded=true\n");
-             fs::create_symlink(tree.path("elsewhere/settings.ini"), file);
+        {"a link to someone else's settings",
+         [](const FakeTree& tree, const fs::path& file) {
+             const auto theirs = tree.write("elsewhere/settings.ini", "[General]\nonboarded=true\n");
+             // Handed to nobody where the test may; else the system's own file stands in.
+             fs::create_symlink(::chown(theirs.c_str(), 65534, 65534) == 0 ? theirs : "/etc/hostname", file);
          },
-         [](const test::FakeTree& tree, const fs::path& aside) {
+         [](const FakeTree& tree, const fs::path& aside) {
              EXPECT_TRUE(fs::is_symlink(aside));
              EXPECT_EQ(tree.read("elsewhere/settings.ini"), "[General]\nonboarded=true\n");
          }},
-        {"a link to /dev/null",
-         [](auto&, const fs::path& file) {
-             fs::create_symlink("/dev/null", file);
-             // Never let a fault below write through to the device, as root would.
-             ASSERT_EQ(Files::inspect(file), Files::Place::other);
-         },
+        {"a link to nothing",
+         [](const FakeTree& tree, const fs::path& file) { fs::create_symlink(tree.path("elsewhere/missing"), file); },
+         [](const FakeTree& tree, const fs::path& aside) {
+             EXPECT_TRUE(fs::is_symlink(aside));
+             EXPECT_FALSE(fs::exists(tree.path("elsewhere/missing")));
+         }},
+        {"a link to /dev/null", [](auto&, const fs::path& file) { fs::create_symlink("/dev/null", file); },
          [](auto&, const fs::path& aside) {
              EXPECT_EQ(fs::read_symlink(aside), "/dev/null");
              EXPECT_TRUE(fs::is_character_file("/dev/null"));
@@ -166,14 +303,15 @@ TEST(AppSettingsFile, WhatCannotBeReadAsSettingsIsSetAsideAndTheDefaultsHold)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        test::FakeTree tree;
+        FakeTree tree;
         const fs::path file = tree.path("Corvane.conf");
         c.plant(tree, file);
         if (::testing::Test::HasFatalFailure())
             return;
-        test::LogCapture log("settings");
+        StepExecutor executor;
+        LogCapture log("settings");
         {
-            AppSettings settings(QString::fromStdString(file.string()));
+            AppSettings settings(QString::fromStdString(file.string()), executor);
             EXPECT_FALSE(settings.onboarded());
             EXPECT_TRUE(settings.showMenuBar());
             const auto aside = tree.entries("Corvane.conf.unreadable-");
@@ -185,59 +323,30 @@ TEST(AppSettingsFile, WhatCannotBeReadAsSettingsIsSetAsideAndTheDefaultsHold)
 
             settings.setOnboarded(true);
             settings.setShowMenuBar(false);
+            executor.runAll();
             EXPECT_EQ(tree.entries("Corvane.conf.unreadable-"), aside);
             c.kept(tree, aside[0]);
         }
         EXPECT_EQ(fs::symlink_status(file).type(), fs::file_type::regular);
         EXPECT_EQ(log.lines().size(), 1u);
-        AppSettings again(QString::fromStdString(file.string()));
+        AppSettings again(QString::fromStdString(file.string()), executor);
         EXPECT_TRUE(again.onboarded());
         EXPECT_FALSE(again.showMenuBar());
     }
 }
 
-TEST(AppSettingsFile, ALinkBesideItIsReadAndWrittenThrough)
-{
-    test::FakeTree tree;
-    tree.write("real.conf", "[General]\nonboarded=true\n");
-    tree.symlink("Corvane.conf", "real.conf");
-    test::LogCapture log("settings");
-    {
-        AppSettings settings(QString::fromStdString(tree.path("Corvane.conf")));
-        EXPECT_TRUE(settings.onboarded());
-        settings.setShowMenuBar(false);
-    }
-    EXPECT_TRUE(fs::is_symlink(tree.path("Corvane.conf")));
-    EXPECT_FALSE(AppSettings(QString::fromStdString(tree.path("real.conf"))).showMenuBar());
-    EXPECT_TRUE(log.lines().isEmpty());
-}
-
-// QSettings reads a lock file it finds beside the settings before it writes.
-TEST(AppSettingsFile, APipeForItsLockFileHoldsNoWriteUp)
-{
-    test::FakeTree tree;
-    tree.write("Corvane.conf", "[General]\nonboarded=true\n");
-    ASSERT_EQ(::mkfifo(tree.path("Corvane.conf.lock").c_str(), 0600), 0);
-    test::LogCapture log("settings");
-    {
-        AppSettings settings(QString::fromStdString(tree.path("Corvane.conf")));
-        EXPECT_TRUE(settings.onboarded());
-        settings.setShowMenuBar(false);
-    }
-    EXPECT_FALSE(AppSettings(QString::fromStdString(tree.path("Corvane.conf"))).showMenuBar());
-    EXPECT_EQ(tree.entries("Corvane.conf.lock.unreadable-").size(), 1u);
-    EXPECT_EQ(log.lines().size(), 1u);
-}
-
-// A folder in its place is never moved: the app runs on the defaults and writes nothing.
+// A folder in its place is never moved: the app runs on the defaults, its changes hold
+// for the session, and nothing is written.
 TEST(AppSettingsFile, AFolderInItsPlaceIsLeftAlone)
 {
-    test::FakeTree tree;
+    FakeTree tree;
     tree.write("Corvane.conf/inside", "kept");
-    test::LogCapture log("settings");
-    AppSettings settings(QString::fromStdString(tree.path("Corvane.conf")));
+    StepExecutor executor;
+    LogCapture log("settings");
+    AppSettings settings(QString::fromStdString(tree.path("Corvane.conf")), executor);
     EXPECT_FALSE(settings.onboarded());
     settings.setOnboarded(true);
+    executor.runAll();
     EXPECT_TRUE(settings.onboarded());  // for this run
     EXPECT_EQ(tree.read("Corvane.conf/inside"), "kept");
     EXPECT_EQ(tree.entries("Corvane.conf.").size(), 0u);

@@ -123,7 +123,8 @@ TEST(LoginItem, WhatIsNoEntryIsSetAsideBeforeTheEntryIsWritten)
         {"a link to /dev/null",
          [](auto&, const fs::path& entry) {
              fs::create_symlink("/dev/null", entry);
-             ASSERT_EQ(Files::inspect(entry), Files::Place::other);  // never written through, as root would
+             // never written through, as root would
+             ASSERT_EQ(Files::inspect(entry, DesktopEntry::maxBytes).place, Files::Place::other);
          }},
     };
     for (const auto& c : cases) {
@@ -148,4 +149,22 @@ TEST(LoginItem, WhatIsNoEntryIsSetAsideBeforeTheEntryIsWritten)
         EXPECT_TRUE(log.lines()[0].endsWith("set aside as " + QByteArray::fromStdString(aside[0].string())));
     }
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
+}
+
+// Someone who keeps their autostart entry in a repository of their own links it into
+// place: it is read where it lies and written over there, and the link stays a link.
+TEST(LoginItem, AnEntryOfThePersonsOwnAtTheEndOfALinkIsWrittenWhereItLies)
+{
+    namespace fs = std::filesystem;
+    test::FakeTree tree;
+    const auto real = tree.write("dotfiles/corvane.desktop", "[Desktop Entry]\nExec=corvane\nHidden=true\n");
+    tree.symlink("autostart/corvane.desktop", real);
+    LoginItem item(QString::fromStdString(tree.path("autostart")), "/usr/bin/corvane");
+    EXPECT_FALSE(item.isEnabled());
+    test::LogCapture log("settings");
+    ASSERT_TRUE(item.registerApp());
+    EXPECT_TRUE(item.isEnabled());
+    EXPECT_TRUE(fs::is_symlink(item.entryPath().toStdString()));
+    EXPECT_EQ(DesktopEntry::value(DesktopEntry::read(real), "Exec"), "/usr/bin/corvane");
+    EXPECT_TRUE(log.lines().isEmpty());
 }

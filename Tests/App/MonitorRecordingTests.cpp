@@ -1,3 +1,4 @@
+#include "CorvaneApp/PendingWrites.hpp"
 #include "Tests/App/Support/MonitorHarness.hpp"
 #include "Tests/App/Support/SignalCounter.hpp"
 
@@ -57,7 +58,18 @@ TEST_F(MonitorRecording, WritesOneRecordPerFinishedMinute)
     harness.signalReading.cpuLoadPercent = 40;
     tickAfter(30);
     EXPECT_TRUE(monitor.usageStore().load().empty());
-    tickAfter(30);  // the next minute finishes the first
+
+    // The next minute finishes the first. The record, once taken, is written by a worker
+    // of its own, and the app's end waits for it however it comes.
+    harness.clock.advance(30);
+    monitor.checkNow();
+    do
+        MonitorHarness::deliverQueuedCalls();
+    while (harness.executor.runNext(Executor::Lane::tick) || harness.executor.runNext(Executor::Lane::shared));
+    EXPECT_EQ(harness.executor.pending(Executor::Lane::detached), 1u);
+    EXPECT_FALSE(PendingWrites::waitUntil(std::chrono::steady_clock::now()));
+    harness.settle();
+    EXPECT_TRUE(PendingWrites::waitUntil(std::chrono::steady_clock::now()));
     const auto records = monitor.usageStore().load();
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].t, minuteOf(VirtualClock::epoch));

@@ -1,6 +1,7 @@
 #include "Core/Files.hpp"
 
 #include "Tests/Support/FakeTree.hpp"
+#include "Tests/Support/ReadOnlyFolder.hpp"
 
 #include <gtest/gtest.h>
 
@@ -91,49 +92,115 @@ TEST(Files, AFileOverItsBoundIsRefusedWithoutHoldingIt)
     EXPECT_TRUE(Files::read("/proc/self/status"));
 }
 
-// What may stand where the app keeps its own file: only a plain file of sane size, or a
-// link to one beside it, is read and written through. Nothing here is opened.
-TEST(FilesKept, OnlyAPlainFileOfSaneSizeInItsFolderIsTakenAsTheFile)
+// What may stand where the app keeps a person's file: only their own regular file of sane
+// size, here or wherever links lead, is read and written through. Opening it and looking
+// at it without opening agree, and both tell where it really lies.
+TEST(FilesKept, OnlyThePersonsOwnFileOfSaneSizeIsTakenWhereverALinkLeads)
 {
+    namespace fs = std::filesystem;
     test::FakeTree tree;
     tree.write("kept/plain", "a=1\n");
     tree.write("kept/sixteen", "0123456789abcdef");
     const auto sparse = tree.write("kept/sparse", "");
-    std::filesystem::resize_file(sparse, std::uintmax_t{1} << 30);  // a gibibyte that costs no disk
-    tree.write("elsewhere/plain", "a=1\n");
+    fs::resize_file(sparse, std::uintmax_t{1} << 30);  // a gibibyte that costs no disk
+    tree.write("dotfiles/plain", "b=2\n");
     ::mkfifo(tree.path("kept/pipe").c_str(), 0600);
-    ::mkfifo(tree.path("elsewhere/pipe").c_str(), 0600);
+    ::mkfifo(tree.path("dotfiles/pipe").c_str(), 0600);
     tree.mkdir("kept/folder");
     tree.symlink("kept/to-plain", "plain");
     tree.symlink("kept/to-link-to-plain", tree.path("kept/to-plain"));
-    tree.symlink("kept/to-elsewhere", tree.path("elsewhere/plain"));
+    tree.symlink("kept/to-dotfiles", tree.path("dotfiles/plain"));
     tree.symlink("kept/to-nothing", tree.path("kept/missing"));
-    tree.symlink("kept/to-pipe", tree.path("elsewhere/pipe"));
+    tree.symlink("kept/to-pipe", tree.path("dotfiles/pipe"));
     tree.symlink("kept/to-null", "/dev/null");
-    tree.symlink("kept/to-folder", tree.path("elsewhere"));
+    tree.symlink("kept/to-folder", tree.path("dotfiles"));
+    tree.symlink("kept/loop", "loop");
+    // Someone else's file: one handed to nobody when the test may do that, else the
+    // system's own, which is not the test's.
+    const auto theirs = tree.write("dotfiles/theirs", "c=3\n");
+    const bool handedOver = ::chown(theirs.c_str(), 65534, 65534) == 0;
+    tree.symlink("kept/to-theirs", handedOver ? theirs : std::string("/etc/passwd"));
 
     using Files::Place;
-    const std::pair<const char*, Place> cases[]{
+    const struct {
+        const char* name;
+        Place place;
+        const char* target = nullptr;  // for a file, relative to the tree
+        const char* content = nullptr;
+    } cases[]{
         {"missing", Place::empty},
-        {"plain", Place::file},
-        {"sixteen", Place::file},
+        {"plain", Place::file, "kept/plain", "a=1\n"},
+        {"sixteen", Place::file, "kept/sixteen", "0123456789abcdef"},
         {"sparse", Place::other},
         {"pipe", Place::other},
         {"folder", Place::folder},
-        {"to-plain", Place::file},
-        {"to-link-to-plain", Place::file},
-        {"to-elsewhere", Place::other},  // writing through it would replace a file in another folder
-        {"to-nothing", Place::other},    // or create one wherever it points
+        {"to-plain", Place::file, "kept/plain", "a=1\n"},
+        {"to-link-to-plain", Place::file, "kept/plain", "a=1\n"},
+        {"to-dotfiles", Place::file, "dotfiles/plain", "b=2\n"},
+        {"to-nothing", Place::other},  // a write would create a file wherever it points
         {"to-pipe", Place::other},
         {"to-null", Place::other},
         {"to-folder", Place::folder},
+        {"loop", Place::other},
+        {"to-theirs", Place::other},
+        {"plain/inside", Place::other},
     };
-    for (const auto& [name, place] : cases) {
-        SCOPED_TRACE(name);
-        EXPECT_EQ(Files::inspect(tree.path(std::string("kept/") + name), 16), place);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = tree.path(std::string("kept/") + c.name);
+        const Files::Found read = Files::readKept(path, 16);
+        const Files::Found looked = Files::inspect(path, 16);
+        EXPECT_EQ(read.place, c.place);
+        EXPECT_EQ(looked.place, c.place);
+        if (c.target) {
+            const auto target = fs::canonical(tree.path(c.target));
+            EXPECT_EQ(read.target, target);
+            EXPECT_EQ(looked.target, target);
+            EXPECT_EQ(read.content, c.content);
+        }
+        EXPECT_TRUE(looked.content.empty());
     }
-    EXPECT_EQ(Files::inspect(tree.path("kept/sparse")), Place::other);  // over the usual bound too
-    EXPECT_EQ(Files::inspect(tree.path("kept/plain/inside")), Place::other);
+    EXPECT_EQ(Files::readKept(sparse, Files::defaultMaxBytes).place, Place::other);  // over the usual bound too
+}
+
+// A change lands all at once beside the file it replaces, so a link to it stays a link
+// and a reader sees the old text or the new; a write that fails leaves the old file and
+// no new one.
+TEST(FilesKept, ReplacingWritesBesideTheTargetAllAtOnce)
+{
+    namespace fs = std::filesystem;
+    test::FakeTree tree;
+    const auto target = tree.write("dotfiles/Corvane.conf", "old");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    tree.symlink("config/Corvane.conf", target);
+
+    const auto found = Files::inspect(tree.path("config/Corvane.conf"), 1024);
+    ASSERT_EQ(found.place, Files::Place::file);
+    Files::replace(found.target, "new");
+    EXPECT_EQ(tree.read("config/Corvane.conf"), "new");
+    EXPECT_TRUE(fs::is_symlink(tree.path("config/Corvane.conf")));
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(tree.entries("", "dotfiles"), std::vector<fs::path>{target});  // nothing left beside it
+
+    Files::replace(tree.path("config/new.conf"), "created");
+    EXPECT_EQ(tree.read("config/new.conf"), "created");
+
+    const auto failsWith = [&](std::errc expected) {
+        try {
+            Files::replace(target, "lost");
+            ADD_FAILURE() << "written";
+        } catch (const std::system_error& error) {
+            EXPECT_EQ(error.code(), expected) << error.what();
+        }
+    };
+    {
+        const test::ReadOnlyFolder store(tree.path("dotfiles"));
+        failsWith(std::errc::permission_denied);
+    }
+    EXPECT_EQ(tree.read("dotfiles/Corvane.conf"), "new");
+    EXPECT_EQ(tree.entries("", "dotfiles"), std::vector<fs::path>{target});
+    fs::remove_all(tree.path("dotfiles"));
+    failsWith(std::errc::no_such_file_or_directory);
 }
 
 TEST(FilesKept, SettingAsideRenamesTheEntryItselfAndNeverReplacesOne)

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+#include <signal.h>
+
 #include <system_error>
 
 using namespace corvane;
@@ -19,6 +22,19 @@ TEST(Shell, ArgumentsReachTheChildUnchangedWithoutAShell)
 {
     const auto output = Shell::run("/bin/echo", {"a  b", "$HOME", "'quoted'"});
     EXPECT_EQ(output.stdout, "a  b $HOME 'quoted'\n");
+}
+
+// The app keeps its termination signals off its worker threads; a child one of them
+// starts must still hear a session's SIGTERM.
+TEST(Shell, AChildStartsWithNoSignalBlocked)
+{
+    sigset_t quit, before;
+    sigemptyset(&quit);
+    sigaddset(&quit, SIGTERM);
+    ::pthread_sigmask(SIG_BLOCK, &quit, &before);
+    const auto output = Shell::run("/bin/grep", {"SigBlk", "/proc/self/status"});
+    ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    EXPECT_EQ(output.stdout, "SigBlk:\t0000000000000000\n");
 }
 
 TEST(Shell, MissingExecutableThrowsTheLaunchError)

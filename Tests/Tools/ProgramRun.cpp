@@ -1,7 +1,11 @@
 #include "Tests/Tools/ProgramRun.hpp"
 
+#include "Tests/Support/ReadOnlyFolder.hpp"
+
 #include <QDir>
 #include <QFile>
+
+#include <sys/prctl.h>
 
 #include <algorithm>
 #include <iterator>
@@ -63,6 +67,15 @@ ProgramRun::~ProgramRun()
     }
 }
 
+void ProgramRun::withoutFileOverride()
+{
+    process_.setChildProcessModifier([] {
+        // Only a root parent has them to drop; for anyone else this changes nothing.
+        for (const int capability : ReadOnlyFolder::overrideCapabilities)
+            ::prctl(PR_CAPBSET_DROP, capability, 0, 0, 0);
+    });
+}
+
 void ProgramRun::start()
 {
     process_.start();
@@ -84,6 +97,12 @@ bool ProgramRun::waitForEnd(QDeadlineTimer deadline)
     const bool ended = process_.state() == QProcess::NotRunning || process_.waitForFinished(int(deadline.remainingTime()));
     errorOutput();
     return ended;
+}
+
+bool ProgramRun::terminate()
+{
+    process_.terminate();
+    return waitForEnd() && process_.exitStatus() == QProcess::NormalExit && process_.exitCode() == 0;
 }
 
 const QByteArray& ProgramRun::errorOutput()

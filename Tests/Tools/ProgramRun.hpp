@@ -20,6 +20,10 @@ public:
                const QString& logRules = {});
     ~ProgramRun();
 
+    // Before start(): the program runs without the capabilities that let root write where
+    // a folder's permissions forbid it, so a read-only folder is one for it too.
+    void withoutFileOverride();
+
     void start();
     QProcess& process() { return process_; }
 
@@ -30,6 +34,10 @@ public:
 
     // Waits for the program to end (failure bound as above); false when it has not.
     bool waitForEnd(QDeadlineTimer deadline = QDeadlineTimer(60'000));
+
+    // Sends SIGTERM and waits for the program to end; true when it ended on its own
+    // (neither killed by a signal nor failing).
+    bool terminate();
 
     // Its error output so far, and the lines of it that are neither a debug nor an info
     // message nor the offscreen platform's notes on what it cannot do: Qt's warnings,

@@ -86,7 +86,7 @@ void BM_MonitorTick(benchmark::State& state)
     NoScheduler scheduler;
     InlineExecutor executor;
     QTemporaryDir folder;
-    AppSettings settings(folder.filePath(QStringLiteral("settings.ini")));
+    AppSettings settings(folder.filePath(QStringLiteral("settings.ini")), executor);
     MonitorEnvironment env{clock, scheduler, executor};
     env.sleepWatcher = nullptr;
     env.lowPower = std::make_shared<LowPowerProbe>([] { return false; });

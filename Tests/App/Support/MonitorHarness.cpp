@@ -24,7 +24,7 @@ private:
 } // namespace
 
 MonitorHarness::MonitorHarness()
-    : settings(std::make_unique<AppSettings>(folder.filePath(QStringLiteral("settings.ini"))))
+    : settings(std::make_unique<AppSettings>(folder.filePath(QStringLiteral("settings.ini")), executor))
 {
     signalReading.coreCount = 8;
     signalReading.memoryTotalBytes = 16LL << 30;
