@@ -34,7 +34,9 @@ struct AppMember {
 // that only waits for the program it started and passes no signal on (a sandbox, a
 // splash launcher, a shell running the app's script) is asked through that program:
 // asking the sandbox would end the app outright, asking a launcher would leave the
-// program running. Forcing ends every member.
+// program running. Of the copies, only those running the app's program are asked:
+// another program among them is a helper the app started detached (a crash handler),
+// which ends with it. Forcing ends every member.
 class ProcApplication final : public RunningApplication {
 public:
     // `program`: the app's own, whose process is the primary one; empty for a bundled process.

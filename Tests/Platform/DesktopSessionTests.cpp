@@ -268,6 +268,7 @@ TEST(DesktopSession, AQuitAsksEachCopyAndNothingTheAppEndsItself)
     const auto asked = [&](std::string_view member) {
         const auto& group = trees.groupOf(groups, member);
         RunningApps::ProcApplication app(trees.proc.path(), *group.appPath, ActivationPolicy::regular, group.program);
+        // The session starts each process at the tick its pid names, in the file's order.
         for (const auto& process : group.members)
             app.add({process.pid, process.ppid, static_cast<uint64_t>(process.pid), process.path});
         std::multiset<std::string> heads;
