@@ -1,5 +1,7 @@
 #include "CorvaneApp/SettingsText.hpp"
 
+#include "Core/Numbers.hpp"
+
 #include <QStringDecoder>
 
 #include <limits>
@@ -21,13 +23,7 @@ bool endsPlainText(char c)
 
 int hexDigit(char16_t c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    return Numbers::hexDigit(c).value_or(-1);
 }
 
 int octalDigit(char c)
