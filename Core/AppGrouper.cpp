@@ -48,6 +48,7 @@ std::vector<ProcessGroup> group(const std::vector<ProcessUsage>& usage, uint32_t
                 g.displayName = installed->name;
                 g.appPath = installed->root;
                 g.program = installed->program;
+                g.appKind = installed->regular ? AppKind::installedApp : AppKind::sessionPart;
             } else {
                 g.displayName = process.name;
             }

@@ -1,6 +1,7 @@
 #include "Core/Files.hpp"
 
 #include "Core/Numbers.hpp"
+#include "Core/Text.hpp"
 
 #include <algorithm>
 #include <atomic>
@@ -8,11 +9,17 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <deque>
+#include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace corvane::Files {
 namespace {
@@ -38,27 +45,14 @@ int readFrom(int fd, std::string& content, std::size_t maxBytes)
     }
 }
 
-// Closes a descriptor when it goes out of scope.
-struct Descriptor {
-    int fd;
-    explicit Descriptor(int fd) : fd(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
 // `file` opened when it is a regular file, described in `info`; 0, or the errno of
 // the failure. Non-blocking so that opening a pipe does not wait for a writer.
 int openRegular(const std::filesystem::path& file, Descriptor& opened, struct stat& info)
 {
-    opened.fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (opened.fd < 0)
+    opened = Descriptor(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!opened)
         return errno;
-    if (::fstat(opened.fd, &info) != 0 || !S_ISREG(info.st_mode))
+    if (::fstat(opened.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
     return 0;
 }
@@ -67,7 +61,7 @@ int openRegular(const std::filesystem::path& file, Descriptor& opened, struct st
 // each tick. Returns 0, or the errno of the failure.
 int readInto(const std::filesystem::path& file, std::string& content, std::size_t maxBytes)
 {
-    Descriptor opened(-1);
+    Descriptor opened;
     struct stat info {};
     if (const int error = openRegular(file, opened, info); error != 0)
         return error;
@@ -75,57 +69,7 @@ int readInto(const std::filesystem::path& file, std::string& content, std::size_
     // reserved from the size either: a sparse file may claim more than memory holds.
     if (static_cast<std::uintmax_t>(info.st_size) > maxBytes)
         return EFBIG;
-    return readFrom(opened.fd, content, maxBytes);
-}
-
-// Where the open file `fd` really lies: the name the kernel keeps for it, confirmed to
-// still be that very file and no link.
-std::optional<std::filesystem::path> whereItLies(int fd, const struct stat& info, const std::filesystem::path& file)
-{
-    std::error_code failed;
-    auto path = std::filesystem::read_symlink("/proc/self/fd/" + Numbers::toText(fd), failed);
-    if (failed)  // no /proc: the same name, resolved by path
-        path = std::filesystem::canonical(file, failed);
-    struct stat there {};
-    if (failed || ::lstat(path.c_str(), &there) != 0 || there.st_dev != info.st_dev || there.st_ino != info.st_ino)
-        return std::nullopt;
-    return path;
-}
-
-// A place with no file to tell of.
-Found only(Place place)
-{
-    Found found;
-    found.place = place;
-    return found;
-}
-
-// What the open descriptor of `file` is, by the rules of Place.
-Found classify(int fd, const std::filesystem::path& file, std::size_t maxBytes)
-{
-    struct stat info {};
-    if (::fstat(fd, &info) != 0)
-        return only(Place::other);
-    if (S_ISDIR(info.st_mode))
-        return only(Place::folder);
-    if (!S_ISREG(info.st_mode) || info.st_uid != ::geteuid() || static_cast<std::uintmax_t>(info.st_size) > maxBytes)
-        return only(Place::other);
-    auto target = whereItLies(fd, info, file);
-    if (!target)
-        return only(Place::other);
-    Found found = only(Place::file);
-    found.target = std::move(*target);
-    return found;
-}
-
-// What `file` is when it could not be opened: nothing, unless a link stands there whose
-// target is missing, which a write would create wherever it points.
-Found unopened(const std::filesystem::path& file, int error)
-{
-    struct stat entry {};
-    if (error == ENOENT && ::lstat(file.c_str(), &entry) != 0 && errno == ENOENT)
-        return only(Place::empty);
-    return only(Place::other);
+    return readFrom(opened.get(), content, maxBytes);
 }
 
 // A name for a new file beside `name` that no one else is likely to have taken; the
@@ -155,18 +99,167 @@ std::string stamp(Date now)
            two(time.hours().count()) + two(time.minutes().count()) + two(time.seconds().count()) + "Z";
 }
 
-// Renames without replacing an existing entry; EEXIST when `to` is taken.
-int renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to)
+// Renames `from` to `to` in one folder without replacing an entry; EEXIST when `to` is
+// taken.
+int renameNoReplace(int folder, const std::string& from, const std::string& to)
 {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+    if (::renameat2(folder, from.c_str(), folder, to.c_str(), RENAME_NOREPLACE) == 0)
         return 0;
     if (errno != EINVAL && errno != ENOSYS)
         return errno;
-    // A file system without the flag: a second name, then the old one dropped. link()
+    // A file system without the flag: a second name, then the old one dropped. A link
     // fails on a taken name as the rename would, and names a link itself, not its target.
-    if (::link(from.c_str(), to.c_str()) != 0)
+    if (::linkat(folder, from.c_str(), folder, to.c_str(), 0) != 0)
         return errno;
-    return ::unlink(from.c_str()) == 0 ? 0 : errno;
+    return ::unlinkat(folder, from.c_str(), 0) == 0 ? 0 : errno;
+}
+
+std::string reason(int error)
+{
+    return std::generic_category().message(error);
+}
+
+// The names of a path, without the empty ones and ".".
+std::vector<std::string> splitPath(std::string_view path)
+{
+    std::vector<std::string> names;
+    for (const auto name : Text::splitSkippingEmpty(path, '/'))
+        if (name != ".")
+            names.emplace_back(name);
+    return names;
+}
+
+bool same(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+Descriptor duplicate(const Descriptor& fd)
+{
+    return Descriptor(::fcntl(fd.get(), F_DUPFD_CLOEXEC, 0));
+}
+
+std::string kindOf(mode_t mode)
+{
+    if (S_ISFIFO(mode))
+        return "a pipe";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "a device";
+}
+
+// The target of the link opened (O_PATH, not followed) as `fd`; nothing, errno set,
+// when it cannot be read.
+std::optional<std::string> readLink(int fd)
+{
+    std::string target(256, '\0');
+    for (;;) {
+        const ssize_t n = ::readlinkat(fd, "", target.data(), target.size());
+        if (n < 0)
+            return std::nullopt;
+        if (static_cast<std::size_t>(n) < target.size()) {
+            target.resize(static_cast<std::size_t>(n));
+            return target;
+        }
+        target.resize(target.size() * 2);
+    }
+}
+
+// The kernel's own limit on the links one path may lead through.
+constexpr int maxLinks = 40;
+
+// A folder the walk has reached, opened as a path.
+struct Folder {
+    Descriptor fd;
+    struct stat info {};
+    std::string path;
+
+    std::string child(const std::string& name) const { return path == "/" ? "/" + name : path + "/" + name; }
+};
+
+bool openRoot(std::vector<Folder>& folders)
+{
+    Folder root{Descriptor(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC)), {}, "/"};
+    if (!root.fd || ::fstat(root.fd.get(), &root.info) != 0)
+        return false;
+    folders.push_back(std::move(root));
+    return true;
+}
+
+// The person running the app, and who may change what is on the way to their files.
+class Person {
+public:
+    // Theirs or root's: root can change anything anyway.
+    bool owns(const struct stat& info) const { return info.st_uid == uid_ || info.st_uid == 0; }
+    bool ownsFile(const struct stat& info) const { return info.st_uid == uid_; }
+
+    // Why `folder` could let someone else change `entry` (nothing yet when null), if it could.
+    std::optional<std::string> unsafeFolder(const Folder& folder, const struct stat* entry) const
+    {
+        if (!owns(folder.info))
+            return "the folder " + folder.path + " belongs to someone else";
+        if (!writableByOthers(folder.info))
+            return std::nullopt;
+        // In a sticky folder only an entry's owner, the folder's and root may rename it.
+        if ((folder.info.st_mode & S_ISVTX) && (!entry || owns(*entry)))
+            return std::nullopt;
+        return "others can write to the folder " + folder.path;
+    }
+
+private:
+    bool writableByOthers(const struct stat& info) const
+    {
+        if (info.st_mode & S_IWOTH)
+            return true;
+        return (info.st_mode & S_IWGRP) && !privateGroup(info.st_gid);
+    }
+
+    // The group made for the person alone, named after them, as systems that give each
+    // user a group of their own do (their folders are then often group-writable).
+    bool privateGroup(gid_t gid) const
+    {
+        if (gid != ::getegid())
+            return false;
+        if (!private_)
+            private_ = lookUpPrivateGroup(gid);
+        return *private_;
+    }
+
+    bool lookUpPrivateGroup(gid_t gid) const
+    {
+        std::vector<char> buffer(16384);
+        passwd user{};
+        passwd* foundUser = nullptr;
+        if (::getpwuid_r(uid_, &user, buffer.data(), buffer.size(), &foundUser) != 0 || !foundUser)
+            return false;
+        const std::string name = user.pw_name;
+        group entry{};
+        group* foundGroup = nullptr;
+        if (::getgrgid_r(gid, &entry, buffer.data(), buffer.size(), &foundGroup) != 0 || !foundGroup ||
+            name != entry.gr_name)
+            return false;
+        for (char** member = entry.gr_mem; *member; ++member)
+            if (name != *member)
+                return false;
+        return true;
+    }
+
+    uid_t uid_ = ::geteuid();
+    mutable std::optional<bool> private_;
+};
+
+// The process that is writing, or was, the new file `entry` beside `name`: one named as
+// temporaryName names them.
+std::optional<pid_t> writerOf(std::string_view entry, const std::string& name)
+{
+    const std::string prefix = "." + name + ".";
+    if (!entry.starts_with(prefix))
+        return std::nullopt;
+    const auto parts = Text::splitKeepingEmpty(entry.substr(prefix.size()), '-');
+    if (parts.size() != 3 || !Numbers::parseInt<unsigned>(parts[1]) ||
+        !Numbers::parseInt<unsigned long long>(parts[2]))
+        return std::nullopt;
+    return Numbers::parseInt<pid_t>(parts[0]);
 }
 
 } // namespace
@@ -184,76 +277,303 @@ void writeAll(int fd, std::string_view bytes, const std::filesystem::path& file)
     }
 }
 
-Found readKept(const std::filesystem::path& file, std::size_t maxBytes)
+Descriptor& Descriptor::operator=(Descriptor&& other) noexcept
 {
-    // No controlling terminal either, should a link lead to one.
-    const Descriptor opened(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (opened.fd < 0)
-        return unopened(file, errno);
-    Found found = classify(opened.fd, file, maxBytes);
-    if (found.place == Place::file && readFrom(opened.fd, found.content, maxBytes) != 0)
-        return only(Place::other);
-    return found;
+    if (this != &other) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
 }
 
-Found inspect(const std::filesystem::path& file, std::size_t maxBytes)
+Descriptor::~Descriptor()
 {
-    // A path descriptor opens nothing: no pipe, device or lock is touched.
-    const Descriptor opened(::open(file.c_str(), O_PATH | O_CLOEXEC));
-    if (opened.fd < 0)
-        return unopened(file, errno);
-    return classify(opened.fd, file, maxBytes);
+    if (fd_ >= 0)
+        ::close(fd_);
 }
 
-void replace(const std::filesystem::path& target, std::string_view content)
+Kept Kept::find(const std::filesystem::path& file, std::size_t maxBytes, bool makeFolders)
 {
-    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
-    const std::string name = target.filename().string();
-    const Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (directory.fd < 0)
-        throwError(errno, "cannot open folder " + folder.string());
-    struct stat old {};
-    const bool replacing = ::fstatat(directory.fd, name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(old.st_mode);
+    std::error_code failed;
+    auto absolute = std::filesystem::absolute(file, failed);
+    if (failed)
+        absolute = file;
+    // A walk that meets an entry swapped under it starts over; one that keeps meeting
+    // that takes nothing.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        Kept kept;
+        if (kept.walk(absolute, maxBytes, makeFolders))
+            return kept;
+    }
+    Kept changing;
+    changing.found_.place = Place::unreadable;
+    changing.found_.target = absolute;
+    changing.found_.why = absolute.string() + " keeps changing while it is looked at";
+    return changing;
+}
 
+bool Kept::walk(const std::filesystem::path& file, std::size_t maxBytes, bool makeFolders)
+{
+    struct Part {
+        std::string name;
+        bool atPath = false;    // the entry the path itself names
+        bool fromLink = false;  // named by a link's target
+    };
+    std::deque<Part> rest;
+    for (const auto& name : splitPath(file.string()))
+        rest.push_back({name});
+    if (!rest.empty())
+        rest.back().atPath = true;
+
+    const auto give = [this](Place place, std::string why = {}) {
+        found_.place = place;
+        found_.why = std::move(why);
+        return true;
+    };
+    found_.target = file;
+    std::vector<Folder> folders;
+    if (!openRoot(folders)) {
+        const int error = errno;
+        return give(Place::unreadable, "cannot open /: " + reason(error));
+    }
+    const Person me;
+    int links = 0;
+    while (!rest.empty()) {
+        const Part part = std::move(rest.front());
+        rest.pop_front();
+        Folder& here = folders.back();
+        if (part.name == "..") {
+            if (folders.size() > 1)
+                folders.pop_back();
+            continue;
+        }
+        const std::string path = here.child(part.name);
+        Descriptor entry(::openat(here.fd.get(), part.name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+        struct stat info {};
+        if (!entry) {
+            const int error = errno;
+            if (error != ENOENT)
+                return give(Place::unreadable, "cannot look at " + path + ": " + reason(error));
+            if (part.fromLink)
+                return give(Place::notRegular, "a link leads to " + path + ", which is not there");
+            if (auto why = me.unsafeFolder(here, nullptr))
+                return give(Place::notYours, *why);
+            if (rest.empty()) {
+                if (part.atPath) {
+                    entryFolder_ = duplicate(here.fd);
+                    entryName_ = part.name;
+                    entryFolderPath_ = here.path;
+                }
+                folder_ = duplicate(here.fd);
+                name_ = part.name;
+                found_.target = path;
+                return give(Place::empty);
+            }
+            if (!makeFolders)
+                return give(Place::empty);
+            if (::mkdirat(here.fd.get(), part.name.c_str(), 0700) != 0 && errno != EEXIST) {
+                const int error = errno;
+                return give(Place::unreadable, "cannot make the folder " + path + ": " + reason(error));
+            }
+            rest.push_front(part);
+            continue;
+        }
+        if (::fstat(entry.get(), &info) != 0) {
+            const int error = errno;
+            return give(Place::unreadable, "cannot look at " + path + ": " + reason(error));
+        }
+        if (auto why = me.unsafeFolder(here, &info))
+            return give(Place::notYours, *why);
+        if (part.atPath) {
+            entryFolder_ = duplicate(here.fd);
+            entryName_ = part.name;
+            entryFolderPath_ = here.path;
+            found_.linked = S_ISLNK(info.st_mode);
+        }
+        if (S_ISLNK(info.st_mode)) {
+            if (!me.owns(info))
+                return give(Place::notYours, "the link " + path + " belongs to someone else");
+            if (++links > maxLinks)
+                return give(Place::notRegular, path + " leads through links in a loop");
+            const auto target = readLink(entry.get());
+            if (!target) {
+                const int error = errno;
+                return give(Place::unreadable, "cannot read the link " + path + ": " + reason(error));
+            }
+            const auto names = splitPath(*target);
+            for (auto name = names.rbegin(); name != names.rend(); ++name)
+                rest.push_front({*name, false, true});
+            // Even a link to "/" names the root folder as a step.
+            if (target->starts_with('/')) {
+                folders.resize(1);
+                if (rest.empty())
+                    return give(Place::folder);
+            } else if (rest.empty()) {
+                return give(Place::folder);  // a link to "." names its own folder
+            }
+            continue;
+        }
+        if (S_ISDIR(info.st_mode)) {
+            if (rest.empty())
+                return give(Place::folder);
+            // Opened once more as a folder, and checked to be the entry just looked at.
+            Descriptor folder(::openat(here.fd.get(), part.name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            struct stat opened {};
+            if (!folder || ::fstat(folder.get(), &opened) != 0 || !same(opened, info))
+                return false;
+            folders.push_back({std::move(folder), opened, path});
+            continue;
+        }
+        if (!rest.empty())
+            return give(Place::notRegular, path + " is no folder");
+        folder_ = duplicate(here.fd);
+        name_ = part.name;
+        device_ = info.st_dev;
+        inode_ = info.st_ino;
+        mode_ = info.st_mode;
+        found_.target = path;
+        if (!S_ISREG(info.st_mode))
+            return give(Place::notRegular, path + " is " + kindOf(info.st_mode));
+        if (!me.ownsFile(info))
+            return give(Place::notYours, path + " belongs to someone else");
+        found_.size = static_cast<std::uintmax_t>(info.st_size);
+        // Nothing is read of a file over the bound, nor reserved from its size: a sparse
+        // file may claim more than memory holds.
+        if (found_.size > maxBytes)
+            return give(Place::tooLarge);
+        // No controlling terminal and no waiting, should the entry turn into a device or
+        // a pipe now; what was opened must be what was looked at.
+        Descriptor opened(
+            ::openat(here.fd.get(), part.name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
+        if (!opened && errno != ELOOP) {
+            const int error = errno;
+            return give(Place::unreadable, "cannot open " + path + ": " + reason(error));
+        }
+        struct stat openedInfo {};
+        if (!opened || ::fstat(opened.get(), &openedInfo) != 0 || !same(openedInfo, info))
+            return false;
+        if (const int error = readFrom(opened.get(), found_.content, maxBytes); error == EFBIG) {
+            found_.size = std::max<std::uintmax_t>(found_.content.size(), static_cast<std::uintmax_t>(openedInfo.st_size));
+            found_.content.clear();
+            return give(Place::tooLarge);
+        } else if (error != 0) {
+            found_.content.clear();
+            return give(Place::unreadable, "cannot read " + path + ": " + reason(error));
+        }
+        found_.size = found_.content.size();
+        // Held open, the file keeps its inode number: no other file can take it on and
+        // pass for it when the entry is checked before a change replaces it.
+        file_ = std::move(opened);
+        return give(Place::file);
+    }
+    return give(Place::folder);  // the path names "/" itself
+}
+
+void Kept::checkUnchanged() const
+{
+    struct stat now {};
+    const bool present = ::fstatat(folder_.get(), name_.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0;
+    const bool unchanged = found_.place == Place::empty ? !present && errno == ENOENT
+                                                        : present && now.st_dev == device_ && now.st_ino == inode_;
+    if (!unchanged)
+        throwError(EAGAIN, found_.target.string() + " changed while it was being written");
+}
+
+void Kept::replace(std::string_view content) const
+{
+    if ((found_.place != Place::file && found_.place != Place::empty) || !folder_)
+        throwError(EINVAL, "nothing to write at " + found_.target.string());
     std::string temporary;
     int fd = -1;
     for (int attempt = 0; fd < 0; ++attempt) {
-        temporary = temporaryName(name);
-        fd = ::openat(directory.fd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        temporary = temporaryName(name_);
+        fd = ::openat(folder_.get(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0 && (errno != EEXIST || attempt >= 100))
-            throwError(errno, "cannot create a file in " + folder.string());
+            throwError(errno, "cannot create a file beside " + found_.target.string());
     }
     Descriptor created(fd);
     try {
-        if (replacing && ::fchmod(created.fd, old.st_mode & 07777) != 0)
-            throwError(errno, "cannot keep the permissions of " + target.string());
-        writeAll(created.fd, content, target);
-        if (::fsync(created.fd) != 0)
-            throwError(errno, "cannot sync " + target.string());
-        const int fdToClose = std::exchange(created.fd, -1);
-        if (::close(fdToClose) != 0)
-            throwError(errno, "cannot write " + target.string());
-        if (::renameat(directory.fd, temporary.c_str(), directory.fd, name.c_str()) != 0)
-            throwError(errno, "cannot replace " + target.string());
+        if (found_.place == Place::file && ::fchmod(created.get(), mode_ & 07777) != 0)
+            throwError(errno, "cannot keep the permissions of " + found_.target.string());
+        writeAll(created.get(), content, found_.target);
+        if (::fsync(created.get()) != 0)
+            throwError(errno, "cannot sync " + found_.target.string());
+        if (::close(created.release()) != 0)
+            throwError(errno, "cannot write " + found_.target.string());
+        checkUnchanged();
+        // Over the very file found, or where nothing is yet: never over something that
+        // appeared meanwhile.
+        const int error = found_.place == Place::file
+                              ? (::renameat(folder_.get(), temporary.c_str(), folder_.get(), name_.c_str()) == 0 ? 0 : errno)
+                              : renameNoReplace(folder_.get(), temporary, name_);
+        if (error == EEXIST)
+            throwError(EAGAIN, found_.target.string() + " appeared while it was being written");
+        if (error != 0)
+            throwError(error, "cannot replace " + found_.target.string());
     } catch (...) {
-        ::unlinkat(directory.fd, temporary.c_str(), 0);
+        ::unlinkat(folder_.get(), temporary.c_str(), 0);
         throw;
     }
     // The new name lasts a crash too; a folder that cannot be synced loses nothing now.
-    ::fsync(directory.fd);
+    const Descriptor synced(::openat(folder_.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (synced)
+        ::fsync(synced.get());
 }
 
-std::filesystem::path setAside(const std::filesystem::path& file, std::string_view reason, Date now)
+void Kept::remove() const
 {
-    const std::string base = file.string() + "." + std::string(reason) + "-" + stamp(now);
+    if (found_.place != Place::file || found_.linked || !entryFolder_)
+        throwError(EINVAL, "no file of the person's stands right at " + found_.target.string());
+    checkUnchanged();
+    if (::unlinkat(entryFolder_.get(), entryName_.c_str(), 0) != 0)
+        throwError(errno, "cannot remove " + found_.target.string());
+}
+
+std::filesystem::path Kept::setAside(std::string_view reason, Date now) const
+{
+    if (!entryFolder_)
+        throwError(EPERM, "the way to " + (found_.why.empty() ? found_.target.string() : found_.why) +
+                              " is not the person's own");
+    const std::string base = entryName_ + "." + std::string(reason) + "-" + stamp(now);
     for (int attempt = 1;; ++attempt) {
-        std::filesystem::path aside = attempt == 1 ? base : base + "-" + Numbers::toText(attempt);
-        const int error = renameNoReplace(file, aside);
+        const std::string aside = attempt == 1 ? base : base + "-" + Numbers::toText(attempt);
+        const int error = renameNoReplace(entryFolder_.get(), entryName_, aside);
         if (error == 0)
-            return aside;
+            return std::filesystem::path(entryFolderPath_) / aside;
         if (error != EEXIST || attempt >= 1000)
-            throw std::system_error(error, std::generic_category(), "cannot set aside " + file.string());
+            throwError(error, "cannot set aside " + (std::filesystem::path(entryFolderPath_) / entryName_).string());
     }
+}
+
+void Kept::removeLeftovers() const
+{
+    if ((found_.place != Place::file && found_.place != Place::empty) || !folder_)
+        return;
+    const int listed = ::openat(folder_.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* folder = listed >= 0 ? ::fdopendir(listed) : nullptr;
+    if (!folder) {
+        if (listed >= 0)
+            ::close(listed);
+        return;
+    }
+    const uid_t me = ::geteuid();
+    while (const dirent* entry = ::readdir(folder)) {
+        const auto pid = writerOf(entry->d_name, name_);
+        // A writer that still runs may be about to rename its file into place.
+        if (!pid || *pid == ::getpid() || ::kill(*pid, 0) == 0 || errno != ESRCH)
+            continue;
+        struct stat info {};
+        if (::fstatat(::dirfd(folder), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
+            info.st_uid == me)
+            ::unlinkat(::dirfd(folder), entry->d_name, 0);
+    }
+    ::closedir(folder);
+}
+
+Found readKept(const std::filesystem::path& file, std::size_t maxBytes)
+{
+    return Kept::find(file, maxBytes).found();
 }
 
 std::optional<std::string> read(const std::filesystem::path& file, std::size_t maxBytes)
@@ -274,13 +594,13 @@ std::string readOrThrow(const std::filesystem::path& file, std::size_t maxBytes)
 
 std::optional<std::string> readHead(const std::filesystem::path& file, std::size_t maxBytes)
 {
-    Descriptor opened(-1);
+    Descriptor opened;
     struct stat info {};
     if (openRegular(file, opened, info) != 0)
         return std::nullopt;
     std::string head;
     // Past the head is no failure: only the head is wanted.
-    if (const int error = readFrom(opened.fd, head, maxBytes); error != 0 && error != EFBIG)
+    if (const int error = readFrom(opened.get(), head, maxBytes); error != 0 && error != EFBIG)
         return std::nullopt;
     head.resize(std::min(head.size(), maxBytes));
     return head;

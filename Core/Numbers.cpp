@@ -22,6 +22,17 @@ std::optional<double> parseFinite(std::string_view text)
     return value;
 }
 
+std::optional<int> hexDigit(char32_t c)
+{
+    if (c >= '0' && c <= '9')
+        return static_cast<int>(c - '0');
+    if (c >= 'a' && c <= 'f')
+        return static_cast<int>(c - 'a' + 10);
+    if (c >= 'A' && c <= 'F')
+        return static_cast<int>(c - 'A' + 10);
+    return std::nullopt;
+}
+
 std::optional<int64_t> roundToInt64(double value)
 {
     if (!std::isfinite(value))

@@ -49,6 +49,9 @@ std::optional<double> parseDouble(std::string_view text);
 // As parseDouble, but only finite values: tool output with "nan" never reaches a sort.
 std::optional<double> parseFinite(std::string_view text);
 
+// The value of one hexadecimal digit (either case), or nothing for any other character.
+std::optional<int> hexDigit(char32_t c);
+
 // Rounds half away from zero into an int64, or nothing when the value is not
 // finite or does not fit.
 std::optional<int64_t> roundToInt64(double value);

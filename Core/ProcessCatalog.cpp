@@ -102,6 +102,14 @@ Explanation fallback(std::string title, std::string summary, Verdict verdict, st
     return e;
 }
 
+// A process of an app that no entry names.
+Explanation partOf(const std::string& appName)
+{
+    const std::string app = Utf8::nameForDisplay(appName);
+    return fallback("Part of " + app, "Belongs to " + app + ". Quitting " + app + " stops it.", Verdict::safe,
+                    {FixID::quitApp});
+}
+
 // Where the shipped catalog lives, decided once, always relative to the running program
 // so that a copy of the program never reads another tree's catalog: beside it (where the
 // build puts a copy for the programs it makes), then in the share folder of the prefix it
@@ -188,26 +196,29 @@ ProcessCatalog::ProcessCatalog(std::vector<CatalogEntry> entries)
 {
 }
 
-Explanation ProcessCatalog::explain(const std::string& name, const std::string& path,
-                                    const std::optional<std::string>& appName) const
+const CatalogEntry* ProcessCatalog::match(const std::string& name, const std::string& path) const
 {
     // A name match wins over any path match, whichever entry comes first.
     if (const auto entry = index_->byName(name))
-        return fromEntry(entries_[*entry]);
+        return &entries_[*entry];
     if (const auto entry = index_->byPath(path))
-        return fromEntry(entries_[*entry]);
+        return &entries_[*entry];
+    return nullptr;
+}
 
+Explanation ProcessCatalog::explain(const std::string& name, const std::string& path,
+                                    const std::optional<std::string>& appName) const
+{
+    if (const CatalogEntry* entry = match(name, path))
+        return fromEntry(*entry);
     static constexpr std::array<std::string_view, 6> systemFolders{
         "/System/", "/usr/libexec/", "/usr/sbin/", "/sbin/", "/usr/bin/", "/bin/"};
     for (const auto folder : systemFolders) {
         if (path.starts_with(folder))
             return fallback("Part of macOS", "A built-in macOS process.", Verdict::leave);
     }
-    if (appName) {
-        const std::string app = Utf8::nameForDisplay(*appName);
-        return fallback("Part of " + app, "Belongs to " + app + ". Quitting " + app + " stops it.", Verdict::safe,
-                        {FixID::quitApp});
-    }
+    if (appName)
+        return partOf(*appName);
     return fallback("Not in our list yet", "We don't have an explanation for this process yet.",
                     Verdict::review);
 }
@@ -215,8 +226,15 @@ Explanation ProcessCatalog::explain(const std::string& name, const std::string& 
 Explanation ProcessCatalog::explain(const ProcessGroup& group) const
 {
     const auto primary = group.primary();
-    return explain(primary.name, primary.path,
-                   group.appPath ? std::optional<std::string>(group.displayName) : std::nullopt);
+    if (!group.appPath || group.appKind == AppKind::sessionPart)
+        return explain(primary.name, primary.path, std::nullopt);
+    // A package puts an installed app's programs in the system's folders as often as
+    // not (/usr/bin), so where they lie says nothing of whose they are.
+    if (group.appKind == AppKind::installedApp) {
+        const CatalogEntry* entry = match(primary.name, primary.path);
+        return entry ? fromEntry(*entry) : partOf(group.displayName);
+    }
+    return explain(primary.name, primary.path, group.displayName);
 }
 
 Explanation ProcessCatalog::explain(const std::string& launchdLabel,

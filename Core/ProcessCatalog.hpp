@@ -81,6 +81,9 @@ public:
 
     Explanation explain(const std::string& name, const std::string& path,
                         const std::optional<std::string>& appName) const;
+    // The group's primary process with the group's app: a bundle's as the app name above;
+    // an installed app's a person starts, whose fallback comes before the system-folder
+    // one; none for a part of the session.
     Explanation explain(const ProcessGroup& group) const;
     Explanation explain(const std::string& launchdLabel,
                         const std::optional<std::string>& ownerApp) const;
@@ -90,6 +93,9 @@ public:
     std::vector<CatalogEntry> entries() && { return std::move(entries_); }
 
 private:
+    // The entry listing the name, else the first whose path prefix the path has.
+    const CatalogEntry* match(const std::string& name, const std::string& path) const;
+
     std::vector<CatalogEntry> entries_;
     std::shared_ptr<const CatalogIndex> index_;
 };

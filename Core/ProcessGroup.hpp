@@ -27,6 +27,13 @@ struct ProcessUsage {
     bool operator==(const ProcessUsage&) const = default;
 };
 
+// What a group's appPath names.
+enum class AppKind {
+    bundle,        // an app bundle
+    installedApp,  // an installed app a person starts and works in (InstalledApp::regular)
+    sessionPart,   // another installed app: a part of the session, a program run in a terminal
+};
+
 // The processes of one app, or one lone process.
 struct ProcessGroup {
     // The outermost bundle path or an installed app's root ("uid:<uid>:" before it for
@@ -39,6 +46,7 @@ struct ProcessGroup {
     int64_t memoryBytes = 0;
     bool quittable = false;
     std::string program{};  // an installed app's program, which its primary process runs; else empty
+    AppKind appKind = AppKind::bundle;  // what appPath names, when there is one
 
     // Members beyond the primary one; 0 for an empty group.
     int helperCount() const;

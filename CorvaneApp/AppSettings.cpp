@@ -1,5 +1,6 @@
 #include "CorvaneApp/AppSettings.hpp"
 
+#include "Core/Numbers.hpp"
 #include "CorvaneApp/Executor.hpp"
 #include "CorvaneApp/KeptFile.hpp"
 #include "CorvaneApp/Logging.hpp"
@@ -9,7 +10,10 @@
 #include <QStandardPaths>
 
 #include <exception>
+#include <map>
 #include <mutex>
+#include <stdexcept>
+#include <string>
 
 namespace corvane {
 namespace {
@@ -20,9 +24,48 @@ const QString keepUsageHistoryKey = QStringLiteral("keepUsageHistory");
 const QString lastSpeedTestKey = QStringLiteral("lastSpeedTest");
 const char* const what = "settings file";
 
+const char* const notSettings = "cannot be read as settings";
+const QString primerPrefix = QStringLiteral("primer.automation.");
+
 QString primerKey(const std::string& bundleID)
 {
-    return QStringLiteral("primer.automation.") + QString::fromStdString(bundleID);
+    return primerPrefix + QString::fromStdString(bundleID);
+}
+
+// The keys the app reads; when a file would be too large, every other goes first.
+bool isAppKey(const QString& key)
+{
+    return key == showMenuBarKey || key == onboardedKey || key == keepUsageHistoryKey || key == lastSpeedTestKey ||
+           key.startsWith(primerPrefix);
+}
+
+using SettingsText::Value;
+using Changes = std::map<QString, std::optional<Value>>;
+
+// The text of the file with `changes` over what it holds now (`current`; null when it
+// holds nothing); nothing when what it holds is no settings text. `left` counts the keys
+// left out to stay within the bound.
+std::optional<QByteArray> merged(const QByteArray* current, const Changes& changes, int& left)
+{
+    SettingsText::Values values;
+    if (current) {
+        auto parsed = SettingsText::parse(*current);
+        if (!parsed)
+            return std::nullopt;
+        values = std::move(*parsed);
+    }
+    for (const auto& [key, value] : changes) {
+        if (value)
+            values[key] = *value;
+        else
+            values.erase(key);
+    }
+    auto fitted = SettingsText::write(values, AppSettings::maxFileBytes, isAppKey);
+    if (!fitted)
+        throw std::runtime_error("the app's own keys take more than " + Numbers::toText(AppSettings::maxFileBytes) +
+                                 " bytes");
+    left = fitted->left;
+    return std::move(fitted->text);
 }
 
 } // namespace
@@ -32,35 +75,43 @@ QString primerKey(const std::string& bundleID)
 struct AppSettings::Writer {
     explicit Writer(QString file) : file(std::move(file)) {}
 
-    // On a worker: writes the latest values until no newer ones are left. Values that
-    // cannot be written stay for the next change or the quit.
+    // On a worker: writes the stores of this session until none is left unwritten. What
+    // cannot be written stays for the next store or the quit.
     void run()
     {
         for (;;) {
-            QVariantMap values;
+            Changes writing;
             {
                 const std::lock_guard lock(mutex);
                 if (!unwritten) {
-                    writing = false;
+                    busy = false;
                     return;
                 }
-                values = *std::exchange(unwritten, std::nullopt);
+                unwritten = false;
+                writing = changes;
             }
             std::string error;
+            int left = 0;
             try {
-                KeptFile::write(file, SettingsText::write(values), maxFileBytes, what);
+                KeptFile::write(
+                    file, maxFileBytes, what,
+                    [&](const QByteArray* current) { return merged(current, writing, left); }, notSettings);
             } catch (const std::exception& failure) {
                 error = failure.what();
             }
             const std::lock_guard lock(mutex);
+            if (left > 0 && !std::exchange(trimmed, true))
+                qCWarning(settingsLog,
+                          "settings file %s would be over %zu bytes; %d keys the app does not know are left out",
+                          qPrintable(file), maxFileBytes, left);
             if (error.empty()) {
                 failing = false;
                 continue;
             }
-            if (unwritten)  // newer values came meanwhile: they hold these too
+            if (unwritten)  // newer stores came meanwhile: the next round writes these too
                 continue;
-            unwritten = std::move(values);
-            writing = false;
+            unwritten = true;
+            busy = false;
             if (!std::exchange(failing, true))
                 qCWarning(settingsLog,
                           "settings file %s cannot be written (%s); changes hold for this session and are "
@@ -72,9 +123,11 @@ struct AppSettings::Writer {
 
     const QString file;
     std::mutex mutex;
-    std::optional<QVariantMap> unwritten;  // every value, as of the latest change not written yet
-    bool writing = false;                  // a worker is on it
-    bool failing = false;                  // the last write failed, and the log said so
+    Changes changes;         // every key stored this session, with its latest value (none: removed)
+    bool unwritten = false;  // stores not written yet
+    bool busy = false;       // a worker is on it
+    bool failing = false;    // the last write failed, and the log said so
+    bool trimmed = false;    // the log said that keys were left out
 };
 
 // The product's own file (~/.config/Corvane/Corvane.conf), whatever names the application
@@ -89,36 +142,30 @@ AppSettings::AppSettings(Executor& executor, QObject* parent)
 AppSettings::AppSettings(const QString& file, Executor& executor, QObject* parent)
     : QObject(parent), file_(file), executor_(executor), writer_(std::make_shared<Writer>(file))
 {
-    const auto text = KeptFile::read(file_, maxFileBytes, what);
-    if (!text)
-        return;
-    try {
-        if (auto values = SettingsText::parse(*text))
-            values_ = std::move(*values);
-        else
-            KeptFile::setAside(file_, what, "cannot be read as settings");
-    } catch (const std::exception& error) {
-        // Writing now would replace the person's values with the defaults.
-        writer_.reset();
-        qCWarning(settingsLog, "settings file %s cannot be read now (%s); changes hold for this session only",
-                  qPrintable(file_), error.what());
-    }
+    KeptFile::read(
+        file_, maxFileBytes, what,
+        [this](const QByteArray& text) {
+            auto values = SettingsText::parse(text);
+            if (values)
+                values_ = std::move(*values);
+            return values.has_value();
+        },
+        notSettings);
 }
 
 AppSettings::~AppSettings() = default;
 
-void AppSettings::store(const QString& key, const std::optional<QVariant>& value)
+void AppSettings::store(const QString& key, const std::optional<Value>& value)
 {
     if (value)
-        values_.insert(key, *value);
+        values_[key] = *value;
     else
-        values_.remove(key);
-    if (!writer_)
-        return;
+        values_.erase(key);
     {
         const std::lock_guard lock(writer_->mutex);
-        writer_->unwritten = values_;
-        if (std::exchange(writer_->writing, true))
+        writer_->changes[key] = value;
+        writer_->unwritten = true;
+        if (std::exchange(writer_->busy, true))
             return;
     }
     startWriter();
@@ -126,11 +173,9 @@ void AppSettings::store(const QString& key, const std::optional<QVariant>& value
 
 void AppSettings::writePending()
 {
-    if (!writer_)
-        return;
     {
         const std::lock_guard lock(writer_->mutex);
-        if (!writer_->unwritten || std::exchange(writer_->writing, true))
+        if (!writer_->unwritten || std::exchange(writer_->busy, true))
             return;
     }
     startWriter();
@@ -151,24 +196,22 @@ void AppSettings::startWriter()
 
 bool AppSettings::readBool(const QString& key, bool fallback) const
 {
-    const QVariant value = values_.value(key);
-    if (value.typeId() == QMetaType::Bool)
-        return value.toBool();
+    const auto found = values_.find(key);
+    if (found == values_.end())
+        return fallback;
     // Text formats keep booleans as the words true and false; anything else is not a Boolean.
-    if (value.typeId() == QMetaType::QString) {
-        const QString text = value.toString();
-        if (text == QLatin1String("true"))
-            return true;
-        if (text == QLatin1String("false"))
-            return false;
-    }
+    const auto text = found->second.text();
+    if (text == QLatin1String("true"))
+        return true;
+    if (text == QLatin1String("false"))
+        return false;
     return fallback;
 }
 
 bool AppSettings::writeBool(const QString& key, bool fallback, bool value)
 {
     const bool changed = readBool(key, fallback) != value;
-    store(key, value);
+    store(key, Value::text(value ? QStringLiteral("true") : QStringLiteral("false")));
     return changed;
 }
 
@@ -178,10 +221,13 @@ bool AppSettings::keepUsageHistory() const { return readBool(keepUsageHistoryKey
 
 std::optional<std::string> AppSettings::lastSpeedTest() const
 {
-    const QVariant value = values_.value(lastSpeedTestKey);
-    if (value.typeId() != QMetaType::QString)
+    const auto found = values_.find(lastSpeedTestKey);
+    if (found == values_.end())
         return std::nullopt;
-    return value.toString().toStdString();
+    const auto text = found->second.text();
+    if (!text)
+        return std::nullopt;
+    return text->toStdString();
 }
 
 bool AppSettings::automationPrimer(const std::string& bundleID) const
@@ -210,7 +256,7 @@ void AppSettings::setKeepUsageHistory(bool value)
 void AppSettings::setLastSpeedTest(const std::optional<std::string>& json)
 {
     const bool changed = lastSpeedTest() != json;
-    store(lastSpeedTestKey, json ? std::optional<QVariant>(QString::fromStdString(*json)) : std::nullopt);
+    store(lastSpeedTestKey, json ? std::optional<Value>(Value::text(QString::fromStdString(*json))) : std::nullopt);
     if (changed)
         Q_EMIT lastSpeedTestChanged();
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "CorvaneApp/SettingsText.hpp"
+
 #include <QObject>
-#include <QVariantMap>
 
 #include <cstddef>
 #include <memory>
@@ -17,17 +18,26 @@ class Executor;
 // Each key has its own change signal, emitted when a store changes the value. A stored
 // value of the wrong type reads as the key's default.
 //
-// The file is read once, when the object is built: opened without blocking and read only
-// when what was opened is the person's own regular file of at most 64 KiB, here or at the
-// end of a link (a dotfiles repository). Anything else at its place, or a file that
-// cannot be read as settings, is set aside under a new name and logged, and the app goes
-// on from the defaults. Keys the app does not know are kept and written back.
+// The file is read once, when the object is built. It is taken only when it is the
+// person's own regular file of at most 64 KiB, right there or at the end of links (a
+// dotfiles repository), and every folder and link on the way belongs to the person or
+// root with no one else able to change it (a folder others may write to only when it is
+// sticky and the entry in it is the person's or root's). It is opened without blocking
+// and read from what was opened. Anything else at its place, or a file that cannot be
+// read as settings, is set aside under a new name, the log says what was wrong (too
+// large, not yours, not a regular file, unreadable), and the app goes on from the
+// defaults. New files that a write cut short by the app's end left beside the file are
+// removed then.
 //
-// A change writes every value the app keeps, never reading the file again, on a worker
-// (the executor's), all at once over the file a link leads to, so the link stays. Changes
-// made while a write runs are written together after it. A change that cannot be written
-// holds for the session, is written with the next one or at quit, and the log says so
-// once. No lock file is taken or waited for: each write replaces the file whole.
+// A save writes only the keys stored this session, over what the file holds at that
+// moment: a file that appeared, was restored or was changed since the start keeps every
+// other key, known to the app or not. It runs on a worker (the executor's), all at once
+// over the file the links lead to, so a link stays a link. Stores made while a write runs
+// are written together after it. A save never writes a file over 64 KiB, which the next
+// start would not read: keys the app does not know are left out, the last ones first,
+// until it fits, and the log says so once. A store that cannot be written holds for the
+// session, is written with the next one or at quit, and the log says so once. No lock
+// file and no temporary folder are used: each write replaces the file whole.
 class AppSettings : public QObject {
     Q_OBJECT
 public:
@@ -72,14 +82,14 @@ private:
     bool readBool(const QString& key, bool fallback) const;
     // Stores the value; true when it differs from what was read before.
     bool writeBool(const QString& key, bool fallback, bool value);
-    // Keeps the value (none removes the key) and has every value written.
-    void store(const QString& key, const std::optional<QVariant>& value);
+    // Keeps the value (none removes the key) and has it written.
+    void store(const QString& key, const std::optional<SettingsText::Value>& value);
     void startWriter();
 
     QString file_;
-    QVariantMap values_;
+    SettingsText::Values values_;
     Executor& executor_;
-    // Shared with the worker writing the file; none when this session writes nothing.
+    // Shared with the worker writing the file.
     std::shared_ptr<Writer> writer_;
 };
 

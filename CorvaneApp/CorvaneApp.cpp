@@ -57,7 +57,7 @@ CorvaneApp::CorvaneApp(QApplication& application)
 CorvaneApp::~CorvaneApp()
 {
     // The windows go first: closing them may still change a setting (the onboarding
-    // sheet, however it closes, has been seen). Then what is not written yet gets a
+    // sheet sets "onboarded" however it closes). Then what is not written yet gets a
     // bounded wait, so a write held up by the disk never holds the quit.
     popover_.reset();
     tray_.reset();

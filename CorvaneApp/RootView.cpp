@@ -291,7 +291,7 @@ void RootView::showOnboarding()
     auto* onboarding = new Onboarding(environment_.startAtLogin);
     onboardingSheet_ = makeSheet(this, onboarding);
     connect(onboarding, &Onboarding::done, onboardingSheet_, &QDialog::accept);
-    // However the sheet closes, it has been seen.
+    // However the sheet closes, the person has seen it.
     connect(onboardingSheet_, &QDialog::finished, this, [this] {
         onboardingSheet_->deleteLater();
         onboardingSheet_ = nullptr;

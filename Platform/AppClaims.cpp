@@ -46,7 +46,7 @@ std::string folderOf(const std::string& file)
 
 std::shared_ptr<const DesktopAppIndex> AppClaims::index(const std::vector<AppEntry>& entries,
                                                         const std::vector<StartedProgram>& sessionModes,
-                                                        const std::vector<fs::path>& sharedFolders)
+                                                        const SharedFolders& sharedFolders)
 {
     AppClaims claims(entries, sharedFolders);
     claims.claimFolders();
@@ -54,39 +54,30 @@ std::shared_ptr<const DesktopAppIndex> AppClaims::index(const std::vector<AppEnt
     claims.claimScripts();
     claims.claimEntriesAndServices();
     claims.claimSessionModes(sessionModes);
-    claims.finish();
-    return claims.index_;
+    return std::move(claims.index_).build();
 }
 
-AppClaims::AppClaims(const std::vector<AppEntry>& entries, const std::vector<fs::path>& sharedFolders)
-    : entries_(entries), sharedFolders_(sharedFolders.begin(), sharedFolders.end()),
-      index_(std::make_shared<DesktopAppIndex>())
+AppClaims::AppClaims(const std::vector<AppEntry>& entries, const SharedFolders& sharedFolders)
+    : entries_(entries), sharedFolders_(sharedFolders), index_(sharedFolders)
 {
     for (const auto& entry : entries) {
-        if (auto file = entry.ownFile(); !file.empty())
+        if (auto file = entry.exec.ownFile(); !file.empty())
             programsIn_[folderOf(file)].insert(std::move(file));
     }
     for (const auto& entry : entries) {
-        const auto file = entry.ownFile();
+        const auto file = entry.exec.ownFile();
         if (file.empty())
             continue;
-        if (const auto folder = folderOf(file); !shared(folder))
+        if (const auto folder = folderOf(file); appFolder(folder))
             byFolder_[folder].push_back(&entry);
-        (entry.script.empty() ? byProgram_ : byScript_)[file][entry.options].push_back(&entry);
+        (entry.exec.script.empty() ? byProgram_ : byScript_)[file][entry.exec.options].push_back(&entry);
     }
 }
 
-// No app takes the other programs of a folder many programs share, nor of one
-// holding such a folder: its programs are claimed by name only.
-bool AppClaims::shared(const std::string& folder) const
+bool AppClaims::appFolder(const std::string& folder) const
 {
-    const auto heldBy = [&](std::string_view shared) {
-        return shared.starts_with(folder)
-               && (shared.size() == folder.size() || folder.ends_with('/') || shared[folder.size()] == '/');
-    };
     const auto programs = programsIn_.find(folder);
-    return std::any_of(sharedFolders_.begin(), sharedFolders_.end(), heldBy)
-           || (programs != programsIn_.end() && programs->second.size() > 1);
+    return !sharedFolders_.holdsOne(folder) && (programs == programsIn_.end() || programs->second.size() <= 1);
 }
 
 const DesktopApp* AppClaims::made(const AppEntry* entry) const
@@ -95,56 +86,58 @@ const DesktopApp* AppClaims::made(const AppEntry* entry) const
     return found == appOf_.end() ? nullptr : found->second;
 }
 
-const DesktopApp* AppClaims::makeApp(const std::string& root, const Claimants& claimants, const AppEntry* named)
+const DesktopApp& AppClaims::makeApp(const std::string& root, const Claimants& claimants, const AppEntry* named)
 {
     if (!named)
         named = best(claimants);
-    const auto& app = index_->apps_.emplace_back(DesktopApp{
-        {root, named->name, named->service.empty() ? named->program : named->service, named->regular()},
-        named->entry,
-        named->runsOthers() && !named->terminalEmulator});
-    index_->roots_.emplace(root, &app);
+    const auto& program = named->service.path.empty() ? named->exec.path : named->service.path;
+    const auto& app = index_.add(DesktopApp{{root, named->name, program, named->regular()},
+                                            named->entry,
+                                            named->exec.runsOthers() && !named->terminalEmulator});
     for (const AppEntry* claimant : claimants)
         appOf_.emplace(claimant, &app);
-    return &app;
+    return app;
 }
 
 void AppClaims::claimFolders()
 {
+    std::map<std::string, const DesktopApp*> hiddenPrograms;
     for (const auto& [folder, claimants] : byFolder_) {
         if (std::any_of(claimants.begin(), claimants.end(), [](const AppEntry* entry) { return entry->regular(); }))
-            index_->folders_.emplace(folder, makeApp(folder, claimants));
+            index_.claimFolder(folder, makeApp(folder, claimants));
         for (const AppEntry* hidden : claimants) {
-            if (appOf_.contains(hidden) || !hidden->script.empty())
+            if (appOf_.contains(hidden) || !hidden->exec.script.empty())
                 continue;
-            auto& claims = index_->programs_[hidden->program];
-            if (claims.empty())
-                claims.push_back({{}, makeApp(hidden->program, {hidden})});
-            else
-                appOf_.emplace(hidden, claims.front().app);
+            auto& app = hiddenPrograms[hidden->exec.path];
+            if (app) {
+                appOf_.emplace(hidden, app);
+            } else {
+                app = &makeApp(hidden->exec.path, {hidden});
+                index_.claimMode(hidden->exec.path, {}, *app);
+            }
         }
     }
 }
 
 // Without a plain entry the program's processes in no entry's mode are left to its
 // folder.
-AppClaims::ModeClaims AppClaims::claimModes(const std::string& file, const Modes& modes)
+AppClaims::ModeApps AppClaims::claimModes(const std::string& file, const Modes& modes)
 {
-    ModeClaims claims;
+    ModeApps claims;
     if (const auto plain = modes.find({}); plain != modes.end()) {
         Claimants all;
         for (const auto& [options, claimants] : modes)
             all.insert(all.end(), claimants.begin(), claimants.end());
         if (claimsShared(plain->second)) {
             const DesktopApp* app = made(plain->second.front());
-            claims.push_back({{}, app ? app : makeApp(file, all, best(plain->second))});
+            claims.emplace_back(std::vector<std::string>{}, app ? app : &makeApp(file, all, best(plain->second)));
         }
         return claims;
     }
     for (const auto& [options, claimants] : modes) {
         if (claimsShared(claimants)) {
             const DesktopApp* app = made(claimants.front());
-            claims.push_back({options, app ? app : makeApp(modeRoot(file, options), claimants)});
+            claims.emplace_back(options, app ? app : &makeApp(modeRoot(file, options), claimants));
         }
     }
     return claims;
@@ -153,22 +146,26 @@ AppClaims::ModeClaims AppClaims::claimModes(const std::string& file, const Modes
 void AppClaims::claimPrograms()
 {
     for (const auto& [path, modes] : byProgram_) {
-        if (shared(folderOf(path)))
-            index_->programs_[path] = claimModes(path, modes);
+        if (appFolder(folderOf(path)))
+            continue;
+        for (const auto& [options, app] : claimModes(path, modes))
+            index_.claimMode(path, options, *app);
     }
 }
 
 void AppClaims::claimScripts()
 {
     for (const auto& [script, modes] : byScript_) {
-        auto claims = claimModes(script, modes);
+        const auto claims = claimModes(script, modes);
         if (claims.empty())
             continue;
         for (const auto& [options, claimants] : modes) {
             for (const AppEntry* claimant : claimants) {
-                index_->interpreters_.insert(claimant->program);
-                for (const auto& name : claimant->script)
-                    index_->scripts_.emplace(name, claims);
+                index_.interpreter(claimant->exec.path);
+                for (const auto& name : claimant->exec.script) {
+                    for (const auto& [claimed, app] : claims)
+                        index_.claimScript(name, claimed, *app);
+                }
             }
         }
     }
@@ -182,16 +179,10 @@ void AppClaims::claimEntriesAndServices()
     for (const auto& entry : entries_) {
         const DesktopApp* app = made(&entry);
         if (!app)
-            app = makeApp(entry.id, {&entry});
-        index_->entries_.emplace(entry.id, app);
-        if (!entry.service.empty() && app->app.regular) {
-            auto& claims = index_->programs_[entry.service];
-            const bool known = std::any_of(claims.begin(), claims.end(), [&](const auto& claim) {
-                return claim.options.empty() || claim.options == entry.serviceOptions;
-            });
-            if (!known)
-                claims.push_back({entry.serviceOptions, app});
-        }
+            app = &makeApp(entry.id, {&entry});
+        index_.claimEntry(entry.id, *app);
+        if (!entry.service.path.empty() && app->app.regular)
+            index_.claimMode(entry.service.path, entry.service.options, *app);
     }
 }
 
@@ -199,24 +190,8 @@ void AppClaims::claimEntriesAndServices()
 // drawing the desktop) is no app's in that mode.
 void AppClaims::claimSessionModes(const std::vector<StartedProgram>& sessionModes)
 {
-    for (const auto& mode : sessionModes) {
-        auto& claims = index_->programs_[mode.path];
-        claims.insert(claims.begin(), {mode.options, nullptr});
-    }
-}
-
-// The longest mode a process's options begin with wins; the walk out from a program
-// stops at the first shared folder.
-void AppClaims::finish()
-{
-    for (auto* table : {&index_->programs_, &index_->scripts_}) {
-        for (auto& [path, claims] : *table) {
-            std::stable_sort(claims.begin(), claims.end(),
-                             [](const auto& a, const auto& b) { return a.options.size() > b.options.size(); });
-        }
-    }
-    for (const auto& folder : sharedFolders_)
-        index_->folders_.emplace(folder, nullptr);
+    for (const auto& mode : sessionModes)
+        index_.leaveToSession(mode.path, mode.options);
 }
 
 } // namespace corvane

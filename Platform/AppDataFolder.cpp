@@ -3,21 +3,15 @@
 #include "Core/Text.hpp"
 
 #include <pwd.h>
-#include <stdlib.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 
 namespace fs = std::filesystem;
 
 namespace corvane::AppDataFolder {
 namespace {
-
-std::string environment(const char* name)
-{
-    const char* value = ::getenv(name);
-    return value ? value : "";
-}
 
 std::string homeFromPasswordDatabase()
 {
@@ -33,10 +27,10 @@ std::string homeFromPasswordDatabase()
 
 fs::path path()
 {
-    std::string home = environment("HOME");
+    std::string home = valueOf(std::getenv, "HOME");
     if (home.empty())
         home = homeFromPasswordDatabase();
-    return path(environment("XDG_DATA_HOME"), home);
+    return path(valueOf(std::getenv, "XDG_DATA_HOME"), home);
 }
 
 fs::path path(std::string_view xdgDataHome, std::string_view home)
@@ -54,19 +48,15 @@ fs::path dataHome(std::string_view xdgDataHome, std::string_view home)
 
 std::vector<fs::path> xdgApplicationFolders(const Environment& environment)
 {
-    const auto variable = [&](const char* name) {
-        const char* value = environment(name);
-        return std::string(value ? value : "");
-    };
     std::vector<fs::path> folders;
     const auto add = [&](std::string_view base) {
         if (base.starts_with('/'))
             folders.push_back(fs::path(base) / "applications");
     };
 
-    add(dataHome(variable("XDG_DATA_HOME"), variable("HOME")).string());
+    add(dataHome(valueOf(environment, "XDG_DATA_HOME"), valueOf(environment, "HOME")).string());
 
-    auto dataDirs = variable("XDG_DATA_DIRS");
+    auto dataDirs = valueOf(environment, "XDG_DATA_DIRS");
     if (dataDirs.empty())
         dataDirs = "/usr/local/share/:/usr/share/";
     for (const auto dir : Text::splitSkippingEmpty(dataDirs, ':'))

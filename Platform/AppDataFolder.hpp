@@ -1,16 +1,15 @@
 #pragma once
 
+#include "Platform/Environment.hpp"
+
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string_view>
 #include <vector>
 
 // The product's own folder for the data it keeps, such as the usage history, and the
 // user's and the system's XDG data folders it is found among.
 namespace corvane::AppDataFolder {
-
-using Environment = std::function<const char*(const char* name)>;
 
 // $XDG_DATA_HOME/Corvane, or ~/.local/share/Corvane when XDG_DATA_HOME is unset,
 // empty or relative; the home folder comes from HOME, else the password database.

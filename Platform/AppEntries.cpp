@@ -4,7 +4,6 @@
 #include "Core/Text.hpp"
 #include "Platform/DesktopEntry.hpp"
 #include "Platform/InstalledTool.hpp"
-#include "Platform/ProgramKinds.hpp"
 
 #include <algorithm>
 #include <set>
@@ -12,21 +11,7 @@
 
 namespace fs = std::filesystem;
 
-namespace corvane {
-
-bool AppEntry::runsOthers() const
-{
-    return !script.empty() || (!program.empty() && isRunner(program));
-}
-
-std::string AppEntry::ownFile() const
-{
-    if (!script.empty())
-        return script.back();
-    return program.empty() || isRunner(program) ? std::string() : program;
-}
-
-namespace AppEntries {
+namespace corvane::AppEntries {
 namespace {
 
 // Deep enough for the vendor subfolders some packages use ("kde4/").
@@ -81,14 +66,10 @@ StartedProgram startedBy(std::string_view exec, const std::vector<fs::path>& sea
 AppEntry entryOf(std::string id, const fs::path& file, const DesktopEntry::Keys& keys,
                  const std::vector<fs::path>& searchPath)
 {
-    auto started = startedBy(DesktopEntry::value(keys, "Exec"), searchPath);
     AppEntry entry{.id = std::move(id),
                    .name = DesktopEntry::value(keys, "Name"),
-                   .program = std::move(started.path),
-                   .options = std::move(started.options),
-                   .script = std::move(started.script),
+                   .exec = startedBy(DesktopEntry::value(keys, "Exec"), searchPath),
                    .service = {},
-                   .serviceOptions = {},
                    .displayed = !DesktopEntry::isTrue(keys, "NoDisplay"),
                    .terminal = DesktopEntry::isTrue(keys, "Terminal"),
                    .terminalEmulator = isTerminalEmulator(DesktopEntry::value(keys, "Categories")),
@@ -105,10 +86,8 @@ void readService(AppEntry& entry, const fs::path& services, const std::vector<fs
 {
     const auto service = DesktopEntry::read(services / (entry.id + ".service"), "D-BUS Service");
     auto served = startedBy(DesktopEntry::value(service, "Exec"), searchPath);
-    if (!served.path.empty() && !served.runsOthers()) {
-        entry.service = std::move(served.path);
-        entry.serviceOptions = std::move(served.options);
-    }
+    if (!served.path.empty() && !served.runsOthers())
+        entry.service = std::move(served);
 }
 
 // A program a part of the session starts with options of its own.
@@ -173,5 +152,4 @@ std::vector<StartedProgram> sessionModes(const std::vector<fs::path>& configFold
     return modes;
 }
 
-} // namespace AppEntries
-} // namespace corvane
+} // namespace corvane::AppEntries

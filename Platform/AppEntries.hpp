@@ -11,24 +11,19 @@ namespace corvane {
 
 // What one desktop entry says about its app.
 struct AppEntry {
-    std::string id;                   // "firefox-esr" for firefox-esr.desktop, "kde4-x" for kde4/x.desktop
-    std::string name;                 // its Name, else its id
-    std::string program;              // what its processes run: for a script, its interpreter
-    std::vector<std::string> options;
-    std::vector<std::string> script;  // as StartedProgram holds it
-    std::string service;              // the program D-Bus starts for the entry, if any
-    std::vector<std::string> serviceOptions;
+    std::string id;           // "firefox-esr" for firefox-esr.desktop, "kde4-x" for kde4/x.desktop
+    std::string name;         // its Name, else its id
+    StartedProgram exec;      // what its Exec line starts
+    StartedProgram service;   // what the D-Bus service named after it starts: a program that
+                              // runs no others; an empty path for none
     bool displayed = true;
     bool terminal = false;            // runs in a terminal rather than a window of its own
     bool terminalEmulator = false;    // is one
     std::filesystem::path entry;
 
-    // A person starts it and works in it (DesktopApp's regular).
+    // A person starts it and works in it: shown among the desktop's applications, in a
+    // window of its own.
     bool regular() const { return displayed && !terminal; }
-    bool runsOthers() const;
-    // The file whose processes are the app's: its script, else its program; empty when
-    // it starts a bare shell or launcher, or nothing that could be found.
-    std::string ownFile() const;
 };
 
 // Reading what the session's desktop entries, the D-Bus services that start them and

@@ -10,17 +10,6 @@ namespace corvane::AppScope {
 
 namespace {
 
-std::optional<int> hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return std::nullopt;
-}
-
 // systemd's "\xNN" escapes undone.
 std::string unescaped(std::string_view part)
 {
@@ -28,8 +17,8 @@ std::string unescaped(std::string_view part)
     result.reserve(part.size());
     for (std::size_t i = 0; i < part.size(); ++i) {
         if (part[i] == '\\' && i + 3 < part.size() && part[i + 1] == 'x') {
-            const auto high = hexDigit(part[i + 2]);
-            const auto low = hexDigit(part[i + 3]);
+            const auto high = Numbers::hexDigit(part[i + 2]);
+            const auto low = Numbers::hexDigit(part[i + 3]);
             if (high && low) {
                 result += static_cast<char>(*high * 16 + *low);
                 i += 3;

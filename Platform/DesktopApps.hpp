@@ -1,11 +1,12 @@
 #pragma once
 
 #include "Platform/DesktopAppIndex.hpp"
+#include "Platform/Environment.hpp"
 #include "Platform/FolderStamp.hpp"
+#include "Platform/SharedFolders.hpp"
 
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -17,9 +18,9 @@ namespace corvane {
 // autostart entries (AppEntries), and turned into who claims which process
 // (AppClaims). An entry's app is found from its Exec program, looked up in the search
 // path and followed through symbolic links: a program in a folder of its own makes
-// that folder the app's root, one in a folder many programs share (a bin folder) is
-// the app on its own, and a script is found through its interpreter. The entries are
-// read again only when one of the folders has changed.
+// that folder the app's root, one in a shared folder (SharedFolders: a bin folder, the
+// home folder) is the app on its own, and a script is found through its interpreter.
+// The entries are read again only when one of the folders has changed.
 class DesktopApps {
 public:
     struct Places {
@@ -28,13 +29,11 @@ public:
         // entries and session autostart lists start the session's parts.
         std::vector<std::filesystem::path> configFolders;
         std::vector<std::filesystem::path> searchPath;          // where a bare program name is looked for
-        std::vector<std::filesystem::path> sharedFolders;       // folders no app owns
+        SharedFolders sharedFolders;
     };
-    using Environment = std::function<const char*(const char* name)>;
 
     // This session's: the XDG applications and system configuration folders, $PATH, and
-    // the system's bin, lib and share folders (under `root`), $PATH's and the home
-    // folder as shared ones.
+    // its shared folders, the system's under `root`.
     static Places session(const Environment& environment = std::getenv, const std::filesystem::path& root = "/");
 
     explicit DesktopApps(Places places);

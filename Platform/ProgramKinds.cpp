@@ -63,4 +63,20 @@ bool isRunner(std::string_view program)
                           [&](std::string_view prefix) { return named.starts_with(prefix); });
 }
 
+ShellOption shellOption(std::string_view option)
+{
+    if (option == "--" || option == "-")
+        return ShellOption::last;
+    if (option.starts_with("--")) {
+        if (option == "--rcfile" || option == "--init-file")
+            return ShellOption::value;
+        return option == "--interactive" ? ShellOption::noScript : ShellOption::flags;
+    }
+    // A cluster of letters: "-ec", "-o pipefail", "+O extglob".
+    const auto letters = option.substr(1);
+    if (option.starts_with('-') && letters.find_first_of("csi") != std::string_view::npos)
+        return ShellOption::noScript;
+    return letters.find_first_of("oO") != std::string_view::npos ? ShellOption::value : ShellOption::flags;
+}
+
 } // namespace corvane

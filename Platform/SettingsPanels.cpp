@@ -91,14 +91,10 @@ std::optional<Command> command(const Page& page, const std::vector<fs::path>& pa
 
 Session Session::current(const Environment& environment)
 {
-    const auto variable = [&](const char* name) {
-        const char* value = environment(name);
-        return std::string_view(value ? value : "");
-    };
     Session session;
-    for (const auto name : Text::splitSkippingEmpty(variable("XDG_CURRENT_DESKTOP"), ':'))
+    for (const auto name : Text::splitSkippingEmpty(valueOf(environment, "XDG_CURRENT_DESKTOP"), ':'))
         session.desktops.emplace_back(name);
-    session.path = Platform::searchPath(variable("PATH"));
+    session.path = Platform::searchPath(valueOf(environment, "PATH"));
     return session;
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "Core/SettingsPane.hpp"
+#include "Platform/Environment.hpp"
 
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,8 +14,6 @@
 // Xfce, Cinnamon and MATE. Where the desktop has no such page, or its program is not
 // installed, there is none.
 namespace corvane::SettingsPanels {
-
-using Environment = std::function<const char*(const char* name)>;
 
 // What decides the choice: the desktops the session runs as, and where programs are.
 struct Session {

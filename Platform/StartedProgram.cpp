@@ -57,7 +57,7 @@ StartedProgram StartedProgram::of(const std::vector<std::string>& arguments, con
     }
     // "python3 /opt/x/x.py": an interpreter given a script of its own.
     if (isRunner(result.path)) {
-        const auto script = scriptArgument(result.options);
+        const auto script = scriptArgument(result.path, result.options);
         if (script != result.options.end() && script->starts_with('/')) {
             if (auto resolved = Platform::resolvedPath(*script); !resolved.empty() && fs::is_regular_file(resolved)) {
                 result.script = {*script, resolved};
@@ -71,6 +71,13 @@ StartedProgram StartedProgram::of(const std::vector<std::string>& arguments, con
 bool StartedProgram::runsOthers() const
 {
     return !script.empty() || isRunner(path);
+}
+
+std::string StartedProgram::ownFile() const
+{
+    if (!script.empty())
+        return script.back();
+    return path.empty() || isRunner(path) ? std::string() : path;
 }
 
 } // namespace corvane

@@ -22,6 +22,9 @@ struct StartedProgram {
 
     // It starts a script, or a program that runs what it is given (isRunner).
     bool runsOthers() const;
+    // The file whose processes are its own: the script, else the program; empty for a
+    // runner given no script (a bare shell, a launcher) and for what could not be found.
+    std::string ownFile() const;
 };
 
 } // namespace corvane

@@ -149,7 +149,7 @@ public:
             DesktopApps::Places{.applicationFolders = {base_ / "applications"},
                                 .configFolders = {},
                                 .searchPath = {base_ / "usr/bin"},
-                                .sharedFolders = {base_ / "usr/bin", base_ / "usr/lib"}});
+                                .sharedFolders = SharedFolders({base_ / "usr/bin", base_ / "usr/lib"}, {})});
     }
 
 private:

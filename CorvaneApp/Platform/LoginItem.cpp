@@ -6,10 +6,10 @@
 #include "Platform/DesktopEntry.hpp"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
+#include <QList>
 #include <QStandardPaths>
 
+#include <optional>
 #include <system_error>
 
 namespace corvane {
@@ -17,6 +17,40 @@ namespace corvane {
 namespace {
 
 const QString entryName = QStringLiteral("corvane.desktop");
+const char* const what = "autostart entry";
+const char* const notAnEntry = "cannot be read as a desktop entry";
+
+// Text in the entry's place that is not empty and no desktop entry.
+bool noEntry(const QByteArray& text)
+{
+    return !text.isEmpty() && DesktopEntry::parse(text.toStdString()).empty();
+}
+
+// The entry's text with "Hidden=true" in its main group, in place of any "Hidden" line
+// there, every other line as it was.
+QByteArray hidden(const QByteArray& text)
+{
+    QList<QByteArray> lines = text.split('\n');
+    qsizetype header = -1;
+    bool inMain = false;
+    bool replaced = false;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QByteArray line = lines[i].trimmed();
+        if (line.startsWith('[')) {
+            inMain = line == "[Desktop Entry]";
+            if (inMain && header < 0)
+                header = i;
+        } else if (inMain && line.startsWith("Hidden") && line.mid(6).trimmed().startsWith('=')) {
+            lines[i] = "Hidden=true";
+            replaced = true;
+        }
+    }
+    if (header < 0)
+        return "[Desktop Entry]\nHidden=true\n";
+    if (!replaced)
+        lines.insert(header + 1, "Hidden=true");
+    return lines.join('\n');
+}
 
 // An Exec argument: quoted when it holds a reserved character, with the characters
 // that stay special inside quotes escaped; then every backslash and percent sign
@@ -72,11 +106,12 @@ QString LoginItem::entryPath() const
 bool LoginItem::isEnabled() const
 {
     // Read as the settings file is: only the person's own file, opened once.
-    const auto found = Files::readKept(QFile::encodeName(entryPath()).toStdString(), DesktopEntry::maxBytes);
+    const auto found = Files::readKept(KeptFile::pathOf(entryPath()), DesktopEntry::maxBytes);
     if (found.place != Files::Place::file)
         return false;
     const auto keys = DesktopEntry::parse(found.content);
-    return !DesktopEntry::isTrue(keys, "Hidden") && DesktopEntry::value(keys, "X-GNOME-Autostart-enabled") != "false";
+    return !keys.empty() && !DesktopEntry::isTrue(keys, "Hidden") &&
+           DesktopEntry::value(keys, "X-GNOME-Autostart-enabled") != "false";
 }
 
 QString LoginItem::entryText(const QString& executable)
@@ -96,15 +131,19 @@ bool LoginItem::registerApp()
 {
     if (executable_.isEmpty())
         return false;
-    // Bytes that are no entry at all are kept aside rather than replaced; an entry of the
-    // person's own, wherever a link leads, is written over where it lies.
     const QString path = entryPath();
-    const auto found = Files::readKept(QFile::encodeName(path).toStdString(), DesktopEntry::maxBytes);
-    if (found.place == Files::Place::file && !found.content.empty() && DesktopEntry::parse(found.content).empty() &&
-        !KeptFile::setAside(path, "autostart entry", "cannot be read as a desktop entry"))
-        return false;
+    const QByteArray text = entryText(executable_).toUtf8();
     try {
-        KeptFile::write(path, entryText(executable_).toUtf8(), DesktopEntry::maxBytes, "autostart entry");
+        // Bytes that are no entry at all are kept aside rather than replaced; an entry of
+        // the person's own, wherever a link leads, is written over where it lies.
+        KeptFile::write(
+            path, DesktopEntry::maxBytes, what,
+            [&](const QByteArray* current) -> std::optional<QByteArray> {
+                if (current && noEntry(*current))
+                    return std::nullopt;
+                return text;
+            },
+            notAnEntry);
         return true;
     } catch (const std::system_error& error) {
         qCWarning(settingsLog, "autostart entry %s cannot be written (%s)", qPrintable(path), error.what());
@@ -114,10 +153,42 @@ bool LoginItem::registerApp()
 
 bool LoginItem::unregisterApp()
 {
-    QFile file(entryPath());
-    if (!file.exists() && !QFileInfo(entryPath()).isSymLink())
-        return true;
-    return file.remove();
+    const QString path = entryPath();
+    try {
+        const auto kept = Files::Kept::find(KeptFile::pathOf(path), DesktopEntry::maxBytes);
+        const Files::Found& found = kept.found();
+        switch (found.place) {
+        case Files::Place::empty:
+            return true;
+        case Files::Place::folder:
+            return false;
+        case Files::Place::file:
+            if (!found.linked) {
+                kept.remove();
+                return true;
+            }
+            // A link into the person's own files stays a link, and their copy stays
+            // current: the entry it leads to is hidden, as the session reads it.
+            KeptFile::write(
+                path, DesktopEntry::maxBytes, what,
+                [](const QByteArray* current) -> std::optional<QByteArray> {
+                    if (!current || noEntry(*current))
+                        return std::nullopt;
+                    return hidden(*current);
+                },
+                notAnEntry);
+            return true;
+        case Files::Place::tooLarge:
+        case Files::Place::notYours:
+        case Files::Place::notRegular:
+        case Files::Place::unreadable:
+            // No entry of the person's: moved out of the session's way, kept all the same.
+            return KeptFile::setAside(kept, path, what, KeptFile::problem(found, DesktopEntry::maxBytes));
+        }
+    } catch (const std::system_error& error) {
+        qCWarning(settingsLog, "autostart entry %s cannot be switched off (%s)", qPrintable(path), error.what());
+    }
+    return false;
 }
 
 } // namespace corvane

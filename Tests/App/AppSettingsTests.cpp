@@ -1,6 +1,7 @@
 #include "CorvaneApp/AppSettings.hpp"
 
 #include "CorvaneApp/PendingWrites.hpp"
+#include "CorvaneApp/SettingsText.hpp"
 #include "Tests/App/Support/LogCapture.hpp"
 #include "Tests/App/Support/SignalCounter.hpp"
 #include "Tests/App/Support/StepExecutor.hpp"
@@ -20,6 +21,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iostream>
+#include <string>
 #include <vector>
 
 using namespace corvane;
@@ -259,9 +262,10 @@ TEST(AppSettingsFile, WhatCannotBeReadAsSettingsIsSetAsideAndTheDefaultsHold)
         const char* name;
         std::function<void(const FakeTree&, const fs::path& file)> plant;
         std::function<void(const FakeTree&, const fs::path& aside)> kept;
+        const char* problem;  // what the log says is wrong
     } cases[]{
         {"a pipe", [](auto&, const fs::path& file) { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); },
-         [](auto&, const fs::path& aside) { EXPECT_TRUE(fs::is_fifo(aside)); }},
+         [](auto&, const fs::path& aside) { EXPECT_TRUE(fs::is_fifo(aside)); }, " is not a regular file (%/Corvane.conf is a pipe)"},
         {"a sparse gibibyte",
          [](auto&, const fs::path& file) {
              const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT, 0600);
@@ -269,16 +273,19 @@ TEST(AppSettingsFile, WhatCannotBeReadAsSettingsIsSetAsideAndTheDefaultsHold)
              ASSERT_EQ(::ftruncate(fd, off_t{1} << 30), 0);
              ::close(fd);
          },
-         [](auto&, const fs::path& aside) { EXPECT_EQ(fs::file_size(aside), std::uintmax_t{1} << 30); }},
+         [](auto&, const fs::path& aside) { EXPECT_EQ(fs::file_size(aside), std::uintmax_t{1} << 30); },
+         " is too large (1073741824 bytes, over the bound of 65536)"},
         {"settings one byte over the bound",
          [](auto&, const fs::path& file) { std::ofstream(file, std::ios::binary) << justTooLarge(); },
          [](const FakeTree& tree, const fs::path& aside) {
              EXPECT_EQ(tree.read(aside.filename().string()), justTooLarge());
-         }},
+         },
+         " is too large (65537 bytes, over the bound of 65536)"},
         {"unreadable bytes", [](auto&, const fs::path& file) { std::ofstream(file, std::ios::binary) << garbage(); },
          [](const FakeTree& tree, const fs::path& aside) {
              EXPECT_EQ(tree.read(aside.filename().string()), garbage());
-         }},
+         },
+         " cannot be read as settings"},
         {"a link to someone else's settings",
          [](const FakeTree& tree, const fs::path& file) {
              const auto theirs = tree.write("elsewhere/settings.ini", "[General]\nonboarded=true\n");
@@ -288,18 +295,21 @@ TEST(AppSettingsFile, WhatCannotBeReadAsSettingsIsSetAsideAndTheDefaultsHold)
          [](const FakeTree& tree, const fs::path& aside) {
              EXPECT_TRUE(fs::is_symlink(aside));
              EXPECT_EQ(tree.read("elsewhere/settings.ini"), "[General]\nonboarded=true\n");
-         }},
+         },
+         " is not yours ("},
         {"a link to nothing",
          [](const FakeTree& tree, const fs::path& file) { fs::create_symlink(tree.path("elsewhere/missing"), file); },
          [](const FakeTree& tree, const fs::path& aside) {
              EXPECT_TRUE(fs::is_symlink(aside));
              EXPECT_FALSE(fs::exists(tree.path("elsewhere/missing")));
-         }},
+         },
+         " is not a regular file (a link leads to %/elsewhere, which is not there)"},
         {"a link to /dev/null", [](auto&, const fs::path& file) { fs::create_symlink("/dev/null", file); },
          [](auto&, const fs::path& aside) {
              EXPECT_EQ(fs::read_symlink(aside), "/dev/null");
              EXPECT_TRUE(fs::is_character_file("/dev/null"));
-         }},
+         },
+         " is not a regular file (/dev/null is a device)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -319,6 +329,9 @@ TEST(AppSettingsFile, WhatCannotBeReadAsSettingsIsSetAsideAndTheDefaultsHold)
             ASSERT_EQ(log.lines().size(), 1u);
             EXPECT_TRUE(log.lines()[0].endsWith("set aside as " + QByteArray::fromStdString(aside[0].string())))
                 << log.lines()[0].toStdString();
+            QByteArray problem = "settings file " + QByteArray::fromStdString(file.string()) + c.problem;
+            problem.replace("%", QByteArray::fromStdString(tree.path()));
+            EXPECT_TRUE(log.lines()[0].startsWith(problem)) << log.lines()[0].toStdString();
             c.kept(tree, aside[0]);
 
             settings.setOnboarded(true);
@@ -351,4 +364,185 @@ TEST(AppSettingsFile, AFolderInItsPlaceIsLeftAlone)
     EXPECT_EQ(tree.read("Corvane.conf/inside"), "kept");
     EXPECT_EQ(tree.entries("Corvane.conf.").size(), 0u);
     EXPECT_EQ(log.lines().size(), 2u);  // once read, once written
+}
+
+// A save writes the keys stored this session over what the file holds as it is written:
+// a settings link restored after the start (a dotfiles tool relinking at login), a file
+// changed since, one that holds no settings any more. Every other key stays, and the
+// app's defaults are never written over the person's values.
+TEST(AppSettingsSaves, KeepWhatTheFileHoldsAtThatMoment)
+{
+    const struct {
+        const char* name;
+        const char* atStart;  // the file as the app starts; none: nothing there
+        std::function<void(AppSettings&)> store;
+        std::function<void(const FakeTree&)> meanwhile;
+        const char* saved;
+    } cases[]{
+        {"a link restored after the start", nullptr, [](AppSettings& s) { s.setOnboarded(true); },
+         [](const FakeTree& tree) {
+             tree.write("dotfiles/corvane.conf", "[General]\nmine=keep\nkeepUsageHistory=false\n");
+             tree.symlink("config/Corvane.conf", tree.path("dotfiles/corvane.conf"));
+         },
+         "[General]\nkeepUsageHistory=false\nmine=keep\nonboarded=true\n"},
+        {"a file changed since the start", "[General]\nshowMenuBar=false\n",
+         [](AppSettings& s) { s.setOnboarded(true); },
+         [](const FakeTree& tree) {
+             tree.write("config/Corvane.conf", "[General]\nkeepUsageHistory=false\nshowMenuBar=false\n[Window]\nx=1\n");
+         },
+         "[General]\nkeepUsageHistory=false\nonboarded=true\nshowMenuBar=false\n\n[Window]\nx=1\n"},
+        {"a key removed this session and back in the file", "[General]\nlastSpeedTest=old\n",
+         [](AppSettings& s) { s.setLastSpeedTest(std::nullopt); },
+         [](const FakeTree& tree) { tree.write("config/Corvane.conf", "[General]\nlastSpeedTest=old\nmine=1\n"); },
+         "[General]\nmine=1\n"},
+        {"a file that holds no settings any more", "[General]\nshowMenuBar=false\n",
+         [](AppSettings& s) { s.setOnboarded(true); },
+         [](const FakeTree& tree) { tree.write("config/Corvane.conf", "no settings\n"); }, "[General]\nonboarded=true\n"},
+        {"a store of the value the file holds", "[General]\nshowMenuBar=false\n",
+         [](AppSettings& s) { s.setShowMenuBar(true); },
+         [](const FakeTree& tree) { tree.write("config/Corvane.conf", "[General]\nshowMenuBar=false\nz=1\n"); },
+         "[General]\nshowMenuBar=true\nz=1\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeTree tree;
+        tree.mkdir("config");
+        if (c.atStart)
+            tree.write("config/Corvane.conf", c.atStart);
+        const bool linked = !c.atStart;
+        StepExecutor executor;
+        LogCapture log("settings");
+        AppSettings settings(qpath(tree.path("config/Corvane.conf")), executor);
+        c.store(settings);
+        c.meanwhile(tree);
+        executor.runAll();
+        EXPECT_EQ(tree.read("config/Corvane.conf"), c.saved);
+        EXPECT_EQ(fs::is_symlink(tree.path("config/Corvane.conf")), linked);
+        // Only what holds no settings is set aside, and said to be.
+        EXPECT_EQ(tree.entries("Corvane.conf.unreadable-", "config").size(), log.lines().size());
+    }
+}
+
+// The settings link leads through a folder another user can write to (a shared team
+// folder), and that user has swapped the file there for a link to another file of the
+// person's. Whether the link is there as the app starts or comes later, no save writes
+// onto that file: the person's link is set aside, and the app's values go to a plain
+// file in its place.
+TEST(AppSettingsSaves, NeverLeadThroughAFolderAnotherUserCanWrite)
+{
+    const bool root = ::geteuid() == 0;
+    for (const bool theirs : {false, true}) {
+        for (const bool atStart : {true, false}) {
+            SCOPED_TRACE(std::string(theirs ? "their folder" : "a folder anyone may write to") +
+                         (atStart ? ", linked at the start" : ", linked later"));
+            if (theirs && !root) {
+                std::cout << "[  SKIPPED ] another user's folder: handing one over needs root\n";
+                continue;
+            }
+            FakeTree tree;
+            const auto bashrc = tree.write("home/.bashrc", "export PATH\n");
+            const auto shared = tree.mkdir("shared");
+            if (theirs)
+                ASSERT_EQ(::chown(shared.c_str(), 65534, 65534), 0);
+            else
+                fs::permissions(shared, fs::perms::all);
+            // What the other user does in the folder they can write to.
+            fs::create_symlink(bashrc, shared + "/corvane.conf");
+            const auto link = [&] { tree.symlink("home/.config/Corvane/Corvane.conf", shared + "/corvane.conf"); };
+            if (atStart)
+                link();
+            StepExecutor executor;
+            LogCapture log("settings");
+            AppSettings settings(qpath(tree.path("home/.config/Corvane/Corvane.conf")), executor);
+            if (!atStart)
+                link();
+            settings.setOnboarded(true);
+            executor.runAll();
+            EXPECT_EQ(tree.read("home/.bashrc"), "export PATH\n");
+            EXPECT_EQ(fs::symlink_status(tree.path("home/.config/Corvane/Corvane.conf")).type(), fs::file_type::regular);
+            EXPECT_EQ(tree.read("home/.config/Corvane/Corvane.conf"), "[General]\nonboarded=true\n");
+            const auto aside = tree.entries("Corvane.conf.unreadable-", "home/.config/Corvane");
+            ASSERT_EQ(aside.size(), 1u);
+            EXPECT_EQ(fs::read_symlink(aside[0]), shared + "/corvane.conf");
+            ASSERT_EQ(log.lines().size(), 1);
+            const QByteArray why = theirs ? "the folder " + QByteArray::fromStdString(shared) + " belongs to someone else"
+                                          : "others can write to the folder " + QByteArray::fromStdString(shared);
+            EXPECT_TRUE(log.lines()[0].contains(" is not yours (" + why + "); set aside as "))
+                << log.lines()[0].toStdString();
+        }
+    }
+}
+
+// A file right at the bound is read; a save that would take it over the bound leaves out
+// keys the app does not know, the last ones first, so the next start reads it all the
+// same. The log says so once.
+TEST(AppSettingsFile, AFileAtTheBoundStillReadsBackAfterASave)
+{
+    std::string text = "[General]\nkeepUsageHistory=false\n";
+    for (int key = 0; text.size() < AppSettings::maxFileBytes; ++key)
+        text += "key" + std::to_string(100000 + key) + "=value\n";
+    text.resize(AppSettings::maxFileBytes - 1);
+    text += "\n";
+    FakeTree tree;
+    tree.write("Corvane.conf", text);
+    const QString file = qpath(tree.path("Corvane.conf"));
+    StepExecutor executor;
+    LogCapture log("settings");
+    {
+        AppSettings settings(file, executor);
+        EXPECT_FALSE(settings.keepUsageHistory());
+        settings.setOnboarded(true);
+        executor.runAll();
+        settings.setShowMenuBar(false);
+        executor.runAll();
+    }
+    const std::string saved = tree.read("Corvane.conf");
+    EXPECT_LE(saved.size(), AppSettings::maxFileBytes);
+    const auto values = SettingsText::parse(QByteArray::fromStdString(saved));
+    ASSERT_TRUE(values);
+    EXPECT_TRUE(values->contains("key100000"));
+    ASSERT_EQ(log.lines().size(), 1);
+    EXPECT_TRUE(log.lines()[0].contains(" would be over 65536 bytes; ")) << log.lines()[0].toStdString();
+
+    AppSettings again(file, executor);
+    EXPECT_TRUE(again.onboarded());
+    EXPECT_FALSE(again.showMenuBar());
+    EXPECT_FALSE(again.keepUsageHistory());
+    EXPECT_EQ(log.lines().size(), 1);
+    EXPECT_TRUE(tree.entries("Corvane.conf.").empty());
+}
+
+// Nothing of the settings goes through the temporary folder: with none to write to, they
+// read and save all the same.
+TEST(AppSettingsFile, AnUnwritableTemporaryFolderChangesNothing)
+{
+    FakeTree tree;
+    tree.write("config/Corvane.conf", "[General]\nshowMenuBar=false\n");
+    struct NoTemporaryFolder {
+        explicit NoTemporaryFolder(const std::string& missing) { qputenv("TMPDIR", QByteArray::fromStdString(missing)); }
+        ~NoTemporaryFolder()
+        {
+            if (previous)
+                qputenv("TMPDIR", *previous);
+            else
+                qunsetenv("TMPDIR");
+        }
+        std::optional<QByteArray> previous =
+            qEnvironmentVariableIsSet("TMPDIR") ? std::optional(qgetenv("TMPDIR")) : std::nullopt;
+    };
+    StepExecutor executor;
+    LogCapture log("settings");
+    {
+        const NoTemporaryFolder none(tree.path("no-such-folder"));
+        {
+            AppSettings settings(qpath(tree.path("config/Corvane.conf")), executor);
+            EXPECT_FALSE(settings.showMenuBar());
+            settings.setOnboarded(true);
+            executor.runAll();
+        }
+        EXPECT_TRUE(AppSettings(qpath(tree.path("config/Corvane.conf")), executor).onboarded());
+    }
+    EXPECT_EQ(tree.read("config/Corvane.conf"), "[General]\nonboarded=true\nshowMenuBar=false\n");
+    EXPECT_TRUE(log.lines().isEmpty());
+    EXPECT_FALSE(fs::exists(tree.path("no-such-folder")));
 }

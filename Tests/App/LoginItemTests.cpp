@@ -124,7 +124,7 @@ TEST(LoginItem, WhatIsNoEntryIsSetAsideBeforeTheEntryIsWritten)
          [](auto&, const fs::path& entry) {
              fs::create_symlink("/dev/null", entry);
              // never written through, as root would
-             ASSERT_EQ(Files::inspect(entry, DesktopEntry::maxBytes).place, Files::Place::other);
+             ASSERT_EQ(Files::readKept(entry, DesktopEntry::maxBytes).place, Files::Place::notRegular);
          }},
     };
     for (const auto& c : cases) {
@@ -167,4 +167,83 @@ TEST(LoginItem, AnEntryOfThePersonsOwnAtTheEndOfALinkIsWrittenWhereItLies)
     EXPECT_TRUE(fs::is_symlink(item.entryPath().toStdString()));
     EXPECT_EQ(DesktopEntry::value(DesktopEntry::read(real), "Exec"), "/usr/bin/corvane");
     EXPECT_TRUE(log.lines().isEmpty());
+}
+
+// "Start at login" off and on again with the entry kept in the person's own files: the
+// link stays a link, and the switch is written through it, so their copy stays current.
+// Off hides the entry and keeps every other line of it; on writes it afresh.
+TEST(LoginItem, OffAndOnThroughALinkKeepTheLink)
+{
+    namespace fs = std::filesystem;
+    test::FakeTree tree;
+    const auto real = tree.write("dotfiles/corvane.desktop", "");
+    const auto entry = tree.symlink("autostart/corvane.desktop", real);
+    LoginItem item(QString::fromStdString(tree.path("autostart")), "/usr/bin/corvane");
+    test::LogCapture log("settings");
+
+    ASSERT_TRUE(item.registerApp());
+    EXPECT_TRUE(item.isEnabled());
+    EXPECT_EQ(tree.read("dotfiles/corvane.desktop"), LoginItem::entryText("/usr/bin/corvane").toStdString());
+
+    const struct {
+        const char* name;
+        std::string before;  // the entry through the link as switched on
+        std::string after;   // as switched off
+    } cases[]{
+        {"the app's own entry", LoginItem::entryText("/usr/bin/corvane").toStdString(),
+         "[Desktop Entry]\nHidden=true\n" + LoginItem::entryText("/usr/bin/corvane").toStdString().substr(16)},
+        {"an entry hidden once before",
+         "[Desktop Entry]\nExec=corvane\nHidden=false\n[Desktop Action x]\nHidden=false\n",
+         "[Desktop Entry]\nExec=corvane\nHidden=true\n[Desktop Action x]\nHidden=false\n"},
+        {"an empty file", "", "[Desktop Entry]\nHidden=true\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        tree.write("dotfiles/corvane.desktop", c.before);
+        ASSERT_TRUE(item.unregisterApp());
+        EXPECT_FALSE(item.isEnabled());
+        EXPECT_EQ(fs::read_symlink(entry), real);
+        EXPECT_EQ(tree.read("dotfiles/corvane.desktop"), c.after);
+
+        ASSERT_TRUE(item.registerApp());
+        EXPECT_TRUE(item.isEnabled());
+        EXPECT_EQ(fs::read_symlink(entry), real);
+        EXPECT_EQ(tree.read("dotfiles/corvane.desktop"), LoginItem::entryText("/usr/bin/corvane").toStdString());
+    }
+    EXPECT_TRUE(log.lines().isEmpty());
+    EXPECT_EQ(tree.entries("", "autostart").size(), 1u);
+    EXPECT_EQ(tree.entries("", "dotfiles").size(), 1u);
+}
+
+// The entry's link leads through a folder others may write to: neither switch writes
+// anything there, nor where a link swapped in there leads; the person's link is set
+// aside and the switch holds in a plain entry of the app's.
+TEST(LoginItem, ALinkThroughAFolderOthersMayWriteToLeadsNowhere)
+{
+    namespace fs = std::filesystem;
+    test::FakeTree tree;
+    const auto other = tree.write("home/.profile", "PATH=/bin\n");
+    const auto shared = tree.mkdir("shared");
+    fs::permissions(shared, fs::perms::all);
+    fs::create_symlink(other, shared + "/corvane.desktop");
+    tree.symlink("autostart/corvane.desktop", shared + "/corvane.desktop");
+    LoginItem item(QString::fromStdString(tree.path("autostart")), "/usr/bin/corvane");
+    test::LogCapture log("settings");
+
+    EXPECT_FALSE(item.isEnabled());
+    ASSERT_TRUE(item.registerApp());
+    EXPECT_TRUE(item.isEnabled());
+    EXPECT_EQ(fs::symlink_status(item.entryPath().toStdString()).type(), fs::file_type::regular);
+    EXPECT_EQ(tree.entries("corvane.desktop.unreadable-", "autostart").size(), 1u);
+    ASSERT_EQ(log.lines().size(), 1);
+    EXPECT_TRUE(log.lines()[0].contains("is not yours (others can write to the folder " + shared + ")"))
+        << log.lines()[0].toStdString();
+
+    // Off again, the link is back, as a dotfiles tool would put it.
+    fs::remove(item.entryPath().toStdString());
+    tree.symlink("autostart/corvane.desktop", shared + "/corvane.desktop");
+    ASSERT_TRUE(item.unregisterApp());
+    EXPECT_FALSE(fs::exists(fs::symlink_status(item.entryPath().toStdString())));
+    EXPECT_EQ(tree.entries("corvane.desktop.unreadable-", "autostart").size(), 2u);
+    EXPECT_EQ(tree.read("home/.profile"), "PATH=/bin\n");
 }

@@ -7,11 +7,17 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <functional>
 #include <future>
+#include <iostream>
+#include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 using namespace corvane;
 
@@ -92,15 +98,40 @@ TEST(Files, AFileOverItsBoundIsRefusedWithoutHoldingIt)
     EXPECT_TRUE(Files::read("/proc/self/status"));
 }
 
-// What may stand where the app keeps a person's file: only their own regular file of sane
-// size, here or wherever links lead, is read and written through. Opening it and looking
-// at it without opening agree, and both tell where it really lies.
-TEST(FilesKept, OnlyThePersonsOwnFileOfSaneSizeIsTakenWhereverALinkLeads)
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uid_t nobody = 65534;
+
+// Gives an entry (a link itself, not its target) to another user; only root may.
+bool giveAway(const std::string& path, uid_t user = nobody, gid_t group = nobody)
 {
-    namespace fs = std::filesystem;
+    return ::lchown(path.c_str(), user, group) == 0;
+}
+
+// A process that has ended: its id names no one, for as long as the system does not
+// hand it out again.
+pid_t endedProcess()
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+} // namespace
+
+// What may stand where the app keeps a person's file: only their own regular file within
+// the bound, here or wherever their own links lead, is taken; anything else says what is
+// wrong with it.
+TEST(FilesKept, OnlyThePersonsOwnFileWithinTheBoundIsTaken)
+{
     test::FakeTree tree;
     tree.write("kept/plain", "a=1\n");
     tree.write("kept/sixteen", "0123456789abcdef");
+    tree.write("kept/seventeen", "0123456789abcdefg");
     const auto sparse = tree.write("kept/sparse", "");
     fs::resize_file(sparse, std::uintmax_t{1} << 30);  // a gibibyte that costs no disk
     tree.write("dotfiles/plain", "b=2\n");
@@ -109,8 +140,9 @@ TEST(FilesKept, OnlyThePersonsOwnFileOfSaneSizeIsTakenWhereverALinkLeads)
     tree.mkdir("kept/folder");
     tree.symlink("kept/to-plain", "plain");
     tree.symlink("kept/to-link-to-plain", tree.path("kept/to-plain"));
-    tree.symlink("kept/to-dotfiles", tree.path("dotfiles/plain"));
+    tree.symlink("kept/to-dotfiles", "../dotfiles/plain");
     tree.symlink("kept/to-nothing", tree.path("kept/missing"));
+    tree.symlink("kept/through-nothing", tree.path("gone/plain"));
     tree.symlink("kept/to-pipe", tree.path("dotfiles/pipe"));
     tree.symlink("kept/to-null", "/dev/null");
     tree.symlink("kept/to-folder", tree.path("dotfiles"));
@@ -118,8 +150,7 @@ TEST(FilesKept, OnlyThePersonsOwnFileOfSaneSizeIsTakenWhereverALinkLeads)
     // Someone else's file: one handed to nobody when the test may do that, else the
     // system's own, which is not the test's.
     const auto theirs = tree.write("dotfiles/theirs", "c=3\n");
-    const bool handedOver = ::chown(theirs.c_str(), 65534, 65534) == 0;
-    tree.symlink("kept/to-theirs", handedOver ? theirs : std::string("/etc/passwd"));
+    tree.symlink("kept/to-theirs", giveAway(theirs) ? theirs : std::string("/etc/passwd"));
 
     using Files::Place;
     const struct {
@@ -127,67 +158,172 @@ TEST(FilesKept, OnlyThePersonsOwnFileOfSaneSizeIsTakenWhereverALinkLeads)
         Place place;
         const char* target = nullptr;  // for a file, relative to the tree
         const char* content = nullptr;
+        std::uintmax_t size = 0;
+        const char* why = nullptr;  // found in what is said to be wrong
     } cases[]{
         {"missing", Place::empty},
-        {"plain", Place::file, "kept/plain", "a=1\n"},
-        {"sixteen", Place::file, "kept/sixteen", "0123456789abcdef"},
-        {"sparse", Place::other},
-        {"pipe", Place::other},
+        {"plain", Place::file, "kept/plain", "a=1\n", 4},
+        {"sixteen", Place::file, "kept/sixteen", "0123456789abcdef", 16},
+        {"seventeen", Place::tooLarge, "kept/seventeen", nullptr, 17},
+        {"sparse", Place::tooLarge, "kept/sparse", nullptr, std::uintmax_t{1} << 30},
+        {"pipe", Place::notRegular, nullptr, nullptr, 0, "is a pipe"},
         {"folder", Place::folder},
-        {"to-plain", Place::file, "kept/plain", "a=1\n"},
-        {"to-link-to-plain", Place::file, "kept/plain", "a=1\n"},
-        {"to-dotfiles", Place::file, "dotfiles/plain", "b=2\n"},
-        {"to-nothing", Place::other},  // a write would create a file wherever it points
-        {"to-pipe", Place::other},
-        {"to-null", Place::other},
+        {"to-plain", Place::file, "kept/plain", "a=1\n", 4},
+        {"to-link-to-plain", Place::file, "kept/plain", "a=1\n", 4},
+        {"to-dotfiles", Place::file, "dotfiles/plain", "b=2\n", 4},
+        {"to-nothing", Place::notRegular, nullptr, nullptr, 0, "which is not there"},
+        {"through-nothing", Place::notRegular, nullptr, nullptr, 0, "/gone, which is not there"},
+        {"to-pipe", Place::notRegular, nullptr, nullptr, 0, "is a pipe"},
+        {"to-null", Place::notRegular, nullptr, nullptr, 0, "/dev/null is a device"},
         {"to-folder", Place::folder},
-        {"loop", Place::other},
-        {"to-theirs", Place::other},
-        {"plain/inside", Place::other},
+        {"loop", Place::notRegular, nullptr, nullptr, 0, "links in a loop"},
+        {"to-theirs", Place::notYours, nullptr, nullptr, 0, "belongs to someone else"},
+        {"plain/inside", Place::notRegular, nullptr, nullptr, 0, "is no folder"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string path = tree.path(std::string("kept/") + c.name);
-        const Files::Found read = Files::readKept(path, 16);
-        const Files::Found looked = Files::inspect(path, 16);
-        EXPECT_EQ(read.place, c.place);
-        EXPECT_EQ(looked.place, c.place);
+        const Files::Found found = Files::readKept(path, 16);
+        EXPECT_EQ(found.place, c.place);
+        EXPECT_EQ(found.size, c.size);
+        EXPECT_EQ(found.linked, fs::is_symlink(path));
         if (c.target) {
-            const auto target = fs::canonical(tree.path(c.target));
-            EXPECT_EQ(read.target, target);
-            EXPECT_EQ(looked.target, target);
-            EXPECT_EQ(read.content, c.content);
+            EXPECT_EQ(found.target, fs::canonical(tree.path(c.target)));
         }
-        EXPECT_TRUE(looked.content.empty());
+        EXPECT_EQ(found.content, c.content ? c.content : "");
+        EXPECT_NE(found.why.find(c.why ? c.why : ""), std::string::npos) << found.why;
     }
-    EXPECT_EQ(Files::readKept(sparse, Files::defaultMaxBytes).place, Place::other);  // over the usual bound too
+    EXPECT_EQ(Files::readKept(sparse, Files::defaultMaxBytes).place, Place::tooLarge);  // over the usual bound too
+}
+
+// Every folder and link on the way to the file must be one that no one but the person
+// and root can change; else another user could lead a write anywhere. A folder others may
+// write to is such a way even when it is the person's; a sticky one is not, for entries of
+// the person's or root's. A second user, for the cases that need one, is nobody, whom
+// only root can hand things to.
+TEST(FilesKept, TheWayToTheFileIsOnlyThroughWhatNoOneElseCanChange)
+{
+    using Change = std::function<void(const test::FakeTree&)>;
+    const auto mode = [](fs::perms perms) {
+        return [perms](const test::FakeTree& tree) { fs::permissions(tree.path("shared"), perms); };
+    };
+    const struct {
+        const char* name;
+        Change change;
+        bool needsRoot;
+        Files::Place place;
+        const char* why = "";  // % for the tree
+    } cases[]{
+        {"a folder of one's own", mode(fs::perms::owner_all | fs::perms::others_read), false, Files::Place::file},
+        {"a folder anyone may write to", mode(fs::perms::all), false, Files::Place::notYours,
+         "others can write to the folder %/shared"},
+        {"a sticky folder anyone may write to", mode(fs::perms::all | fs::perms::sticky_bit), false,
+         Files::Place::file},
+        {"their folder", [](const test::FakeTree& tree) { giveAway(tree.path("shared")); }, true,
+         Files::Place::notYours, "the folder %/shared belongs to someone else"},
+        {"their link on the way", [](const test::FakeTree& tree) { giveAway(tree.path("config/Corvane.conf")); }, true,
+         Files::Place::notYours, "the link %/config/Corvane.conf belongs to someone else"},
+        {"their file in a sticky folder anyone may write to",
+         [](const test::FakeTree& tree) {
+             fs::permissions(tree.path("shared"), fs::perms::all | fs::perms::sticky_bit);
+             giveAway(tree.path("shared/Corvane.conf"));
+         },
+         true, Files::Place::notYours, "others can write to the folder %/shared"},
+        {"a folder their group may write to",
+         [](const test::FakeTree& tree) {
+             ::chown(tree.path("shared").c_str(), 0, nobody);
+             fs::permissions(tree.path("shared"), fs::perms::owner_all | fs::perms::group_all);
+         },
+         true, Files::Place::notYours, "others can write to the folder %/shared"},
+        // Root's own group is one of its own: its write permission opens nothing.
+        {"a folder the person's own group may write to", mode(fs::perms::owner_all | fs::perms::group_all), true,
+         Files::Place::file},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.needsRoot && ::geteuid() != 0) {
+            std::cout << "[  SKIPPED ] " << c.name << ": handing things to another user needs root\n";
+            continue;
+        }
+        test::FakeTree tree;
+        tree.write("shared/Corvane.conf", "x=1\n");
+        tree.symlink("config/Corvane.conf", tree.path("shared/Corvane.conf"));
+        c.change(tree);
+        const auto found = Files::readKept(tree.path("config/Corvane.conf"), 1024);
+        EXPECT_EQ(found.place, c.place);
+        std::string why = c.why;
+        if (const auto at = why.find('%'); at != std::string::npos)
+            why.replace(at, 1, tree.path());
+        EXPECT_EQ(found.why, why);
+    }
+    // A file right in a settings folder others may write to is not even set aside there.
+    test::FakeTree tree;
+    fs::permissions(tree.mkdir("shared"), fs::perms::all);
+    const auto kept = Files::Kept::find(tree.write("shared/Corvane.conf", "x=1\n"), 1024);
+    EXPECT_EQ(kept.found().place, Files::Place::notYours);
+    EXPECT_THROW(kept.setAside("unreadable", Date{}), std::system_error);
+    EXPECT_EQ(tree.read("shared/Corvane.conf"), "x=1\n");
+}
+
+// A swap in the person's own folder after the file was found (a dotfiles tool relinking)
+// is caught before the replacement lands: the swapped-in link and what it points at stay
+// as they are. So is a file that appears where there was none.
+TEST(FilesKept, ASwapAfterTheFileWasFoundIsNotWrittenOver)
+{
+    test::FakeTree tree;
+    const auto bashrc = tree.write("home/.bashrc", "export PATH\n");
+    const auto dotfile = tree.write("home/dotfiles/corvane.conf", "x=2\n");
+    const auto settings = tree.symlink("home/.config/Corvane/Corvane.conf", dotfile);
+    auto kept = Files::Kept::find(settings, 1024, true);
+    ASSERT_EQ(kept.found().place, Files::Place::file);
+    fs::remove(dotfile);
+    fs::create_symlink(bashrc, dotfile);
+    try {
+        kept.replace("onboarded=true\n");
+        ADD_FAILURE() << "written";
+    } catch (const std::system_error& error) {
+        EXPECT_EQ(error.code(), std::errc::resource_unavailable_try_again) << error.what();
+    }
+    EXPECT_EQ(tree.read("home/.bashrc"), "export PATH\n");
+    EXPECT_EQ(fs::read_symlink(dotfile), bashrc);
+    EXPECT_EQ(tree.entries("", "home/dotfiles"), std::vector<fs::path>{dotfile});  // nothing left beside it
+
+    const auto fresh = tree.path("home/dotfiles/fresh.conf");
+    kept = Files::Kept::find(fresh, 1024, true);
+    ASSERT_EQ(kept.found().place, Files::Place::empty);
+    tree.write("home/dotfiles/fresh.conf", "theirs");
+    EXPECT_THROW(kept.replace("mine"), std::system_error);
+    EXPECT_EQ(tree.read("home/dotfiles/fresh.conf"), "theirs");
 }
 
 // A change lands all at once beside the file it replaces, so a link to it stays a link
 // and a reader sees the old text or the new; a write that fails leaves the old file and
-// no new one.
+// no new one. Folders missing on the way are made, private to the person.
 TEST(FilesKept, ReplacingWritesBesideTheTargetAllAtOnce)
 {
-    namespace fs = std::filesystem;
     test::FakeTree tree;
     const auto target = tree.write("dotfiles/Corvane.conf", "old");
     fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     tree.symlink("config/Corvane.conf", target);
 
-    const auto found = Files::inspect(tree.path("config/Corvane.conf"), 1024);
-    ASSERT_EQ(found.place, Files::Place::file);
-    Files::replace(found.target, "new");
+    const auto found = Files::Kept::find(tree.path("config/Corvane.conf"), 1024, true);
+    ASSERT_EQ(found.found().place, Files::Place::file);
+    EXPECT_TRUE(found.found().linked);
+    found.replace("new");
     EXPECT_EQ(tree.read("config/Corvane.conf"), "new");
     EXPECT_TRUE(fs::is_symlink(tree.path("config/Corvane.conf")));
     EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(tree.entries("", "dotfiles"), std::vector<fs::path>{target});  // nothing left beside it
 
-    Files::replace(tree.path("config/new.conf"), "created");
-    EXPECT_EQ(tree.read("config/new.conf"), "created");
+    Files::Kept::find(tree.path("config/new/deeper/new.conf"), 1024, true).replace("created");
+    EXPECT_EQ(tree.read("config/new/deeper/new.conf"), "created");
+    EXPECT_EQ(fs::status(tree.path("config/new")).permissions(), fs::perms::owner_all);
+    EXPECT_EQ(Files::readKept(tree.path("config/other/new.conf"), 1024).place, Files::Place::empty);
+    EXPECT_FALSE(fs::exists(tree.path("config/other")));  // a read makes no folder
 
     const auto failsWith = [&](std::errc expected) {
         try {
-            Files::replace(target, "lost");
+            Files::Kept::find(target, 1024, true).replace("lost");
             ADD_FAILURE() << "written";
         } catch (const std::system_error& error) {
             EXPECT_EQ(error.code(), expected) << error.what();
@@ -199,8 +335,19 @@ TEST(FilesKept, ReplacingWritesBesideTheTargetAllAtOnce)
     }
     EXPECT_EQ(tree.read("dotfiles/Corvane.conf"), "new");
     EXPECT_EQ(tree.entries("", "dotfiles"), std::vector<fs::path>{target});
-    fs::remove_all(tree.path("dotfiles"));
-    failsWith(std::errc::no_such_file_or_directory);
+}
+
+// A file the person may not read says so, and is not taken for missing. (Root reads
+// anything, unless its thread gives that up, as it does while a read-only folder lives.)
+TEST(FilesKept, AFileThatCannotBeReadIsUnreadable)
+{
+    test::FakeTree tree;
+    const auto file = tree.write("kept/Corvane.conf", "a=1\n");
+    fs::permissions(file, fs::perms::none);
+    const test::ReadOnlyFolder withoutOverride(tree.path("kept"));
+    const auto found = Files::readKept(file, 1024);
+    EXPECT_EQ(found.place, Files::Place::unreadable);
+    EXPECT_EQ(found.why, "cannot open " + file + ": Permission denied");
 }
 
 TEST(FilesKept, SettingAsideRenamesTheEntryItselfAndNeverReplacesOne)
@@ -211,17 +358,49 @@ TEST(FilesKept, SettingAsideRenamesTheEntryItselfAndNeverReplacesOne)
     const std::string stamped = tree.path("Corvane.conf.unreadable-20260307T090503Z");
     tree.write("Corvane.conf.unreadable-20260307T090503Z", "earlier");
     tree.write("Corvane.conf", "garbage");
-    EXPECT_EQ(Files::setAside(tree.path("Corvane.conf"), "unreadable", now), stamped + "-2");
+    EXPECT_EQ(Files::Kept::find(tree.path("Corvane.conf"), 1024).setAside("unreadable", now), stamped + "-2");
     EXPECT_EQ(tree.read("Corvane.conf.unreadable-20260307T090503Z"), "earlier");
     EXPECT_EQ(tree.read("Corvane.conf.unreadable-20260307T090503Z-2"), "garbage");
-    EXPECT_FALSE(std::filesystem::exists(tree.path("Corvane.conf")));
+    EXPECT_FALSE(fs::exists(tree.path("Corvane.conf")));
 
     // A link moves as a link: what it points at stays where it is.
     tree.write("target", "kept");
     tree.symlink("Corvane.conf", tree.path("target"));
-    EXPECT_EQ(Files::setAside(tree.path("Corvane.conf"), "unreadable", now), stamped + "-3");
-    EXPECT_TRUE(std::filesystem::is_symlink(stamped + "-3"));
+    EXPECT_EQ(Files::Kept::find(tree.path("Corvane.conf"), 1024).setAside("unreadable", now), stamped + "-3");
+    EXPECT_TRUE(fs::is_symlink(stamped + "-3"));
     EXPECT_EQ(tree.read("target"), "kept");
 
-    EXPECT_THROW(Files::setAside(tree.path("missing"), "unreadable", now), std::system_error);
+    EXPECT_THROW(Files::Kept::find(tree.path("Corvane.conf"), 1024).setAside("unreadable", now), std::system_error);
+}
+
+// Only the new files of writes whose process has ended, named as the writes name them,
+// and only regular files of the person's; everything else beside the settings stays.
+TEST(FilesKept, LeftoversOfUnfinishedWritesAreRemoved)
+{
+    test::FakeTree tree;
+    const std::string ended = std::to_string(endedProcess());
+    const std::string running = std::to_string(::getpid());
+    tree.write("dotfiles/Corvane.conf", "a=1\n");
+    tree.symlink("config/Corvane.conf", tree.path("dotfiles/Corvane.conf"));
+    const std::pair<std::string, bool> entries[]{
+        {".Corvane.conf." + ended + "-0-123456", false},
+        {".Corvane.conf." + ended + "-17-1", false},
+        {".Corvane.conf." + running + "-0-123456", true},  // a write still under way
+        {".Corvane.conf." + ended + "-x-1", true},
+        {".Corvane.conf." + ended + "-0", true},
+        {".other.conf." + ended + "-0-1", true},
+        {"Corvane.conf.lock", true},
+        {"Corvane.conf.unreadable-20260307T090503Z", true},
+    };
+    for (const auto& [name, stays] : entries)
+        tree.write("dotfiles/" + name, "left");
+    tree.mkdir("dotfiles/.Corvane.conf." + ended + "-1-1");  // a folder is nobody's leftover
+    tree.write("config/.Corvane.conf." + ended + "-0-1", "beside the link, not the file");
+
+    Files::Kept::find(tree.path("config/Corvane.conf"), 1024).removeLeftovers();
+    for (const auto& [name, stays] : entries)
+        EXPECT_EQ(fs::exists(tree.path("dotfiles/" + name)), stays) << name;
+    EXPECT_TRUE(fs::is_directory(tree.path("dotfiles/.Corvane.conf." + ended + "-1-1")));
+    EXPECT_TRUE(fs::exists(tree.path("config/.Corvane.conf." + ended + "-0-1")));
+    EXPECT_EQ(tree.read("dotfiles/Corvane.conf"), "a=1\n");
 }

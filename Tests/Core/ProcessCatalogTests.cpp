@@ -1,5 +1,6 @@
 #include "Core/ProcessCatalog.hpp"
 
+#include "Core/Text.hpp"
 #include "Tests/Support/FakeTree.hpp"
 
 #include <gtest/gtest.h>
@@ -132,14 +133,40 @@ TEST(ProcessCatalog, LaunchdLabelsMatchByStem)
     EXPECT_EQ(unknown.verdict, Verdict::review);
 }
 
-TEST(ProcessCatalog, GroupLookupUsesPrimaryAndAppName)
+// A bundle's helper in a system folder is the system's; an installed app a person starts
+// is theirs wherever its package put its programs; a part of the session is no app's.
+// The catalog wins where it names the process.
+TEST(ProcessCatalog, AGroupIsExplainedAsItsKindOfApp)
 {
-    ProcessGroup group;
-    group.id = "/Applications/Foo.app";
-    group.displayName = "Foo";
-    group.appPath = group.id;
-    group.members = {ProcessUsage{1, 1, 501, "me", "/Applications/Foo.app/Contents/MacOS/Foo", "Foo", 0, 0}};
-    EXPECT_EQ(ProcessCatalog().explain(group).title, "Part of Foo");
+    const ProcessCatalog catalog({entry("browser", {}, {"/usr/lib/firefox-esr/"}), entry("shell", {"bash"})});
+    const struct {
+        std::optional<AppKind> kind;  // none for a lone process
+        std::string path;
+        std::string title;
+        Verdict verdict;
+    } cases[] = {
+        {AppKind::bundle, "/Applications/Viewer.app/Contents/MacOS/Viewer", "Part of Viewer", Verdict::safe},
+        {AppKind::bundle, "/usr/libexec/viewerd", "Part of macOS", Verdict::leave},
+        {AppKind::installedApp, "/usr/bin/evince", "Part of Viewer", Verdict::safe},
+        {AppKind::installedApp, "/usr/lib/firefox-esr/firefox-esr", "browser title", Verdict::review},
+        {AppKind::installedApp, "/usr/bin/bash", "shell title", Verdict::review},
+        {AppKind::sessionPart, "/usr/bin/xfce4-panel", "Part of macOS", Verdict::leave},
+        {AppKind::sessionPart, "/usr/lib/x86_64-linux-gnu/csd/csd-automount", "Not in our list yet", Verdict::review},
+        {std::nullopt, "/usr/bin/yes", "Part of macOS", Verdict::leave},
+    };
+    for (const auto& c : cases) {
+        ProcessGroup group;
+        group.displayName = "Viewer";
+        group.members = {ProcessUsage{1, 1, 501, "me", c.path, Text::lastPathComponent(c.path), 0, 0}};
+        if (c.kind) {
+            group.appPath = "/Applications/Viewer.app";
+            group.appKind = *c.kind;
+        }
+        const auto explanation = catalog.explain(group);
+        EXPECT_EQ(explanation.title, c.title) << c.path;
+        EXPECT_EQ(explanation.verdict, c.verdict) << c.path;
+        EXPECT_EQ(explanation.fixes == std::vector<FixID>{FixID::quitApp}, c.verdict == Verdict::safe) << c.path;
+    }
 }
 
 TEST(ProcessCatalog, DecodesKeysAndOptionalFields)

@@ -6,11 +6,13 @@
 #include "Platform/AppScope.hpp"
 #include "Platform/DesktopEntry.hpp"
 #include "Platform/ProcProcessSource.hpp"
+#include "Platform/ProgramKinds.hpp"
 #include "Tests/Support/FakeTree.hpp"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <unistd.h>
 
 using namespace corvane;
@@ -77,6 +79,68 @@ TEST(AppScope, ReadsTheUnifiedHierarchyElseTheSystemdOne)
     EXPECT_EQ(AppScope::fromCgroupFile(""), "");
 }
 
+// Only a script a shell or an interpreter runs is one: not an option's value, not the
+// text a shell runs as a command, and nothing an interactive shell was given.
+TEST(ProgramKinds, TheScriptIsTheFirstArgumentThatIsNoOptionNorAnOptionsValue)
+{
+    using Arguments = std::vector<std::string_view>;
+    const std::pair<Arguments, std::string_view> shells[] = {
+        {{"-e", "/x/run.sh", "-i"}, "/x/run.sh"},
+        {{"--login", "-o", "pipefail", "+O", "extglob", "/x/run.sh"}, "/x/run.sh"},
+        {{"--", "-run.sh"}, "-run.sh"},
+        {{"--rcfile", "/x/run.sh", "-i"}, ""},
+        {{"--init-file", "/x/run.sh"}, ""},
+        {{"-i", "/x/run.sh"}, ""},
+        {{"-ec", "/x/run.sh", "name"}, ""},
+        {{"-s", "/x/run.sh"}, ""},
+        {{}, ""},
+    };
+    for (const auto& [options, expected] : shells) {
+        const auto script = scriptArgument("/usr/bin/bash", options);
+        EXPECT_EQ(script == options.end() ? "" : *script, expected) << (options.empty() ? "" : options.front());
+    }
+    // An interpreter's "-i" runs its script, then asks for more.
+    const Arguments python{"-i", "/x/x.py"};
+    EXPECT_EQ(scriptArgument("/usr/bin/python3.11", python), python.begin() + 1);
+}
+
+// What the walk out from a program stops at, and which folders are no app's own.
+TEST(SharedFolders, AreTheListedAndAPersonsToolFolders)
+{
+    const std::map<std::string, std::string> environment{
+        {"HOME", "/home/me"}, {"PATH", "/opt/tools/bin/:relative"}, {"XDG_CONFIG_HOME", "/etc/me"},
+        {"XDG_CACHE_HOME", "relative"}, {"XDG_RUNTIME_DIR", "/run/user/1000"}};
+    const auto shared = SharedFolders::session([&](const char* name) {
+        const auto found = environment.find(name);
+        return found == environment.end() ? nullptr : found->second.c_str();
+    });
+    const std::tuple<std::string_view, bool, bool> cases[] = {
+        // folder, is one, is or holds one
+        {"/opt/tools/bin", true, true},          {"/opt/tools", false, true},
+        {"/usr/lib/firefox-esr", false, false},  {"/home", false, true},
+        {"/home/me/.local", true, true},         {"/home/me/.local/share", true, true},
+        {"/home/me/.cargo/bin", true, true},     {"/home/me/go/bin", true, true},
+        {"/etc/me", true, true},                 {"/run/user/1000", true, true},
+        {"/home/me/Apps/editor", false, false},  {"/home/me/Apps/editor/bin", false, false},
+        {"/home/me-too/bin", false, false},
+    };
+    for (const auto& [folder, contained, held] : cases) {
+        EXPECT_EQ(shared.contains(folder), contained) << folder;
+        EXPECT_EQ(shared.holdsOne(folder), held) << folder;
+    }
+    // With the root folder as home every folder of the system would be a person's.
+    EXPECT_FALSE(SharedFolders({}, "/").contains("/opt/google"));
+}
+
+// A claim names an app of the index it is made for, one app per root.
+TEST(DesktopAppIndex, ClaimsOnlyForItsOwnApps)
+{
+    DesktopAppIndex::Builder builder({});
+    const auto& viewer = builder.add({{"/opt/viewer", "Viewer", "", true}, {}, false});
+    EXPECT_EQ(&builder.add({{"/opt/viewer", "Other", "", true}, {}, false}), &viewer);
+    EXPECT_THROW(DesktopAppIndex::Builder({}).claimFolder("/opt/viewer", viewer), std::invalid_argument);
+}
+
 namespace {
 
 const uint32_t me = ::geteuid();
@@ -95,8 +159,8 @@ protected:
         return {.applicationFolders = {system.path("home/applications"), system.path("share/applications")},
                 .configFolders = {system.path("etc/xdg")},
                 .searchPath = {system.path("usr/bin"), system.path("me/.local/bin")},
-                .sharedFolders = {system.path("usr/bin"), system.path("usr/lib"), system.path("opt"), system.path("me"),
-                                  system.path("me/.local/bin")}};
+                .sharedFolders = SharedFolders({system.path("usr/bin"), system.path("usr/lib"), system.path("opt")},
+                                               system.path("me"))};
     }
 
     // An executable file: a compiled program unless given a script's text.

@@ -4,6 +4,7 @@
 #include "Core/AppGrouper.hpp"
 #include "Core/CPUMeter.hpp"
 #include "Core/Numbers.hpp"
+#include "Core/ProcessCatalog.hpp"
 #include "Core/Text.hpp"
 #include "Platform/DesktopApps.hpp"
 #include "Platform/ProcProcessSource.hpp"
@@ -170,11 +171,13 @@ private:
     int32_t nextPid = 1000;
 };
 
-std::set<std::string> quittable(const std::vector<ProcessGroup>& groups)
+// The groups that may be quit, or with `safe`, those that no catalog entry naming them
+// would call safe to quit.
+std::set<std::string> quittable(const std::vector<ProcessGroup>& groups, bool safe = false)
 {
     std::set<std::string> names;
     for (const auto& group : groups) {
-        if (group.quittable)
+        if (safe ? ProcessCatalog().explain(group).verdict == Verdict::safe : group.quittable)
             names.insert(group.displayName);
     }
     return names;
@@ -182,9 +185,10 @@ std::set<std::string> quittable(const std::vector<ProcessGroup>& groups)
 
 } // namespace
 
-// Only the apps a person opened are offered a quit: never a panel, the desktop, the
-// window manager, a settings or notification daemon, a polkit agent, the sound or
-// display server, D-Bus or the user's service manager, nor a shell.
+// Only the apps a person opened are offered a quit, and only they are called safe to
+// quit: never a panel, the desktop, the window manager, a settings or notification
+// daemon, a polkit agent, the sound or display server, D-Bus or the user's service
+// manager, nor a shell.
 TEST(DesktopSession, NoPartOfAnyDesktopsSessionIsOfferedAQuit)
 {
     const std::set<std::string> common{"Firefox ESR", "Firefox Web Browser", "Terminator", "Tilix", "XTerm", "kitty"};
@@ -202,7 +206,9 @@ TEST(DesktopSession, NoPartOfAnyDesktopsSessionIsOfferedAQuit)
         const DesktopSession session(desktop);
         auto expected = common;
         expected.insert(apps.begin(), apps.end());
-        EXPECT_EQ(quittable(session.groups()), expected) << desktop;
+        const auto groups = session.groups();
+        EXPECT_EQ(quittable(groups), expected) << desktop;
+        EXPECT_EQ(quittable(groups, true), expected) << desktop;
     }
 }
 

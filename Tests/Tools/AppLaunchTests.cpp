@@ -15,6 +15,7 @@
 #include <poll.h>
 #include <sys/fanotify.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -230,6 +231,46 @@ TEST(AppLaunchSettings, ALinkIntoAReadOnlyFolderHoldsChangesForTheSession)
     ASSERT_EQ(problems.size(), 1) << describe(problems).toStdString();
     EXPECT_TRUE(problems[0].startsWith("warning settings: settings file ")) << problems[0].toStdString();
     EXPECT_TRUE(problems[0].contains("cannot be written")) << problems[0].toStdString();
+}
+
+// The settings link is missing as the app starts (a dotfiles tool relinks at login) and
+// back before it saves: the save (onboarding marked done as it quits) keeps every value
+// of the person's file, and the link stays a link.
+TEST(AppLaunchSettings, ALinkRestoredAfterTheStartKeepsThePersonsValues)
+{
+    SettingsHome home;
+    ProgramRun app{home.home, QStringLiteral(CORVANE_APP), {}, QStringLiteral("monitor.debug=true")};
+    app.start();
+    ASSERT_TRUE(app.waitForLine(checkFinished)) << app.errorOutput().toStdString();
+    const auto target = home.linkToOwnFile(QStringLiteral("dotfiles/corvane"), "[General]\nmine=keep\nkeepUsageHistory=false\n");
+    ASSERT_TRUE(app.terminate()) << app.errorOutput().toStdString();
+    EXPECT_EQ(std::filesystem::read_symlink(home.file("Corvane.conf")), target);
+    EXPECT_EQ(contentOf(target), "[General]\nkeepUsageHistory=false\nmine=keep\nonboarded=true\n");
+    EXPECT_TRUE(app.problems().isEmpty()) << problemsOf(app).toStdString();
+}
+
+// With no temporary folder to write to, the settings read and save all the same. What a
+// write cut short by an earlier run left beside them is gone, and nothing else is left.
+TEST(AppLaunchSettings, AnUnwritableTemporaryFolderChangesNothing)
+{
+    SettingsHome home;
+    plant(home.file("Corvane.conf"), "[General]\nshowMenuBar=false\n");
+    const pid_t ended = ::fork();
+    if (ended == 0)
+        ::_exit(0);
+    ::waitpid(ended, nullptr, 0);
+    const std::string leftover = ".Corvane.conf." + std::to_string(ended) + "-0-1";
+    plant(home.file(leftover.c_str()), "[Gen");
+    ProgramRun app{home.home, QStringLiteral(CORVANE_APP), {}, QStringLiteral("monitor.debug=true")};
+    auto environment = app.process().processEnvironment();
+    environment.insert(QStringLiteral("TMPDIR"), QStringLiteral("/nonexistent"));
+    app.process().setProcessEnvironment(environment);
+    app.start();
+    ASSERT_TRUE(checksThenQuits(app)) << app.errorOutput().toStdString();
+    EXPECT_EQ(contentOf(home.file("Corvane.conf")), "[General]\nonboarded=true\nshowMenuBar=false\n");
+    EXPECT_EQ(home.folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("Corvane.conf")});
+    EXPECT_TRUE(app.problems().isEmpty()) << problemsOf(app).toStdString();
 }
 
 // A settings file of 1.4 million keys (22 MB) is no settings file of this app's: it is
