@@ -43,20 +43,21 @@ DesktopApps::Places places(std::vector<fs::path> applicationFolders)
 } // namespace
 
 LinuxWorkspace::LinuxWorkspace()
-    : procRoot_("/proc"), apps_(DesktopApps::shared()), run_(Shell::run), session_(SettingsPanels::Session::current())
+    : procRoot_("/proc"), apps_(DesktopApps::shared()), run_(Shell::run), session_(SettingsPanels::Session::current()),
+      quitSession_(QuitSession::fromEnvironment())
 {
 }
 
 LinuxWorkspace::LinuxWorkspace(fs::path procRoot, std::vector<fs::path> applicationFolders, CommandRunner run,
-                               SettingsPanels::Session session)
+                               SettingsPanels::Session session, QuitSession quitSession)
     : procRoot_(std::move(procRoot)), apps_(std::make_shared<DesktopApps>(places(std::move(applicationFolders)))),
-      run_(std::move(run)), session_(std::move(session))
+      run_(std::move(run)), session_(std::move(session)), quitSession_(std::move(quitSession))
 {
 }
 
 std::vector<Workspace::Application> LinuxWorkspace::runningApplications()
 {
-    return RunningApps::list(procRoot_, *apps_->current(), ::getuid(), ::getpid());
+    return RunningApps::list(procRoot_, *apps_->current(), ::getuid(), ::getpid(), quitSession_);
 }
 
 bool LinuxWorkspace::open(const std::string& url)

@@ -2,43 +2,13 @@
 
 #include "Core/Text.hpp"
 #include "Platform/ProcFS.hpp"
+#include "Platform/X11Connection.hpp"
 
-#include <memory>
 #include <optional>
-#include <xcb/xcb.h>
-#include <xcb/xcb_ewmh.h>
 
 namespace corvane::X11Windows {
 
 namespace {
-
-struct Disconnect {
-    void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
-};
-
-// The EWMH atoms of one connection, released with it.
-class Ewmh {
-public:
-    explicit Ewmh(xcb_connection_t* connection)
-    {
-        ready_ = xcb_ewmh_init_atoms_replies(&ewmh_, xcb_ewmh_init_atoms(connection, &ewmh_), nullptr) == 1;
-    }
-    ~Ewmh()
-    {
-        // A failed initialisation has already released its own memory.
-        if (ready_)
-            xcb_ewmh_connection_wipe(&ewmh_);
-    }
-    Ewmh(const Ewmh&) = delete;
-    Ewmh& operator=(const Ewmh&) = delete;
-
-    bool ready() const { return ready_; }
-    xcb_ewmh_connection_t* get() { return &ewmh_; }
-
-private:
-    xcb_ewmh_connection_t ewmh_{};
-    bool ready_ = false;
-};
 
 bool isHidden(xcb_ewmh_connection_t* ewmh, xcb_get_property_cookie_t cookie)
 {
@@ -98,38 +68,34 @@ WindowDescription describe(xcb_ewmh_connection_t* ewmh, const Requests& requests
 
 std::vector<WindowDescription> clientWindows()
 {
-    int screen = 0;
-    const std::unique_ptr<xcb_connection_t, Disconnect> connection(xcb_connect(nullptr, &screen));
-    if (xcb_connection_has_error(connection.get()))
+    X11Connection connection(nullptr);
+    if (!connection.ready())
         return {};
-    Ewmh ewmh(connection.get());
-    // The screen number comes from $DISPLAY and need not exist on the server.
-    if (!ewmh.ready() || screen < 0 || screen >= ewmh.get()->nb_screens)
-        return {};
+    xcb_ewmh_connection_t* ewmh = connection.ewmh();
+    const int screen = connection.screen();
     xcb_ewmh_get_windows_reply_t clients;
-    if (xcb_ewmh_get_client_list_reply(ewmh.get(), xcb_ewmh_get_client_list(ewmh.get(), screen), &clients, nullptr)
-        != 1)
+    if (xcb_ewmh_get_client_list_reply(ewmh, xcb_ewmh_get_client_list(ewmh, screen), &clients, nullptr) != 1)
         return {};
 
     // Ask for every window's properties before reading any answer, so the round
     // trips overlap.
-    const auto desktopCookie = xcb_ewmh_get_current_desktop(ewmh.get(), screen);
+    const auto desktopCookie = xcb_ewmh_get_current_desktop(ewmh, screen);
     std::vector<Requests> requests;
     requests.reserve(clients.windows_len);
     for (uint32_t i = 0; i < clients.windows_len; ++i) {
         const xcb_window_t id = clients.windows[i];
-        requests.push_back({xcb_ewmh_get_wm_pid(ewmh.get(), id), xcb_ewmh_get_wm_state(ewmh.get(), id),
-                            xcb_ewmh_get_wm_desktop(ewmh.get(), id)});
+        requests.push_back({xcb_ewmh_get_wm_pid(ewmh, id), xcb_ewmh_get_wm_state(ewmh, id),
+                            xcb_ewmh_get_wm_desktop(ewmh, id)});
     }
     xcb_ewmh_get_windows_reply_wipe(&clients);
 
     std::optional<uint32_t> currentDesktop;
-    if (uint32_t desktop = 0; xcb_ewmh_get_current_desktop_reply(ewmh.get(), desktopCookie, &desktop, nullptr) == 1)
+    if (uint32_t desktop = 0; xcb_ewmh_get_current_desktop_reply(ewmh, desktopCookie, &desktop, nullptr) == 1)
         currentDesktop = desktop;
     std::vector<WindowDescription> windows;
     windows.reserve(requests.size());
     for (const auto& request : requests)
-        windows.push_back(describe(ewmh.get(), request, currentDesktop));
+        windows.push_back(describe(ewmh, request, currentDesktop));
     return windows;
 }
 

@@ -8,12 +8,15 @@ packages=(
   build-essential cmake ninja-build pkg-config
   nlohmann-json3-dev libplist-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libxcb1-dev libxcb-ewmh-dev libxcb-randr0-dev
+  libxcb1-dev libxcb-ewmh-dev libxcb-randr0-dev libxcb-res0-dev libsystemd-dev
   xdg-utils libglib2.0-bin iproute2 iw desktop-file-utils
   qt6-base-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
   # Not linked, but Qt's CMake package looks for it and says so on every configure without it.
   libxkbcommon-dev
   fonts-dejavu-core
+  # What the quit tests run: an X server, a window manager, a session bus, a Tk editor
+  # and a GTK app.
+  xvfb openbox dbus-daemon tk8.6 python3-gi gir1.2-gtk-3.0
 )
 if [ "${1:-}" = fuzz ]; then
   packages+=(clang libclang-rt-14-dev)
