@@ -171,7 +171,8 @@ TEST(LoginItem, AnEntryOfThePersonsOwnAtTheEndOfALinkIsWrittenWhereItLies)
 
 // "Start at login" off and on again with the entry kept in the person's own files: the
 // link stays a link, and the switch is written through it, so their copy stays current.
-// Off hides the entry and keeps every other line of it; on writes it afresh.
+// Off hides the entry and keeps every other line of it; on writes it afresh. Once others
+// may change the way to it, off writes nothing there and sets the link aside.
 TEST(LoginItem, OffAndOnThroughALinkKeepTheLink)
 {
     namespace fs = std::filesystem;
@@ -179,19 +180,14 @@ TEST(LoginItem, OffAndOnThroughALinkKeepTheLink)
     const auto real = tree.write("dotfiles/corvane.desktop", "");
     const auto entry = tree.symlink("autostart/corvane.desktop", real);
     LoginItem item(QString::fromStdString(tree.path("autostart")), "/usr/bin/corvane");
+    const std::string own = LoginItem::entryText("/usr/bin/corvane").toStdString();
     test::LogCapture log("settings");
-
-    ASSERT_TRUE(item.registerApp());
-    EXPECT_TRUE(item.isEnabled());
-    EXPECT_EQ(tree.read("dotfiles/corvane.desktop"), LoginItem::entryText("/usr/bin/corvane").toStdString());
-
     const struct {
         const char* name;
         std::string before;  // the entry through the link as switched on
         std::string after;   // as switched off
     } cases[]{
-        {"the app's own entry", LoginItem::entryText("/usr/bin/corvane").toStdString(),
-         "[Desktop Entry]\nHidden=true\n" + LoginItem::entryText("/usr/bin/corvane").toStdString().substr(16)},
+        {"the app's own entry", own, "[Desktop Entry]\nHidden=true\n" + own.substr(16)},
         {"an entry hidden once before",
          "[Desktop Entry]\nExec=corvane\nHidden=false\n[Desktop Action x]\nHidden=false\n",
          "[Desktop Entry]\nExec=corvane\nHidden=true\n[Desktop Action x]\nHidden=false\n"},
@@ -208,42 +204,15 @@ TEST(LoginItem, OffAndOnThroughALinkKeepTheLink)
         ASSERT_TRUE(item.registerApp());
         EXPECT_TRUE(item.isEnabled());
         EXPECT_EQ(fs::read_symlink(entry), real);
-        EXPECT_EQ(tree.read("dotfiles/corvane.desktop"), LoginItem::entryText("/usr/bin/corvane").toStdString());
+        EXPECT_EQ(tree.read("dotfiles/corvane.desktop"), own);
     }
     EXPECT_TRUE(log.lines().isEmpty());
     EXPECT_EQ(tree.entries("", "autostart").size(), 1u);
     EXPECT_EQ(tree.entries("", "dotfiles").size(), 1u);
-}
 
-// The entry's link leads through a folder others may write to: neither switch writes
-// anything there, nor where a link swapped in there leads; the person's link is set
-// aside and the switch holds in a plain entry of the app's.
-TEST(LoginItem, ALinkThroughAFolderOthersMayWriteToLeadsNowhere)
-{
-    namespace fs = std::filesystem;
-    test::FakeTree tree;
-    const auto other = tree.write("home/.profile", "PATH=/bin\n");
-    const auto shared = tree.mkdir("shared");
-    fs::permissions(shared, fs::perms::all);
-    fs::create_symlink(other, shared + "/corvane.desktop");
-    tree.symlink("autostart/corvane.desktop", shared + "/corvane.desktop");
-    LoginItem item(QString::fromStdString(tree.path("autostart")), "/usr/bin/corvane");
-    test::LogCapture log("settings");
-
-    EXPECT_FALSE(item.isEnabled());
-    ASSERT_TRUE(item.registerApp());
-    EXPECT_TRUE(item.isEnabled());
-    EXPECT_EQ(fs::symlink_status(item.entryPath().toStdString()).type(), fs::file_type::regular);
-    EXPECT_EQ(tree.entries("corvane.desktop.unreadable-", "autostart").size(), 1u);
-    ASSERT_EQ(log.lines().size(), 1);
-    EXPECT_TRUE(log.lines()[0].contains("is not yours (others can write to the folder " + shared + ")"))
-        << log.lines()[0].toStdString();
-
-    // Off again, the link is back, as a dotfiles tool would put it.
-    fs::remove(item.entryPath().toStdString());
-    tree.symlink("autostart/corvane.desktop", shared + "/corvane.desktop");
+    fs::permissions(tree.path("dotfiles"), fs::perms::all);
     ASSERT_TRUE(item.unregisterApp());
-    EXPECT_FALSE(fs::exists(fs::symlink_status(item.entryPath().toStdString())));
-    EXPECT_EQ(tree.entries("corvane.desktop.unreadable-", "autostart").size(), 2u);
-    EXPECT_EQ(tree.read("home/.profile"), "PATH=/bin\n");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(entry)));
+    EXPECT_EQ(tree.entries("corvane.desktop.unreadable-", "autostart").size(), 1u);
+    EXPECT_EQ(tree.read("dotfiles/corvane.desktop"), own);
 }

@@ -15,7 +15,6 @@
 #include <poll.h>
 #include <sys/fanotify.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -255,15 +254,11 @@ TEST(AppLaunchSettings, AnUnwritableTemporaryFolderChangesNothing)
 {
     SettingsHome home;
     plant(home.file("Corvane.conf"), "[General]\nshowMenuBar=false\n");
-    const pid_t ended = ::fork();
-    if (ended == 0)
-        ::_exit(0);
-    ::waitpid(ended, nullptr, 0);
-    const std::string leftover = ".Corvane.conf." + std::to_string(ended) + "-0-1";
-    plant(home.file(leftover.c_str()), "[Gen");
+    // Its writer's process id is one no process has: pid_max is at most 2^22.
+    plant(home.file(".Corvane.conf.4194304-0-1"), "[Gen");
     ProgramRun app{home.home, QStringLiteral(CORVANE_APP), {}, QStringLiteral("monitor.debug=true")};
     auto environment = app.process().processEnvironment();
-    environment.insert(QStringLiteral("TMPDIR"), QStringLiteral("/nonexistent"));
+    environment.insert(QStringLiteral("TMPDIR"), QStringLiteral("/dev/null"));  // no folder, even for root
     app.process().setProcessEnvironment(environment);
     app.start();
     ASSERT_TRUE(checksThenQuits(app)) << app.errorOutput().toStdString();
