@@ -15,7 +15,7 @@ struct Message {
 };
 
 struct Error {
-    sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_error error{};  // what SD_BUS_ERROR_NULL spells as a C compound literal
     ~Error() { sd_bus_error_free(&error); }
 };
 

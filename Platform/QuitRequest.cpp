@@ -73,7 +73,9 @@ void QuitRequest::ask(const std::string& appId, const std::string& busAddress)
     };
 
     std::vector<bool> asked(targets_.size(), false);
-    for (auto& [t, windows] : windowsOf) {
+    for (const auto& entry : windowsOf) {
+        const std::size_t t = entry.first;
+        const auto& windows = entry.second;
         const bool activated = std::any_of(windows.begin(), windows.end(), [&](const TopLevelWindow* window) {
             return !window->busName.empty() && activate(t, window->busName, window->objectPath);
         });

@@ -7,6 +7,7 @@
 #include "Platform/LinuxWorkspace.hpp"
 #include "Platform/ProcProcessSource.hpp"
 #include "Tests/Support/FakeTree.hpp"
+#include "Tests/Support/ProcessTree.hpp"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,6 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <poll.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -65,14 +65,7 @@ struct Child {
         return WIFSIGNALED(status) ? WTERMSIG(status) : -WEXITSTATUS(status);
     }
     // Whether it ends within a generous limit; a fault shows as a failure, not a hang.
-    bool ends() const
-    {
-        const int fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-        pollfd watch{fd, POLLIN, 0};
-        const bool ended = fd >= 0 && ::poll(&watch, 1, 30'000) > 0;
-        ::close(fd);
-        return ended;
-    }
+    bool ends() const { return test::ends(pid); }
     // The signal that ended it, reaped, or 0 when it did not end.
     int endedBy() { return ends() ? reap() : 0; }
 };
@@ -94,7 +87,7 @@ struct Seen {
     int32_t terminal = 0;   // the controlling terminal's device number
 };
 
-class RunningApps : public ::testing::Test {
+class RunningAppsTest : public ::testing::Test {
 protected:
     test::FakeTree proc, apps;
     LinuxWorkspace workspace{proc.path(), {apps.path("entries")}, Shell::run};
@@ -143,7 +136,7 @@ protected:
 
 } // namespace
 
-TEST_F(RunningApps, TheUsersBundledProcessesWithTheirBundleInfo)
+TEST_F(RunningAppsTest, TheUsersBundledProcessesWithTheirBundleInfo)
 {
     Child plain, helper, menuBar, background, loose, foreign, gone;
     const auto tool = show(plain, "Tool.app");
@@ -167,7 +160,7 @@ TEST_F(RunningApps, TheUsersBundledProcessesWithTheirBundleInfo)
     EXPECT_TRUE(LinuxWorkspace(proc.path("missing"), {}, Shell::run).runningApplications().empty());
 }
 
-TEST_F(RunningApps, TerminateAsksForceKillsAndEndIsSeen)
+TEST_F(RunningAppsTest, TerminateAsksForceKillsAndEndIsSeen)
 {
     Child polite, forced;
     show(polite, "Polite.app");
@@ -185,7 +178,7 @@ TEST_F(RunningApps, TerminateAsksForceKillsAndEndIsSeen)
     EXPECT_TRUE(listed[1]->isTerminated());
 }
 
-TEST_F(RunningApps, ABundleInfoLargerThanMemoryIsPassedOver)
+TEST_F(RunningAppsTest, ABundleInfoLargerThanMemoryIsPassedOver)
 {
     // Anyone may make the bundle a program runs from; this Info.plist claims 64 GiB.
     Child huge;
@@ -196,7 +189,7 @@ TEST_F(RunningApps, ABundleInfoLargerThanMemoryIsPassedOver)
     EXPECT_EQ(listed[0]->activationPolicy(), ActivationPolicy::regular);
 }
 
-TEST_F(RunningApps, AnInstalledAppIsOneApplicationOfAllTheUsersProcessesInItsFolder)
+TEST_F(RunningAppsTest, AnInstalledAppIsOneApplicationOfAllTheUsersProcessesInItsFolder)
 {
     const auto program = install("editor");
     // Listed in pid order; the main process started first though it was listed last.
@@ -240,7 +233,7 @@ TEST_F(RunningApps, AnInstalledAppIsOneApplicationOfAllTheUsersProcessesInItsFol
 
 // A one-process-per-window app: one Quit asks each window's process, and reports the
 // app done once they have gone, with no offer to force it.
-TEST_F(RunningApps, OneQuitAsksEveryCopyStartedApart)
+TEST_F(RunningAppsTest, OneQuitAsksEveryCopyStartedApart)
 {
     const auto program = install("viewer");
     Child first, second;
@@ -277,7 +270,7 @@ TEST_F(RunningApps, OneQuitAsksEveryCopyStartedApart)
 
 // What an app's process started and ends itself (a browser's tab processes) hears
 // nothing from a Quit: the app ends it as it quits.
-TEST_F(RunningApps, AQuitLeavesWhatTheAppEndsItselfToTheApp)
+TEST_F(RunningAppsTest, AQuitLeavesWhatTheAppEndsItselfToTheApp)
 {
     const auto program = install("browser");
     // The helper says, by its exit status, whether a quit reached it before its parent
@@ -324,7 +317,7 @@ TEST_F(RunningApps, AQuitLeavesWhatTheAppEndsItselfToTheApp)
 
 // A process that took a listed pid (the listed one ended) shows another start time
 // under it, and is never signalled for what the listed one was.
-TEST_F(RunningApps, AProcessThatTookAListedPidIsNeverSignalled)
+TEST_F(RunningAppsTest, AProcessThatTookAListedPidIsNeverSignalled)
 {
     const auto program = install("player");
     Child process;
@@ -346,7 +339,7 @@ TEST_F(RunningApps, AProcessThatTookAListedPidIsNeverSignalled)
 
 // Nothing is held between the listing and the action, so neither a low descriptor
 // limit nor the processes of other apps keep a member from being reached.
-TEST_F(RunningApps, EveryMemberIsReachedAtAnyDescriptorLimit)
+TEST_F(RunningAppsTest, EveryMemberIsReachedAtAnyDescriptorLimit)
 {
     const auto program = install("chat"), other = install("browser");
     std::vector<std::unique_ptr<Child>> chat, browser;
@@ -380,7 +373,7 @@ TEST_F(RunningApps, EveryMemberIsReachedAtAnyDescriptorLimit)
 
 // Started from inside an app (a terminal's session), Corvane is among its processes as
 // far as /proc tells; it never lists, and so never signals, itself.
-TEST_F(RunningApps, CorvaneIsNeverAMemberOfAnApp)
+TEST_F(RunningAppsTest, CorvaneIsNeverAMemberOfAnApp)
 {
     describe(::getpid(), {.exe = install("terminal")});
     EXPECT_TRUE(workspace.runningApplications().empty());
@@ -388,7 +381,7 @@ TEST_F(RunningApps, CorvaneIsNeverAMemberOfAnApp)
 
 // Everything typed into a terminal runs in the terminal's unit; quitting the terminal
 // reaches its own process alone, and what was typed is an app of its own or none.
-TEST_F(RunningApps, ForceQuittingATerminalLeavesWhatWasStartedFromItAlive)
+TEST_F(RunningAppsTest, ForceQuittingATerminalLeavesWhatWasStartedFromItAlive)
 {
     const auto konsole = install("konsole", "Categories=Qt;KDE;System;TerminalEmulator;\n");
     const auto firefox = install("firefox");
@@ -419,7 +412,7 @@ TEST_F(RunningApps, ForceQuittingATerminalLeavesWhatWasStartedFromItAlive)
 
 // An app started through a script is told by its unit, but not what a person typed at
 // a prompt in its built-in terminal, which runs in the same unit.
-TEST_F(RunningApps, WhatWasStartedAtAPromptInAnAppsUnitIsNotTheApps)
+TEST_F(RunningAppsTest, WhatWasStartedAtAPromptInAnAppsUnitIsNotTheApps)
 {
     const auto launcher = apps.write("ide/ide.sh", "#!/bin/sh\n");
     std::filesystem::permissions(launcher, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
