@@ -18,7 +18,6 @@
 #include <fstream>
 #include <spawn.h>
 #include <sys/resource.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
