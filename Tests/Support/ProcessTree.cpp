@@ -1,15 +1,14 @@
 #include "Tests/Support/ProcessTree.hpp"
 
+#include "Platform/ProcFS.hpp"
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
-#include <fstream>
 #include <poll.h>
 #include <spawn.h>
-#include <sstream>
 #include <stdexcept>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -97,19 +96,10 @@ std::vector<pid_t> ProcessTree::processes() const
     std::vector<pid_t> found;
     if (group_ == 0)
         return found;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        std::ifstream stat(entry.path() / "stat");
-        std::string text;
-        std::getline(stat, text);
-        // "pid (comm) state ppid pgrp ...": comm may hold spaces and parentheses.
-        const auto close = text.rfind(')');
-        if (close == std::string::npos)
-            continue;
-        std::istringstream fields(text.substr(close + 2));
-        char state = 0;
-        pid_t parent = 0, group = 0;
-        if (fields >> state >> parent >> group && group == group_ && state != 'Z')
-            found.push_back(std::stoi(entry.path().filename().string()));
+    for (const int32_t pid : ProcFS::listPids("/proc")) {
+        const auto stat = ProcFS::stat("/proc", pid);
+        if (::getpgid(pid) == group_ && stat && !stat->hasEnded())
+            found.push_back(pid);
     }
     std::sort(found.begin(), found.end());
     return found;
